@@ -1,0 +1,26 @@
+# Shared by scripts/run and scripts/test: the Debian packages the project needs and their install.
+# shellcheck shell=bash
+
+# Building: compiler, CMake and Ninja, Qt 6 (Widgets, SQL with its SQLite driver, Print Support),
+# the sqlite3 shell that turns data/schema.sql into the empty Date_D.dat, and CJK fonts.
+BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libqt6printsupport6 sqlite3 fonts-noto-cjk)
+
+# Testing: nothing beyond the build yet; print checks and the spooler come with the printing tests.
+TEST_PACKAGES=()
+
+# Installs the named packages that are not installed yet; does nothing (and needs no network) when
+# all are there.
+ensure_packages() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    echo "Installing missing packages: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+}

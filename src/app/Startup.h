@@ -1,0 +1,19 @@
+// Start-up checks: where the card database is and whether it is there.
+#pragma once
+
+#include <QString>
+
+namespace Startup {
+
+inline constexpr const char* kDataFileName = "Date_D.dat";
+
+/// The absolute path of `fileName` in `directory`, written with this platform's separator.
+QString dataFilePath(const QString& directory, const QString& fileName);
+
+/// True when `path` names a regular file (a symbolic link to one counts; a directory does not).
+bool isOrdinaryFile(const QString& path);
+
+/// Maps the Windows face names that stored designs use onto installed CJK faces.
+void installFontSubstitutions();
+
+} // namespace Startup

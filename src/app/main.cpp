@@ -1,0 +1,37 @@
+// Fennick: prints personalised event cards onto the stationery in the default printer.
+#include "app/MessageService.h"
+#include "app/QMessageBoxService.h"
+#include "app/Session.h"
+#include "app/SharedState.h"
+#include "app/Startup.h"
+#include "printing/SystemCardPrinter.h"
+#include "printing/w_Main.h"
+#include "store/CardStore.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Fennick"));
+    QApplication::setApplicationVersion(QStringLiteral(FENNICK_VERSION_STRING));
+    Startup::installFontSubstitutions();
+
+    SharedState state;
+    state.DataFileName = QString::fromLatin1(Startup::kDataFileName);
+    state.DbConnectionString = Startup::dataFilePath(QDir::currentPath(), state.DataFileName);
+
+    QMessageBoxService messages;
+    if (!Startup::isOrdinaryFile(state.DbConnectionString)) {
+        messages.critical(nullptr, Titles::CriticalError, QStringLiteral("数据文件丢失，程序无法启动。"));
+        return 1;
+    }
+
+    CardStore store(state.DbConnectionString);
+    SystemCardPrinter printer;
+    Session session{state, store, printer, messages};
+    w_Main mainWindow(session);
+    mainWindow.open();
+    return app.exec();
+}

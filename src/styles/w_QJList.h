@@ -1,0 +1,36 @@
+// The style chooser: picks the current card style, deletes a style with all its data, and leads to
+// a style's labels, its guest list and the creation of a new style.
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+class QTimer;
+struct Session;
+
+namespace Ui {
+class w_QJList;
+}
+
+class w_QJList : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit w_QJList(Session& session, QWidget* parent = nullptr);
+    ~w_QJList() override;
+
+private:
+    void loadList();
+    void chooseStyle(int index);
+    void deleteStyle();
+    void confirm();
+    void newStyle();
+    void enableStyleButtons();
+    void disableStyleButtons();
+
+    std::unique_ptr<Ui::w_QJList> m_ui;
+    Session& m_session;
+    QTimer* m_timerLoadList = nullptr;
+};

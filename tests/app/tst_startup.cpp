@@ -1,0 +1,57 @@
+// Start-up: finding the data file, the connection path, and the CJK faces behind Windows names.
+#include "app/Startup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_startup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void dataFileMustBeARegularFile()
+    {
+        QTemporaryDir dir;
+        const QString path = Startup::dataFilePath(dir.path(), QStringLiteral("Date_D.dat"));
+        QCOMPARE(path, QDir::toNativeSeparators(dir.path() + QStringLiteral("/Date_D.dat")));
+        QVERIFY(
+            QDir::isAbsolutePath(Startup::dataFilePath(QStringLiteral("."), QStringLiteral("Date_D.dat"))));
+
+        QVERIFY(!Startup::isOrdinaryFile(path)); // missing
+
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Date_D.dat")));
+        QVERIFY(!Startup::isOrdinaryFile(path)); // a directory is no data file
+        QVERIFY(QDir(dir.path()).rmdir(QStringLiteral("Date_D.dat")));
+
+        const QString real = dir.filePath(QStringLiteral("real.dat"));
+        QFile file(real);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QVERIFY(Startup::isOrdinaryFile(real)); // even an empty file is present
+
+        QVERIFY(QFile::link(real, path));
+        QVERIFY(Startup::isOrdinaryFile(path)); // a link to a file counts
+        QVERIFY(QFile::remove(real));
+        QVERIFY(!Startup::isOrdinaryFile(path)); // a dangling link does not
+    }
+
+    void windowsFaceNamesGetChineseGlyphs()
+    {
+        Startup::installFontSubstitutions();
+        for (const char* face : {"宋体", "微软雅黑", "黑体", "楷体", "仿宋", "新宋体"}) {
+            const QFont font(QString::fromUtf8(face), 12);
+            const QFontInfo info(font);
+            QVERIFY2(info.family().contains(QStringLiteral("CJK")), qPrintable(info.family()));
+            const QFontMetrics metrics(font);
+            QVERIFY(metrics.inFont(QChar(0x8BF7))); // 请
+        }
+    }
+};
+
+QTEST_MAIN(tst_startup)
+#include "tst_startup.moc"

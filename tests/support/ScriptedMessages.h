@@ -1,0 +1,42 @@
+// A message-box service for tests: records every message and answers questions from a script.
+#pragma once
+
+#include "app/MessageService.h"
+
+#include <QList>
+#include <QString>
+
+struct ShownMessage
+{
+    enum class Kind
+    {
+        Critical,
+        Exclamation,
+        Information,
+        Question
+    };
+    Kind kind;
+    QString title;
+    QString text;
+};
+
+class ScriptedMessages : public MessageService
+{
+public:
+    void critical(QWidget* parent, const QString& title, const QString& text) override;
+    void exclamation(QWidget* parent, const QString& title, const QString& text) override;
+    void information(QWidget* parent, const QString& title, const QString& text) override;
+    bool question(QWidget* parent, const QString& title, const QString& text) override;
+
+    /// The answer to the next question; questions without a scripted answer get No.
+    void setNextAnswer(bool yes) { m_answers.append(yes); }
+
+    const QList<ShownMessage>& shown() const { return m_shown; }
+    int count() const { return static_cast<int>(m_shown.size()); }
+    const ShownMessage& last() const { return m_shown.last(); }
+    void clear() { m_shown.clear(); }
+
+private:
+    QList<ShownMessage> m_shown;
+    QList<bool> m_answers;
+};

@@ -1,0 +1,92 @@
+#include "support/TestDatabase.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+namespace {
+int g_counter = 0;
+}
+
+TestDatabase::TestDatabase()
+    : m_path(m_dir.filePath(QStringLiteral("Date_D.dat"))),
+      m_connection(QStringLiteral("test-db-%1").arg(++g_counter))
+{
+    if (!QFile::copy(QStringLiteral(FENNICK_EMPTY_DB), m_path))
+        qFatal("cannot copy the empty database");
+    QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    db.setDatabaseName(m_path);
+    if (!db.open())
+        qFatal("cannot open the test database");
+}
+
+TestDatabase::~TestDatabase()
+{
+    QSqlDatabase::database(m_connection, false).close();
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+void TestDatabase::exec(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection));
+    query.prepare(sql);
+    for (const QVariant& v : values)
+        query.addBindValue(v);
+    if (!query.exec())
+        qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+}
+
+QVariant TestDatabase::scalar(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection));
+    query.prepare(sql);
+    for (const QVariant& v : values)
+        query.addBindValue(v);
+    if (!query.exec())
+        qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+    return query.next() ? query.value(0) : QVariant();
+}
+
+int TestDatabase::rowsOf(const QString& table, int listId)
+{
+    return scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE ListID = ?").arg(table), {listId}).toInt();
+}
+
+void TestDatabase::addStyle(int listId, const QString& name, int labels, int guests)
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection);
+    db.transaction();
+    exec(QStringLiteral("INSERT INTO Lists (ListID, ListName) VALUES (?, ?)"), {listId, name});
+    exec(QStringLiteral("INSERT INTO GuestXY (ListID) VALUES (?)"), {listId});
+    for (int i = 0; i < labels; ++i) {
+        exec(QStringLiteral("INSERT INTO Main (ListID, Keywords, KeyValue, KeyX, KeyY, KeyFont, KeyFontSize, "
+                            "KeyFontStyle) VALUES (?, ?, ?, ?, ?, '宋体', '12', '常规')"),
+             {listId, QStringLiteral("%1-标签%2").arg(name).arg(i), QStringLiteral("文字%1").arg(i), 10 + i,
+              20 + i});
+    }
+    for (int i = 0; i < guests; ++i) {
+        exec(QStringLiteral("INSERT INTO Guests (ListID, Name) VALUES (?, ?)"),
+             {listId, QStringLiteral("宾客%1").arg(i + 1)});
+    }
+    db.commit();
+}
+
+QString TestDatabase::snapshot()
+{
+    QString dump;
+    for (const char* table : {"Lists", "Main", "GuestXY", "Guests"}) {
+        QSqlQuery query(QSqlDatabase::database(m_connection));
+        query.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(QLatin1String(table)));
+        dump += QLatin1String(table) + QLatin1Char('\n');
+        while (query.next()) {
+            for (int c = 0; c < query.record().count(); ++c)
+                dump += query.value(c).toString() + QLatin1Char('|');
+            dump += QLatin1Char('\n');
+        }
+    }
+    return dump;
+}

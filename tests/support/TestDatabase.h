@@ -1,0 +1,35 @@
+// A fresh copy of the delivered empty Date_D.dat in a temporary folder, with helpers to fill it and
+// read it back through a connection of the test's own.
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+
+class TestDatabase
+{
+public:
+    TestDatabase();
+    ~TestDatabase();
+
+    const QString& path() const { return m_path; }
+    QString dir() const { return m_dir.path(); }
+
+    /// Runs one statement with positional values; fails the test on error.
+    void exec(const QString& sql, const QVariantList& values = {});
+    /// The first column of the first row of a query, or an invalid QVariant when there is no row.
+    QVariant scalar(const QString& sql, const QVariantList& values = {});
+    /// The number of rows of `table` whose ListID is `listId`.
+    int rowsOf(const QString& table, int listId);
+
+    /// A style with its guest-name row, `labels` labels and `guests` guests.
+    void addStyle(int listId, const QString& name, int labels = 0, int guests = 0);
+
+    /// A dump of all four tables, to show that an operation changed nothing.
+    QString snapshot();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+    QString m_connection;
+};

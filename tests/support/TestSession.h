@@ -1,0 +1,25 @@
+// A complete session for window tests: a temporary database, a fake printer, scripted message boxes
+// and shared state with the data file set as start-up sets it.
+#pragma once
+
+#include "app/Session.h"
+#include "app/SharedState.h"
+#include "store/CardStore.h"
+#include "support/FakePrinter.h"
+#include "support/ScriptedMessages.h"
+#include "support/TestDatabase.h"
+
+struct TestSession
+{
+    TestSession();
+
+    /// Makes style `listId` current as the style chooser does.
+    void choose(qint16 listId, const QString& name);
+
+    TestDatabase db;
+    SharedState state;
+    CardStore store;
+    FakePrinter printer;
+    ScriptedMessages messages;
+    Session session;
+};

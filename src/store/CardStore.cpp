@@ -192,28 +192,17 @@ Result<std::optional<qint16>> CardStore::styleIdByName(const QString& name)
     return std::optional<qint16>(static_cast<qint16>(id));
 }
 
-Status CardStore::deleteStyle(qint16 listId)
+Status CardStore::inTransaction(const std::function<Status()>& work)
 {
     if (Status s = check(); !s.isOk())
         return s;
     QSqlDatabase db = database();
     if (!db.transaction())
         return Status::failure(describe(db.lastError()));
-    {
-        QSqlQuery query(db);
-        static const char* const statements[] = {
-            "DELETE FROM Lists WHERE ListID = ?",
-            "DELETE FROM GuestXY WHERE ListID = ?",
-            "DELETE FROM Guests WHERE ListID = ?",
-            "DELETE FROM Main WHERE ListID = ?",
-        };
-        for (const char* sql : statements) {
-            if (Status s = exec(query, QString::fromLatin1(sql), {listId}); !s.isOk()) {
-                query.finish();
-                db.rollback();
-                return s;
-            }
-        }
+    const Status done = work();
+    if (!done.isOk()) {
+        db.rollback();
+        return done;
     }
     if (!db.commit()) {
         const QString message = describe(db.lastError());
@@ -221,6 +210,19 @@ Status CardStore::deleteStyle(qint16 listId)
         return Status::failure(message);
     }
     return Status::ok();
+}
+
+Status CardStore::deleteStyle(qint16 listId)
+{
+    return inTransaction([&]() -> Status {
+        QSqlQuery query(database());
+        for (const char* sql : {"DELETE FROM Lists WHERE ListID = ?", "DELETE FROM GuestXY WHERE ListID = ?",
+                                "DELETE FROM Guests WHERE ListID = ?", "DELETE FROM Main WHERE ListID = ?"}) {
+            if (Status s = exec(query, QString::fromLatin1(sql), {listId}); !s.isOk())
+                return s;
+        }
+        return Status::ok();
+    });
 }
 
 Result<std::optional<GuestNameRow>> CardStore::guestNameRow(qint16 listId)

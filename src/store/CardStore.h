@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <optional>
 
 class QSqlError;
@@ -66,16 +67,21 @@ public:
     /// The guest after `cursor`, or a cursor at the end.
     Result<GuestCursor> nextGuest(const GuestCursor& cursor);
 
-    /// The open connection, for the grid models of the store; check() must have succeeded.
+    /// The open connection, for the queries and grid models of the store; check() must have succeeded.
     QSqlDatabase database() const;
 
     /// A message in Chinese for a failed statement, naming the file and the problem.
     QString describe(const QSqlError& error) const;
 
+    /// Prepares `sql`, binds `values` in order and runs it on `query` (forward only).
+    Status exec(QSqlQuery& query, const QString& sql, const QVariantList& values = {});
+
+    /// Runs `work` in one transaction: committed when it returns ok, rolled back otherwise.
+    Status inTransaction(const std::function<Status()>& work);
+
 private:
     Status open();
     Status checkSchema();
-    Status exec(QSqlQuery& query, const QString& sql, const QVariantList& values = {});
     Result<GuestCursor> guestAfter(qint16 listId, qint64 guestId);
 
     QString m_filePath;

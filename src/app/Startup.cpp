@@ -1,5 +1,8 @@
 #include "app/Startup.h"
 
+#include "app/MessageService.h"
+#include "app/SharedState.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
@@ -16,6 +19,16 @@ bool isOrdinaryFile(const QString& path)
 {
     const QFileInfo info(path);
     return info.exists() && info.isFile(); // isFile() follows symbolic links
+}
+
+bool locateDataFile(SharedState& state, MessageService& messages)
+{
+    state.DataFileName = QString::fromLatin1(kDataFileName);
+    state.DbConnectionString = dataFilePath(QDir::currentPath(), state.DataFileName);
+    if (isOrdinaryFile(state.DbConnectionString))
+        return true;
+    messages.critical(nullptr, Titles::CriticalError, QStringLiteral("数据文件丢失，程序无法启动。"));
+    return false;
 }
 
 void installFontSubstitutions()

@@ -3,6 +3,9 @@
 
 #include <QString>
 
+class MessageService;
+struct SharedState;
+
 namespace Startup {
 
 inline constexpr const char* kDataFileName = "Date_D.dat";
@@ -12,6 +15,10 @@ QString dataFilePath(const QString& directory, const QString& fileName);
 
 /// True when `path` names a regular file (a symbolic link to one counts; a directory does not).
 bool isOrdinaryFile(const QString& path);
+
+/// Sets the data file name and its path in the current directory; when the file is not there,
+/// shows the missing-file message and returns false: the program must end without a window.
+bool locateDataFile(SharedState& state, MessageService& messages);
 
 /// Maps the Windows face names that stored designs use onto installed CJK faces.
 void installFontSubstitutions();

@@ -9,7 +9,6 @@
 #include "store/CardStore.h"
 
 #include <QApplication>
-#include <QDir>
 
 int main(int argc, char* argv[])
 {
@@ -19,14 +18,9 @@ int main(int argc, char* argv[])
     Startup::installFontSubstitutions();
 
     SharedState state;
-    state.DataFileName = QString::fromLatin1(Startup::kDataFileName);
-    state.DbConnectionString = Startup::dataFilePath(QDir::currentPath(), state.DataFileName);
-
     QMessageBoxService messages;
-    if (!Startup::isOrdinaryFile(state.DbConnectionString)) {
-        messages.critical(nullptr, Titles::CriticalError, QStringLiteral("数据文件丢失，程序无法启动。"));
+    if (!Startup::locateDataFile(state, messages))
         return 1;
-    }
 
     CardStore store(state.DbConnectionString);
     SystemCardPrinter printer;

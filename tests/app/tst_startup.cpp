@@ -1,5 +1,7 @@
 // Start-up: finding the data file, the connection path, and the CJK faces behind Windows names.
+#include "app/SharedState.h"
 #include "app/Startup.h"
+#include "support/ScriptedMessages.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,6 +40,35 @@ private slots:
         QVERIFY(Startup::isOrdinaryFile(path)); // a link to a file counts
         QVERIFY(QFile::remove(real));
         QVERIFY(!Startup::isOrdinaryFile(path)); // a dangling link does not
+    }
+
+    void startsOnlyWithTheDataFileOfTheCurrentDirectory()
+    {
+        QTemporaryDir dir;
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        SharedState state;
+        ScriptedMessages messages;
+
+        QVERIFY(!Startup::locateDataFile(state, messages));
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().kind, ShownMessage::Kind::Critical);
+        QCOMPARE(messages.last().title, QStringLiteral("关键性错误"));
+        QCOMPARE(messages.last().text, QStringLiteral("数据文件丢失，程序无法启动。"));
+
+        QFile file(dir.filePath(QStringLiteral("Date_D.dat")));
+        QVERIFY(file.open(QIODevice::WriteOnly)); // present, even if empty: the check is the store's
+        file.close();
+        messages.clear();
+        QVERIFY(Startup::locateDataFile(state, messages));
+        QCOMPARE(messages.count(), 0);
+        QCOMPARE(state.DataFileName, QStringLiteral("Date_D.dat"));
+        QCOMPARE(state.DbConnectionString,
+                 QDir::toNativeSeparators(QDir(dir.path()).absoluteFilePath("Date_D.dat")));
+        QCOMPARE(state.CurrentListID, qint16(0));
+        QVERIFY(state.CurrentListName.isEmpty() && state.NamedGuest.isEmpty());
+        QVERIFY(!state.AddingNew && !state.PrintNamedGuest);
+        QVERIFY(QDir::setCurrent(before));
     }
 
     void windowsFaceNamesGetChineseGlyphs()

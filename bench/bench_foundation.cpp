@@ -141,6 +141,7 @@ int main(int argc, char* argv[])
 
         for (int i = 0; i < kRepeats; ++i) {
             w_QJList chooser(session, &main);
+            chooser.show();
             QTimer* timerList = chooser.findChild<QTimer*>(QStringLiteral("Timer_LoadList"));
             list.push_back(timeMs([&] { runLoader(timerList); }));
             if (chooser.findChild<QComboBox*>()->count() != kStyles)

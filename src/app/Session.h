@@ -4,6 +4,7 @@
 
 class CardPrinter;
 class CardStore;
+class FontDialogService;
 class MessageService;
 struct SharedState;
 class w_Main;
@@ -15,4 +16,5 @@ struct Session
     CardPrinter& printer;
     MessageService& messages;
     w_Main* mainWindow = nullptr; // set once the main window exists
+    FontDialogService* fonts = nullptr; // the font dialog of the label windows
 };

@@ -4,6 +4,7 @@
 #include "app/Session.h"
 #include "app/SharedState.h"
 #include "app/Startup.h"
+#include "labels/QtFontDialogService.h"
 #include "printing/SystemCardPrinter.h"
 #include "printing/w_Main.h"
 #include "store/CardStore.h"
@@ -24,7 +25,9 @@ int main(int argc, char* argv[])
 
     CardStore store(state.DbConnectionString);
     SystemCardPrinter printer;
+    QtFontDialogService fonts;
     Session session{state, store, printer, messages};
+    session.fonts = &fonts;
     w_Main mainWindow(session);
     mainWindow.open();
     return app.exec();

@@ -4,6 +4,7 @@
 #include "app/MessageService.h"
 #include "app/Session.h"
 #include "app/SharedState.h"
+#include "labels/w_PRNSet.h"
 #include "printing/w_Main.h"
 #include "store/CardStore.h"
 
@@ -24,6 +25,10 @@ w_QJList::w_QJList(Session& session, QWidget* parent)
             &w_QJList::chooseStyle);
     connect(m_ui->Cmd_New, &QPushButton::clicked, this, &w_QJList::newStyle);
     connect(m_ui->Cmd_DEL, &QPushButton::clicked, this, &w_QJList::deleteStyle);
+    connect(m_ui->Cmd_Edit, &QPushButton::clicked, this, [this] {
+        w_PRNSet settings(m_session, this);
+        settings.exec();
+    });
     connect(m_ui->Cmd_OK, &QPushButton::clicked, this, &w_QJList::confirm);
     connect(m_ui->Cmd_Close, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -5,6 +5,7 @@ TestSession::TestSession() : store(db.path()), session{state, store, printer, me
     state.DataFileName = QStringLiteral("Date_D.dat");
     state.DbConnectionString = db.path();
     store.setBusyTimeoutMs(200);
+    session.fonts = &fonts;
 }
 
 void TestSession::choose(qint16 listId, const QString& name)

@@ -6,6 +6,7 @@
 #include "app/SharedState.h"
 #include "store/CardStore.h"
 #include "support/FakePrinter.h"
+#include "support/ScriptedFonts.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
 
@@ -21,5 +22,6 @@ struct TestSession
     CardStore store;
     FakePrinter printer;
     ScriptedMessages messages;
+    ScriptedFonts fonts;
     Session session;
 };

@@ -4,13 +4,14 @@
 #include "app/MessageService.h"
 #include "app/Session.h"
 #include "app/SharedState.h"
-#include "printing/CardPrinter.h"
+#include "printing/PdfCardPrinter.h"
 #include "printing/w_Main.h"
 #include "store/CardStore.h"
 #include "styles/w_QJList.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSqlDatabase>
@@ -40,9 +41,10 @@ struct QuietMessages : MessageService
     bool question(QWidget*, const QString&, const QString&) override { return true; }
 };
 
-struct OnePrinter : CardPrinter
+// Nothing is printed here; a PDF printer counts as the one installed printer.
+struct OnePrinter : PdfCardPrinter
 {
-    int installedPrinterCount() const override { return 1; }
+    OnePrinter() : PdfCardPrinter(QDir::tempPath()) {}
 };
 
 void fill(const QString& path)

@@ -3,10 +3,12 @@
 
 # Building: compiler, CMake and Ninja, Qt 6 (Widgets, SQL with its SQLite driver, Print Support),
 # the sqlite3 shell that turns data/schema.sql into the empty Date_D.dat, and CJK fonts.
-BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libqt6printsupport6 sqlite3 fonts-noto-cjk)
+# libcups2-dev: cards are handed to the spooler through libcups, which reports a refused job.
+BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libqt6printsupport6 sqlite3 fonts-noto-cjk libcups2-dev)
 
-# Testing: nothing beyond the build yet; print checks and the spooler come with the printing tests.
-TEST_PACKAGES=()
+# Testing: a real spooler with a PDF queue (cups, cups-pdf) for the printing tests, and poppler's
+# pdftotext/pdfinfo to measure where the text landed in the produced PDF files.
+TEST_PACKAGES=(cups printer-driver-cups-pdf poppler-utils)
 
 # Installs the named packages that are not installed yet; does nothing (and needs no network) when
 # all are there.

@@ -5,6 +5,10 @@
 #include "app/Session.h"
 #include "app/SharedState.h"
 #include "printing/CardPrinter.h"
+#include "printing/CardRendering.h"
+#include "printing/w_NameList.h"
+#include "printing/w_NamePrint.h"
+#include "store/PrintQueries.h"
 #include "styles/w_QJList.h"
 
 #include <QEvent>
@@ -42,6 +46,9 @@ w_Main::w_Main(Session& session, QWidget* parent)
     connect(m_timerLoad, &QTimer::timeout, this, &w_Main::onLoadTimer);
     connect(m_ui->Cmd_QJList, &QPushButton::clicked, this, &w_Main::onStyleChooserClicked);
     connect(m_ui->Cmd_Close, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_ui->Cmd_Print, &QPushButton::clicked, this, &w_Main::onPrintClicked);
+    connect(m_timerPrint, &QTimer::timeout, this, &w_Main::onPrintTimer);
+    connect(m_ui->Cmd_NamePrint, &QPushButton::clicked, this, &w_Main::onNamePrintClicked);
 
     m_timerLoad->start();
 }
@@ -71,6 +78,8 @@ void w_Main::clearStyleDisplay()
     m_ui->L_ListName->clear();
     m_ui->L_Guests->setText(QStringLiteral("0"));
     m_ui->L_OK->setText(QStringLiteral("0"));
+    m_guestCount = 0;
+    m_printed = 0;
 }
 
 void w_Main::changeEvent(QEvent* event)
@@ -90,6 +99,7 @@ void w_Main::setPrintButtonsEnabled(bool enabled)
 void w_Main::onLoadTimer()
 {
     m_timerLoad->stop();
+    setRunState(RunState::Ready);
     SharedState& state = m_session.state;
     // A single-card print prepared before this reload must not name every card of the next run.
     state.PrintNamedGuest = false;
@@ -109,6 +119,7 @@ void w_Main::onLoadTimer()
     m_cursor = load.value().cursor;
     setPrintButtonsEnabled(load.value().printable());
     m_ui->L_Guests->setText(QString::number(m_guestCount));
+    m_printed = 0;
     m_ui->L_OK->setText(QStringLiteral("0"));
 }
 
@@ -116,4 +127,180 @@ void w_Main::onStyleChooserClicked()
 {
     w_QJList chooser(m_session, this);
     chooser.exec();
+}
+
+namespace {
+
+// Clears a flag when the handler that set it returns, on every path.
+class BusyGuard
+{
+public:
+    explicit BusyGuard(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~BusyGuard() { m_flag = false; }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+const QString kStartCaption = QStringLiteral("开始打印(&P)");
+
+} // namespace
+
+void w_Main::setRunState(RunState state)
+{
+    m_runState = state;
+    switch (state) {
+    case RunState::Ready:
+    case RunState::Finished:
+        m_ui->Cmd_Print->setText(kStartCaption);
+        break;
+    case RunState::Running:
+        m_ui->Cmd_Print->setText(QStringLiteral("暂停打印(&P)"));
+        break;
+    case RunState::Paused:
+        m_ui->Cmd_Print->setText(QStringLiteral("继续打印(&P)"));
+        break;
+    case RunState::Stepping:
+        m_ui->Cmd_Print->setText(QStringLiteral("打印下一份(&P)"));
+        break;
+    }
+    if (state == RunState::Running)
+        m_timerPrint->start();
+    else
+        m_timerPrint->stop();
+}
+
+void w_Main::onPrintClicked()
+{
+    BusyGuard busy(m_busy);
+    if (m_session.printer.installedPrinterCount() == 0) {
+        m_session.messages.critical(
+            this, Titles::CriticalError,
+            QStringLiteral(
+                "系统未发现指定的打印机，请检查打印机安装是否正确。\n\n"
+                "该错误的发生可能导致打印过程终止，请检查打印机后按“确定”，程序将尝试是否可以继续。"));
+    }
+    m_ui->Cmd_QJList->setEnabled(false);
+    m_ui->L_state->setText(QStringLiteral("正在生成并打印，请稍候……"));
+    m_session.printer.setUnitMillimetres();
+    m_session.printer.setOrigin(0, 0);
+
+    const bool atStart = m_runState == RunState::Ready || m_runState == RunState::Finished;
+    if (m_ui->O_All->isChecked()) {
+        setRunState(atStart || m_runState == RunState::Paused ? RunState::Running : RunState::Paused);
+    } else if (m_ui->O_One->isChecked() && (atStart || m_runState == RunState::Stepping)) {
+        setRunState(RunState::Stepping);
+        printOneCard();
+    }
+}
+
+void w_Main::onPrintTimer()
+{
+    if (m_busy)
+        return; // a message of the click or of a card is open; the next tick produces the card
+    BusyGuard busy(m_busy);
+    printOneCard();
+}
+
+void w_Main::printOneCard()
+{
+    SharedState& state = m_session.state;
+    CardPrinter& printer = m_session.printer;
+
+    const Result<QList<StoredLabel>> rows = PrintQueries(m_session.store).labels(state.CurrentListID);
+    if (!rows.isOk()) {
+        pauseAfterFailure(rows.error());
+        return;
+    }
+    if (m_cursor.atEnd) {
+        printer.discardDocument();
+        finishRun();
+        return;
+    }
+    if (rows.value().isEmpty()) {
+        pauseAfterFailure(QStringLiteral("请柬样式“%1”已经没有任何标签，无法打印请柬。"
+                                         "请在“编辑样式”中添加标签后再继续。")
+                              .arg(state.CurrentListName));
+        return;
+    }
+    const Result<QList<CardLabel>> labels = cardLabels(rows.value(), state.CurrentListName);
+    if (!labels.isOk()) {
+        pauseAfterFailure(labels.error());
+        return;
+    }
+    if (Status drawn = drawLabels(printer, labels.value()); !drawn.isOk()) {
+        printer.discardDocument();
+        pauseAfterFailure(drawn.error());
+        return;
+    }
+
+    const QString name = state.PrintNamedGuest ? state.NamedGuest : m_cursor.name;
+    m_ui->L_state->setText(QStringLiteral("正在生成并打印邀请“%1”的请柬...").arg(name));
+    // The cursor moves on only once the card has left: a failed card is printed again on continue.
+    const Result<GuestCursor> next = m_session.store.nextGuest(m_cursor);
+    if (!next.isOk()) {
+        printer.discardDocument();
+        pauseAfterFailure(next.error());
+        return;
+    }
+    if (Status drawn = drawGuestName(printer, m_guestName, name); !drawn.isOk()) {
+        printer.discardDocument();
+        pauseAfterFailure(drawn.error());
+        return;
+    }
+    if (Status sent = printer.endDocument(); !sent.isOk()) {
+        pauseAfterFailure(sent.error());
+        return;
+    }
+    m_cursor = next.value();
+    ++m_printed;
+    m_ui->L_OK->setText(QString::number(m_printed));
+
+    if (m_printed == m_guestCount) {
+        finishRun();
+        state.PrintNamedGuest = false;
+    }
+}
+
+void w_Main::finishRun()
+{
+    setRunState(RunState::Finished);
+    m_session.printer.discardDocument();
+    m_ui->Cmd_Print->setEnabled(false);
+    m_ui->L_state->setText(QStringLiteral("打印已全部完成！"));
+    m_ui->Cmd_QJList->setEnabled(true);
+}
+
+void w_Main::pauseAfterFailure(const QString& message)
+{
+    // Paused before the message opens, so no tick produces a card behind it.
+    setRunState(RunState::Paused);
+    m_ui->L_state->setText(QStringLiteral("请柬没有打印，打印已暂停。"));
+    m_session.messages.critical(this, Titles::CriticalError,
+                                message + QStringLiteral("\n\n这张请柬没有打印，也没有计数。"
+                                                         "排除问题后按“继续打印”，将从这张请柬接着打印。"));
+}
+
+void w_Main::prepareNamedGuestPrint(const QString& name)
+{
+    m_guestCount = 1;
+    m_printed = 0;
+    m_ui->L_Guests->setText(QStringLiteral("1"));
+    m_ui->L_OK->setText(QStringLiteral("0"));
+    m_ui->L_state->setText(QStringLiteral("即将单独打印的请柬宾客为:  ") + name);
+}
+
+void w_Main::onNamePrintClicked()
+{
+    // The name is asked for again for as long as the search finds nobody.
+    for (;;) {
+        w_NamePrint ask(m_session, this);
+        if (ask.exec() != QDialog::Accepted)
+            return;
+        w_NameList list(m_session, this);
+        if (list.exec() != w_NameList::NothingFound)
+            return;
+    }
 }

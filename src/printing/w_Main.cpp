@@ -1,6 +1,8 @@
 #include "printing/w_Main.h"
 #include "ui_w_Main.h"
 
+#include "about/w_About.h"
+#include "about/w_Help.h"
 #include "app/MessageService.h"
 #include "app/Session.h"
 #include "app/SharedState.h"
@@ -46,6 +48,14 @@ w_Main::w_Main(Session& session, QWidget* parent)
     connect(m_timerLoad, &QTimer::timeout, this, &w_Main::onLoadTimer);
     connect(m_ui->Cmd_QJList, &QPushButton::clicked, this, &w_Main::onStyleChooserClicked);
     connect(m_ui->Cmd_Close, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_ui->Cmd_Help, &QPushButton::clicked, this, [this] {
+        w_Help help(m_session, this);
+        help.exec();
+    });
+    connect(m_ui->Cmd_About, &QPushButton::clicked, this, [this] {
+        w_About about(m_session, this);
+        about.exec();
+    });
     connect(m_ui->Cmd_Print, &QPushButton::clicked, this, &w_Main::onPrintClicked);
     connect(m_timerPrint, &QTimer::timeout, this, &w_Main::onPrintTimer);
     connect(m_ui->Cmd_NamePrint, &QPushButton::clicked, this, &w_Main::onNamePrintClicked);

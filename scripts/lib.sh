@@ -5,6 +5,8 @@
 # the sqlite3 shell that turns data/schema.sql into the empty Date_D.dat, and CJK fonts.
 # libcups2-dev: cards are handed to the spooler through libcups, which reports a refused job.
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libqt6printsupport6 sqlite3 fonts-noto-cjk libcups2-dev)
+# Qt's own Chinese texts for its standard dialogs (the font dialog of the label windows).
+BUILD_PACKAGES+=(qt6-translations-l10n)
 
 # Testing: a real spooler with a PDF queue (cups, cups-pdf) for the printing tests, and poppler's
 # pdftotext/pdfinfo to measure where the text landed in the produced PDF files.

@@ -69,9 +69,10 @@ void w_PRNSet::load()
     m_timer1->stop();
     m_ui->L_Title->setText(m_session.state.CurrentListName);
     loadGuestName();
-    if (!m_grid->load(m_session.state.CurrentListID).isOk() || m_grid->rowCount() == 0) {
+    if (Status read = m_grid->load(m_session.state.CurrentListID); !read.isOk())
+        m_session.messages.critical(this, Titles::CriticalError, read.error());
+    if (m_grid->rowCount() == 0)
         setLabelButtonsEnabled(false);
-    }
     m_ui->DG_PRN->resizeColumnsToContents();
 }
 

@@ -263,6 +263,25 @@ private slots:
         QCOMPARE(t.messages.count(), 0);
         QCOMPARE(t.db.rowsOf(QStringLiteral("Main"), 1), 0);
     }
+
+    void aFailedWriteKeepsTheBoxesAndShowsNoNotice()
+    {
+        TestSession t;
+        t.db.addStyle(1, QStringLiteral("一"));
+        t.choose(1, QStringLiteral("一"));
+        t.state.AddingNew = true;
+        t.store.setReadOnly(true);
+        w_AddLabel w(t.session);
+        w.show();
+        type(t, w, QStringLiteral("甲"), QStringLiteral("文字"), QStringLiteral("1"), QStringLiteral("2"));
+        click(w, "Cmd_Save");
+        QCOMPARE(t.messages.count(), 1);
+        QCOMPARE(t.messages.last().kind, ShownMessage::Kind::Critical);
+        QVERIFY(t.messages.last().text.contains(QStringLiteral("只读")));
+        QVERIFY(!w.findChild<QLabel*>(QStringLiteral("L_Saved"))->isVisible());
+        QCOMPARE(box(w, "T_LabName")->text(), QStringLiteral("甲"));
+        QCOMPARE(t.db.rowsOf(QStringLiteral("Main"), 1), 0);
+    }
 };
 
 QTEST_MAIN(tst_w_addlabel)

@@ -42,7 +42,8 @@ Result<QPainter*> SystemCardPrinter::beginDocument()
 
     m_printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     m_printer->setOutputFileName(m_spoolFile); // not *.pdf: the printer's own page settings stay
-    m_printer->setDocName(QStringLiteral("请柬 %1").arg(m_jobs + 1));
+    // Spoolers and their backends mangle non-ASCII job titles.
+    m_printer->setDocName(QStringLiteral("Fennick card %1").arg(m_jobs + 1));
     m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(m_printer.get())) {
         m_painter.reset();

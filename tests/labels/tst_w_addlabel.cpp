@@ -3,55 +3,41 @@
 #include "labels/w_AddLabel.h"
 #include "store/LabelStore.h"
 #include "support/TestSession.h"
+#include "LabelTestTools.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
 #include <QToolButton>
 
 namespace {
-
-QLineEdit* box(QWidget& w, const char* name)
-{
-    return w.findChild<QLineEdit*>(QLatin1String(name));
-}
 
 QPlainTextEdit* content(QWidget& w)
 {
     return w.findChild<QPlainTextEdit*>(QStringLiteral("T_LabTXT"));
 }
 
-// Types `text` into `target` as keyboard input (one key event carrying the whole text, so that
-// Chinese and other non-ASCII text arrive as a user's input method delivers them).
-void typeInto(QWidget* target, const QString& text)
-{
-    if (!text.isEmpty())
-        QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, text, Qt::NoModifier);
-}
-
-void click(QWidget& w, const char* name)
-{
-    QTest::mouseClick(w.findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
-}
-
-// Types a label the way a user does; an empty `font` leaves the font boxes as they are.
-void type(TestSession& t, w_AddLabel& w, const QString& name, const QString& text, const QString& x,
+// Types a label as a user does; an empty `font` leaves the font boxes as they are.
+void type(TestSession& t, QWidget& w, const QString& name, const QString& text, const QString& x,
           const QString& y, const QString& font = QStringLiteral("楷体"))
 {
-    for (const char* field : {"T_LabName", "T_X", "T_Y"})
-        box(w, field)->clear();
+    replaceText(box(w, "T_LabName"), name);
     content(w)->clear();
-    typeInto(box(w, "T_LabName"), name);
     content(w)->setFocus();
     typeInto(content(w), text);
-    typeInto(box(w, "T_X"), x);
-    typeInto(box(w, "T_Y"), y);
+    replaceText(box(w, "T_X"), x);
+    replaceText(box(w, "T_Y"), y);
     if (!font.isEmpty()) {
         t.fonts.setNextChoice({font, 12, false, false});
         click(w, "Cmd_SelFont");
     }
+}
+
+void openOn(TestSession& t, w_AddLabel& w, bool adding)
+{
+    t.db.addStyle(1, QStringLiteral("一"), adding ? 0 : 2);
+    t.choose(1, QStringLiteral("一"));
+    t.state.AddingNew = adding;
+    w.show();
 }
 
 } // namespace
@@ -63,91 +49,49 @@ class tst_w_addlabel : public QObject
 private slots:
     void checksRunInOrderAndWriteNothing_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("x");
-        QTest::addColumn<QString>("y");
-        QTest::addColumn<bool>("font");
+        QTest::addColumn<QStringList>("input"); // name, content, X, Y; a fifth entry: no font
         QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("focus"); // empty: the focus stays on the save button
-
+        QTest::addColumn<QString>("focus"); // empty: stays on the save button
         const QString noName = QStringLiteral("请为新标签取一个名称，以便辨认。");
-        const QString noX = QStringLiteral("请确定新标签的打印横坐标，坐标零点为左上角。");
         const QString badX = QStringLiteral("横坐标只能是数字，请检查后重新输入。");
-        const QString badY = QStringLiteral("纵坐标只能是数字，请检查后重新输入。");
-        QTest::newRow("all empty") << ""
-                                   << ""
-                                   << ""
-                                   << "" << false << noName << "T_LabName";
-        QTest::newRow("name of spaces") << "   "
-                                        << "文字"
-                                        << "1"
-                                        << "1" << true << noName << "T_LabName";
-        QTest::newRow("no content") << "甲"
-                                    << "  "
-                                    << "1"
-                                    << "1" << true
+        QTest::newRow("all empty") << QStringList{"", "", "", "", "-"} << noName << "T_LabName";
+        QTest::newRow("name of spaces") << QStringList{"   ", "文字", "1", "1"} << noName << "T_LabName";
+        QTest::newRow("no content") << QStringList{"甲", "  ", "1", "1"}
                                     << QStringLiteral("请输入新标签的内容，该内容即是将来要打印的文字。")
                                     << "T_LabTXT";
-        QTest::newRow("no X nor Y") << "甲"
-                                    << "文字"
-                                    << " "
-                                    << "" << true << noX << "T_X";
-        QTest::newRow("no Y") << "甲"
-                              << "文字"
-                              << "-5"
-                              << "" << true << QStringLiteral("请确定新标签的打印纵坐标，坐标零点为左上角。")
-                              << "T_Y";
-        QTest::newRow("negative X") << "甲"
-                                    << "文字"
-                                    << "-5"
-                                    << "x" << true << badX << "";
-        QTest::newRow("decimal X") << "甲"
-                                   << "文字"
-                                   << "1.5"
-                                   << "1" << true << badX << "";
-        QTest::newRow("inner space X") << "甲"
-                                       << "文字"
-                                       << "1 2"
-                                       << "1" << true << badX << "";
-        QTest::newRow("full-width X") << "甲"
-                                      << "文字"
-                                      << "１２"
-                                      << "1" << true << badX << "";
-        QTest::newRow("plus Y") << "甲"
-                                << "文字"
-                                << "012"
-                                << "+5" << true << badY << "";
-        QTest::newRow("no font") << "甲"
-                                 << "文字"
-                                 << "012"
-                                 << "7" << false << QStringLiteral("请为新标签设置一种字体。") << "";
+        QTest::newRow("no X nor Y") << QStringList{"甲", "文字", " ", ""}
+                                    << QStringLiteral("请确定新标签的打印横坐标，坐标零点为左上角。")
+                                    << "T_X";
+        QTest::newRow("no Y") << QStringList{"甲", "文字", "-5", ""}
+                              << QStringLiteral("请确定新标签的打印纵坐标，坐标零点为左上角。") << "T_Y";
+        QTest::newRow("negative X") << QStringList{"甲", "文字", "-5", "x"} << badX << "";
+        QTest::newRow("decimal X") << QStringList{"甲", "文字", "1.5", "1"} << badX << "";
+        QTest::newRow("inner space X") << QStringList{"甲", "文字", "1 2", "1"} << badX << "";
+        QTest::newRow("full-width X") << QStringList{"甲", "文字", "１２", "1"} << badX << "";
+        QTest::newRow("plus Y") << QStringList{"甲", "文字", "012", "+5"}
+                                << QStringLiteral("纵坐标只能是数字，请检查后重新输入。") << "";
+        QTest::newRow("no font") << QStringList{"甲", "文字", "012", "7", "-"}
+                                 << QStringLiteral("请为新标签设置一种字体。") << "";
     }
 
     void checksRunInOrderAndWriteNothing()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, text);
-        QFETCH(QString, x);
-        QFETCH(QString, y);
-        QFETCH(bool, font);
+        QFETCH(QStringList, input);
         QFETCH(QString, message);
         QFETCH(QString, focus);
         TestSession t;
-        t.db.addStyle(1, QStringLiteral("一"));
-        t.choose(1, QStringLiteral("一"));
-        t.state.AddingNew = true;
-        const QString before = t.db.snapshot();
         w_AddLabel w(t.session);
-        w.show();
-        type(t, w, name, text, x, y, font ? QStringLiteral("楷体") : QString());
+        openOn(t, w, true);
+        const QString before = t.db.snapshot();
+        type(t, w, input[0], input[1], input[2], input[3],
+             input.size() > 4 ? QString() : QStringLiteral("楷体"));
         w.findChild<QPushButton*>(QStringLiteral("Cmd_Save"))->setFocus();
         click(w, "Cmd_Save");
         QCOMPARE(t.messages.count(), 1);
         QCOMPARE(t.messages.last().text, message);
-        const bool critical = message.contains(QStringLiteral("只能是数字"));
-        QCOMPARE(t.messages.last().title,
-                 critical ? QStringLiteral("关键性错误") : QStringLiteral("缺少必要项目"));
+        QCOMPARE(t.messages.last().title, message.contains(QStringLiteral("只能是数字"))
+                                              ? QStringLiteral("关键性错误")
+                                              : QStringLiteral("缺少必要项目"));
         QCOMPARE(w.focusWidget()->objectName(), focus.isEmpty() ? QStringLiteral("Cmd_Save") : focus);
         QVERIFY(w.isVisible());
         QCOMPARE(t.db.snapshot(), before);
@@ -156,14 +100,10 @@ private slots:
     void addsSeveralLabelsOneAfterAnother()
     {
         TestSession t;
-        t.db.addStyle(1, QStringLiteral("一"));
-        t.db.addStyle(2, QStringLiteral("二"));
+        w_AddLabel w(t.session);
+        openOn(t, w, true);
         t.db.exec(
             QStringLiteral("INSERT INTO Main (ListID, Keywords, KeyX, KeyY) VALUES (2, 'Title', 0, 0)"));
-        t.choose(1, QStringLiteral("一"));
-        t.state.AddingNew = true;
-        w_AddLabel w(t.session);
-        w.show();
         auto* saved = w.findChild<QLabel*>(QStringLiteral("L_Saved"));
         QVERIFY(!saved->isVisible());
 
@@ -178,10 +118,10 @@ private slots:
             QVERIFY(content(w)->toPlainText().isEmpty());
             QCOMPARE(w.focusWidget()->objectName(), QStringLiteral("T_LabName"));
         }
-        QTest::keyClicks(box(w, "T_LabName"), QStringLiteral("x"));
+        typeInto(box(w, "T_LabName"), QStringLiteral("x"));
         QVERIFY(!saved->isVisible());
 
-        // A name already used, by this style or another one, in any letter case.
+        // A name already used, by another style or this one, in any letter case; and no LIKE patterns.
         for (const QString& taken : {QStringLiteral("TITLE"), QStringLiteral("o'brien 50%_X")}) {
             const QString before = t.db.snapshot();
             type(t, w, taken, QStringLiteral("文字"), QStringLiteral("1"), QStringLiteral("1"));
@@ -193,39 +133,40 @@ private slots:
             QCOMPARE(box(w, "T_LabName")->selectedText(), taken);
             QCOMPARE(t.db.snapshot(), before);
         }
+        type(t, w, QStringLiteral("O'Brien 5%_x"), QStringLiteral("文字"), QStringLiteral("1"),
+             QStringLiteral("1"));
+        click(w, "Cmd_Save");
+        QCOMPARE(t.messages.count(), 2);
 
         const QList<LabelRow> rows = LabelStore(t.store).labels(1).value();
-        QCOMPARE(rows.size(), names.size());
-        for (int i = 0; i < rows.size(); ++i) {
+        QCOMPARE(rows.size(), names.size() + 1);
+        for (int i = 0; i < names.size(); ++i) {
             QCOMPARE(rows[i].keywords.toString(), names[i]);
             QCOMPARE(rows[i].keyValue.toString(), QStringLiteral("第一行\n第二行"));
             QCOMPARE(rows[i].keyX.toDouble(), 12.0);
             QCOMPARE(rows[i].keyFontStyle.toString(), QStringLiteral("常规"));
         }
-        QCOMPARE(t.db.rowsOf(QStringLiteral("Main"), 2), 1);
     }
 
     void changesOneLabelAndCancelOfTheFontKeepsItsFont()
     {
         TestSession t;
-        t.db.addStyle(1, QStringLiteral("一"), 2);
-        t.choose(1, QStringLiteral("一"));
-        t.state.AddingNew = false;
-        const LabelRow row = LabelStore(t.store).labels(1).value().at(1);
         w_AddLabel w(t.session);
+        openOn(t, w, false);
+        // A second label whose name differs only in case: the change must not land on it.
+        t.db.exec(QStringLiteral("UPDATE Main SET Keywords = 'abc' WHERE LabelID = 1"));
+        t.db.exec(QStringLiteral("UPDATE Main SET Keywords = 'ABC' WHERE LabelID = 2"));
+        const LabelRow row = LabelStore(t.store).labels(1).value().at(1);
         w.showLabel(row);
-        w.show();
         QVERIFY(!box(w, "T_LabName")->isEnabled());
         QCOMPARE(w.focusWidget(), content(w));
-        QCOMPARE(box(w, "T_X")->text(), QStringLiteral("11"));
 
         t.fonts.setNextCancel();
         click(w, "Cmd_SelFont");
         QCOMPARE(t.fonts.requests().last().current.family, QStringLiteral("宋体"));
         QCOMPARE(t.fonts.requests().last().current.pointSize, 11.0);
         QVERIFY(!t.fonts.requests().last().scalableOnly);
-        QCOMPARE(box(w, "T_FontName")->text(), QStringLiteral("宋体"));
-        QCOMPARE(box(w, "T_FontSize")->text(), QStringLiteral("12"));
+        QCOMPARE(box(w, "T_FontSize")->text(), QStringLiteral("12")); // the label's own, not the preset's 11
 
         t.fonts.setNextChoice({QStringLiteral("黑体"), 10.5, true, true});
         click(w, "Cmd_SelFont");
@@ -235,27 +176,23 @@ private slots:
         click(w, "Cmd_SelFont");
         QCOMPARE(t.fonts.requests().last().current.family,
                  QStringLiteral("黑体")); // opens on the last choice
-        QCOMPARE(box(w, "T_FontName")->text(), QStringLiteral("黑体"));
 
-        box(w, "T_X")->clear();
-        QTest::keyClicks(box(w, "T_X"), QStringLiteral("40"));
+        replaceText(box(w, "T_X"), QStringLiteral("40"));
         QTest::mouseClick(
             w.findChild<QWidget*>(QStringLiteral("UD_X"))->findChild<QToolButton*>(QStringLiteral("up")),
             Qt::LeftButton);
-        QCOMPARE(box(w, "T_X")->text(), QStringLiteral("41"));
         click(w, "Cmd_Save");
         QCOMPARE(w.result(), int(QDialog::Accepted));
         QCOMPARE(t.messages.count(), 0);
-        const LabelRow changed = LabelStore(t.store).labels(1).value().at(1);
-        QCOMPARE(changed.keywords, row.keywords);
-        QCOMPARE(changed.keyX.toDouble(), 41.0);
-        QCOMPARE(changed.keyFont.toString(), QStringLiteral("黑体"));
-        QCOMPARE(changed.keyFontSize.toString(), QStringLiteral("10.5"));
-        QCOMPARE(LabelStore(t.store).labels(1).value().at(0).keyFont.toString(), QStringLiteral("宋体"));
+        const QList<LabelRow> rows = LabelStore(t.store).labels(1).value();
+        QCOMPARE(rows[1].keywords.toString(), QStringLiteral("ABC"));
+        QCOMPARE(rows[1].keyX.toDouble(), 41.0);
+        QCOMPARE(rows[1].keyFontSize.toString(), QStringLiteral("10.5"));
+        QCOMPARE(rows[0].keyFont.toString(), QStringLiteral("宋体"));
 
         // A label deleted meanwhile is passed over and the window closes.
         w_AddLabel again(t.session);
-        again.showLabel(changed);
+        again.showLabel(rows[1]);
         t.db.exec(QStringLiteral("DELETE FROM Main"));
         again.show();
         click(again, "Cmd_Save");
@@ -267,15 +204,11 @@ private slots:
     void aFailedWriteKeepsTheBoxesAndShowsNoNotice()
     {
         TestSession t;
-        t.db.addStyle(1, QStringLiteral("一"));
-        t.choose(1, QStringLiteral("一"));
-        t.state.AddingNew = true;
-        t.store.setReadOnly(true);
         w_AddLabel w(t.session);
-        w.show();
+        openOn(t, w, true);
+        t.store.setReadOnly(true);
         type(t, w, QStringLiteral("甲"), QStringLiteral("文字"), QStringLiteral("1"), QStringLiteral("2"));
         click(w, "Cmd_Save");
-        QCOMPARE(t.messages.count(), 1);
         QCOMPARE(t.messages.last().kind, ShownMessage::Kind::Critical);
         QVERIFY(t.messages.last().text.contains(QStringLiteral("只读")));
         QVERIFY(!w.findChild<QLabel*>(QStringLiteral("L_Saved"))->isVisible());

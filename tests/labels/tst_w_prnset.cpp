@@ -2,28 +2,20 @@
 // it opens: loading, the guest-name setting, adding and changing labels, grid edits and deletions,
 // clearing and moving.
 #include "labels/w_PRNSet.h"
-#include "store/LabelStore.h"
 #include "support/TestSession.h"
+#include "LabelTestTools.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
-#include <QTest>
 #include <QTimer>
 
 #include <functional>
 
 namespace {
-
-QLineEdit* box(QWidget& w, const char* name)
-{
-    return w.findChild<QLineEdit*>(QLatin1String(name));
-}
 
 QPushButton* button(QWidget& w, const char* name)
 {
@@ -33,12 +25,6 @@ QPushButton* button(QWidget& w, const char* name)
 QTableView* grid(QWidget& w)
 {
     return w.findChild<QTableView*>(QStringLiteral("DG_PRN"));
-}
-
-void replaceText(QLineEdit* edit, const QString& text)
-{
-    edit->clear();
-    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, text, Qt::NoModifier);
 }
 
 void open(w_PRNSet& w)
@@ -99,12 +85,12 @@ private slots:
         QCOMPARE(grid(w)->model()->headerData(6, Qt::Horizontal).toString(), QStringLiteral("字体样式"));
 
         const QString before = t.db.snapshot();
-        QTest::mouseClick(button(w, "Cmd_Save"), Qt::LeftButton);
+        click(w, "Cmd_Save");
         QCOMPARE(t.messages.last().title, QStringLiteral("提醒"));
         QCOMPARE(t.messages.last().text, QStringLiteral("请确定宾客姓名在请柬上的打印位置及字体样式。"));
 
         t.fonts.setNextChoice({QStringLiteral("楷体"), 10.5, true, true});
-        QTest::mouseClick(button(w, "Cmd_SelFont"), Qt::LeftButton);
+        click(w, "Cmd_SelFont");
         QCOMPARE(t.fonts.requests().last().current.pointSize, 12.0);
         QVERIFY(t.fonts.requests().last().scalableOnly);
         QCOMPARE(box(w, "T_GFontSize")->text(), QStringLiteral("10.5"));
@@ -114,7 +100,7 @@ private slots:
         replaceText(box(w, "T_GX"), QStringLiteral(" 12.5 "));
         for (const char* bad : {"   ", "1 2", "abc", "１２"}) {
             replaceText(box(w, "T_GY"), QString::fromUtf8(bad));
-            QTest::mouseClick(button(w, "Cmd_Save"), Qt::LeftButton);
+            click(w, "Cmd_Save");
             QCOMPARE(t.messages.last().title, QString::fromUtf8(bad).trimmed().isEmpty()
                                                   ? QStringLiteral("提醒")
                                                   : QStringLiteral("关键性错误"));
@@ -123,7 +109,7 @@ private slots:
         }
         QCOMPARE(w.focusWidget()->objectName(), QStringLiteral("T_GY"));
         replaceText(box(w, "T_GY"), QStringLiteral(" -3 "));
-        QTest::mouseClick(button(w, "Cmd_Save"), Qt::LeftButton);
+        click(w, "Cmd_Save");
         QCOMPARE(w.result(), int(QDialog::Accepted));
         QCOMPARE(t.db.scalar(
                      QStringLiteral("SELECT keyx || '|' || keyy || '|' || keyfont || '|' || keyfontsize || "
@@ -146,12 +132,12 @@ private slots:
             open(w);
             QCOMPARE(box(w, "T_GY")->text(), QStringLiteral("60.5"));
             t.fonts.setNextCancel();
-            QTest::mouseClick(button(w, "Cmd_SelFont"), Qt::LeftButton);
+            click(w, "Cmd_SelFont");
             QCOMPARE(box(w, "T_GFont")->text(), QStringLiteral("黑体"));
             QCOMPARE(box(w, "T_GFontSize")->text(), QStringLiteral("14"));
             QCOMPARE(box(w, "T_GFontStyle")->text(), QStringLiteral("粗体"));
             replaceText(box(w, "T_GX"), QStringLiteral("99"));
-            QTest::mouseClick(button(w, "Cmd_Close"), Qt::LeftButton);
+            click(w, "Cmd_Close");
             QVERIFY(!w.isVisible());
         }
         QCOMPARE(t.db.snapshot(), before);
@@ -164,8 +150,8 @@ private slots:
         replaceText(box(w, "T_GX"), QStringLiteral("7"));
         replaceText(box(w, "T_GY"), QStringLiteral("8"));
         t.fonts.setNextChoice({QStringLiteral("宋体"), 12, false, false});
-        QTest::mouseClick(button(w, "Cmd_SelFont"), Qt::LeftButton);
-        QTest::mouseClick(button(w, "Cmd_Save"), Qt::LeftButton);
+        click(w, "Cmd_SelFont");
+        click(w, "Cmd_Save");
         QCOMPARE(t.messages.count(), 0);
         QCOMPARE(
             t.db.scalar(QStringLiteral("SELECT keyx || '|' || keyfontstyle FROM GuestXY WHERE ListID = 2")),
@@ -192,12 +178,12 @@ private slots:
                 replaceText(box(*labelWindow, "T_X"), QStringLiteral("10"));
                 replaceText(box(*labelWindow, "T_Y"), QStringLiteral("20"));
                 t.fonts.setNextChoice({QStringLiteral("宋体"), 12, false, false});
-                QTest::mouseClick(button(*labelWindow, "Cmd_SelFont"), Qt::LeftButton);
-                QTest::mouseClick(button(*labelWindow, "Cmd_Save"), Qt::LeftButton);
+                click(*labelWindow, "Cmd_SelFont");
+                click(*labelWindow, "Cmd_Save");
             }
-            QTest::mouseClick(button(*labelWindow, "Cmd_Cancel"), Qt::LeftButton);
+            click(*labelWindow, "Cmd_Cancel");
         });
-        QTest::mouseClick(button(w, "Cmd_Add"), Qt::LeftButton);
+        click(w, "Cmd_Add");
         QCOMPARE(caption, QStringLiteral("添加打印标签"));
         QCOMPARE(t.messages.count(), 0);
         QCOMPARE(grid(w)->model()->rowCount(), 3);
@@ -212,7 +198,7 @@ private slots:
             nameLocked = !box(*labelWindow, "T_LabName")->isEnabled() &&
                          box(*labelWindow, "T_LabName")->text() == QStringLiteral("乙");
             replaceText(box(*labelWindow, "T_X"), QStringLiteral("15"));
-            QTest::mouseClick(button(*labelWindow, "Cmd_Save"), Qt::LeftButton);
+            click(*labelWindow, "Cmd_Save");
         });
         const QRect cell = grid(w)->visualRect(grid(w)->model()->index(1, 1));
         QTest::mouseClick(grid(w)->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
@@ -253,9 +239,9 @@ private slots:
             QTest::mouseClick(moveWindow->findChild<QRadioButton*>(QStringLiteral("O_Right")),
                               Qt::LeftButton);
             replaceText(box(*moveWindow, "T_Move"), QStringLiteral("5"));
-            QTest::mouseClick(button(*moveWindow, "Cmd_OK"), Qt::LeftButton);
+            click(*moveWindow, "Cmd_OK");
         });
-        QTest::mouseClick(button(w, "Cmd_Move"), Qt::LeftButton);
+        click(w, "Cmd_Move");
         QCOMPARE(cellText(w, 0, 2), QStringLiteral("15"));
         QCOMPARE(cellText(w, 1, 2), QStringLiteral("20"));
     }
@@ -272,13 +258,13 @@ private slots:
         QVERIFY(labelButtonsEnabled(w));
         const QString before = t.db.snapshot();
         t.messages.setNextAnswer(false);
-        QTest::mouseClick(button(w, "Cmd_CleanUp"), Qt::LeftButton);
+        click(w, "Cmd_CleanUp");
         QCOMPARE(t.messages.last().title, QStringLiteral("请您确认"));
         QCOMPARE(t.db.snapshot(), before);
         QCOMPARE(grid(w)->model()->rowCount(), 3);
 
         t.messages.setNextAnswer(true);
-        QTest::mouseClick(button(w, "Cmd_CleanUp"), Qt::LeftButton);
+        click(w, "Cmd_CleanUp");
         QCOMPARE(t.messages.last().title, QStringLiteral("告知"));
         QCOMPARE(t.messages.last().text, QStringLiteral("样式标签已清空。"));
         QCOMPARE(t.db.rowsOf(QStringLiteral("Main"), 1), 0);
@@ -289,10 +275,8 @@ private slots:
         QVERIFY(!labelButtonsEnabled(w));
 
         // Closing the label window without adding leaves both buttons off.
-        onNextModal(&w, [](QWidget* labelWindow) {
-            QTest::mouseClick(button(*labelWindow, "Cmd_Cancel"), Qt::LeftButton);
-        });
-        QTest::mouseClick(button(w, "Cmd_Add"), Qt::LeftButton);
+        onNextModal(&w, [](QWidget* labelWindow) { click(*labelWindow, "Cmd_Cancel"); });
+        click(w, "Cmd_Add");
         QVERIFY(!labelButtonsEnabled(w));
     }
 };

@@ -1,0 +1,222 @@
+// Printing figures: the main window producing cards of a style with 10 labels onto the PDF printer
+// (time per card), the resident memory over 1,000 cards of one run, and the time per job through
+// the real spooler when the default printer is a cups-pdf queue. Prints medians as JSON.
+#include "app/MessageService.h"
+#include "app/Session.h"
+#include "app/SharedState.h"
+#include "app/Startup.h"
+#include "printing/CardRendering.h"
+#include "printing/PdfCardPrinter.h"
+#include "printing/SystemCardPrinter.h"
+#include "printing/w_Main.h"
+#include "store/CardStore.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+constexpr int kLabels = 10;
+constexpr int kGuests = 1100;
+constexpr int kTimedCards = 100;
+constexpr int kMemoryCards = 1000;
+constexpr int kSpoolerJobs = 9;
+
+struct QuietMessages : MessageService
+{
+    void critical(QWidget*, const QString& t, const QString& m) override
+    {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(t), qPrintable(m));
+    }
+    void exclamation(QWidget*, const QString&, const QString&) override {}
+    void information(QWidget*, const QString&, const QString&) override {}
+    bool question(QWidget*, const QString&, const QString&) override { return true; }
+};
+
+// CPU time of this thread: other programs on a busy machine do not stretch it as they do wall time.
+double cpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
+void fill(const QString& path)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
+    db.setDatabaseName(path);
+    db.open();
+    db.transaction();
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("INSERT INTO Lists (ListID, ListName) VALUES (1, '婚宴')"));
+    q.exec(QStringLiteral("INSERT INTO GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle) "
+                          "VALUES (1, 60, 90, '楷体', '22', '粗体')"));
+    q.prepare(
+        QStringLiteral("INSERT INTO Main (ListID, Keywords, KeyValue, KeyX, KeyY, KeyFont, KeyFontSize, "
+                       "KeyFontStyle) VALUES (1, ?, ?, ?, ?, ?, '12', '常规')"));
+    for (int i = 0; i < kLabels; ++i) {
+        q.addBindValue(QStringLiteral("标签%1").arg(i));
+        q.addBindValue(QStringLiteral("谨定于公历二〇二七年五月%1日举行婚礼 敬备喜宴").arg(i + 1));
+        q.addBindValue(15 + i);
+        q.addBindValue(20 + 12 * i);
+        q.addBindValue(i % 2 ? QStringLiteral("宋体") : QStringLiteral("微软雅黑"));
+        q.exec();
+    }
+    q.prepare(QStringLiteral("INSERT INTO Guests (ListID, Name) VALUES (1, ?)"));
+    for (int i = 0; i < kGuests; ++i) {
+        q.addBindValue(QStringLiteral("宾客%1").arg(i + 1));
+        q.exec();
+    }
+    db.commit();
+    db.close();
+}
+
+// The main window on the PDF printer, one card per click of the print button (O_One).
+void mainWindowCards(const QString& database, const QString& folder, std::vector<double>& perCard,
+                     std::vector<double>& cpuPerCard, long& growthKb)
+{
+    SharedState state;
+    state.DbConnectionString = database;
+    state.CurrentListID = 1;
+    state.CurrentListName = QStringLiteral("婚宴");
+    QuietMessages messages;
+    PdfCardPrinter printer(folder);
+    CardStore store(database);
+    Session session{state, store, printer, messages};
+    w_Main window(session);
+    window.show();
+    QTimer* load = window.findChild<QTimer*>(QStringLiteral("Timer_Load"));
+    while (load->isActive())
+        QApplication::processEvents();
+    window.findChild<QRadioButton*>(QStringLiteral("O_One"))->click();
+    QPushButton* print = window.findChild<QPushButton*>(QStringLiteral("Cmd_Print"));
+
+    for (int i = 0; i < 20; ++i) // warm-up: fonts and caches
+        print->click();
+    for (int i = 0; i < kTimedCards; ++i) {
+        QElapsedTimer timer;
+        const double cpuStart = cpuMs();
+        timer.start();
+        print->click();
+        perCard.push_back(timer.nsecsElapsed() / 1e6);
+        cpuPerCard.push_back(cpuMs() - cpuStart);
+    }
+    const long before = residentKb();
+    for (int i = 0; i < kMemoryCards; ++i) {
+        print->click();
+        if (i % 100 == 99) { // keep the disk use small; the files are not the point here
+            for (const QString& f : QDir(folder).entryList({QStringLiteral("*.pdf")}))
+                QFile::remove(QDir(folder).filePath(f));
+            QApplication::processEvents();
+        }
+    }
+    QApplication::processEvents();
+    growthKb = residentKb() - before;
+}
+
+bool spoolerIsCupsPdf()
+{
+    const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
+    if (printer.isNull())
+        return false;
+    QProcess lpstat;
+    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-v"), printer.printerName()});
+    lpstat.waitForFinished();
+    return lpstat.readAllStandardOutput().contains("cups-pdf:/");
+}
+
+// The same card through the real spooler: the time until the spooler has taken each job.
+std::vector<double> spoolerJobs()
+{
+    std::vector<double> perJob;
+    if (!spoolerIsCupsPdf())
+        return perJob;
+    QList<CardLabel> labels;
+    for (int i = 0; i < kLabels; ++i) {
+        CardLabel l;
+        l.text = QStringLiteral("谨定于公历二〇二七年五月%1日举行婚礼 敬备喜宴").arg(i + 1);
+        l.xMm = 15 + i;
+        l.yMm = 20 + 12 * i;
+        l.fontName = i % 2 ? QStringLiteral("宋体") : QStringLiteral("微软雅黑");
+        labels << l;
+    }
+    GuestNameSetting name;
+    name.xMm = 60;
+    name.yMm = 90;
+    name.fontName = QStringLiteral("楷体");
+    name.fontSize = 22;
+    name.styleWord = QStringLiteral("粗体");
+    SystemCardPrinter printer;
+    for (int i = 0; i < kSpoolerJobs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        if (!drawLabels(printer, labels).isOk() ||
+            !drawGuestName(printer, name, QStringLiteral("宾客")).isOk() || !printer.endDocument().isOk())
+            return {};
+        perJob.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    return perJob;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    Startup::installFontSubstitutions();
+    QTemporaryDir dir;
+    const QString database = dir.filePath(QStringLiteral("Date_D.dat"));
+    QFile::copy(QStringLiteral(FENNICK_EMPTY_DB), database);
+    QFile::setPermissions(database, QFile::ReadOwner | QFile::WriteOwner);
+    fill(database);
+    const QString cards = dir.filePath(QStringLiteral("cards"));
+    QDir().mkpath(cards);
+
+    std::vector<double> perCard, cpuPerCard;
+    long growthKb = 0;
+    mainWindowCards(database, cards, perCard, cpuPerCard, growthKb);
+    const std::vector<double> perJob = spoolerJobs();
+
+    std::printf("{\n  \"print_one_card_pdf_10_labels_ms\": %.3f,\n", median(perCard));
+    std::printf("  \"print_one_card_pdf_10_labels_cpu_ms\": %.3f,\n", median(cpuPerCard));
+    std::printf("  \"rss_growth_over_%d_cards_mb\": %.2f,\n", kMemoryCards, growthKb / 1024.0);
+    if (perJob.empty())
+        std::printf("  \"spooler_job_ms\": null\n}\n");
+    else
+        std::printf("  \"spooler_job_ms\": %.3f\n}\n", median(perJob));
+    return 0;
+}

@@ -21,6 +21,12 @@ w_NameList::w_NameList(Session& session, QWidget* parent)
     m_model = new GuestSearchModel(this);
     m_ui->DG_Edit->setModel(m_model);
     m_ui->DG_Edit->verticalHeader()->setDefaultSectionSize(22);
+    // All six columns fit the grid's width: the short ones narrow, the remark takes what is left.
+    QHeaderView* columns = m_ui->DG_Edit->horizontalHeader();
+    const int widths[] = {90, 40, 70, 90, 100};
+    for (int column = 0; column < 5; ++column)
+        columns->resizeSection(column, widths[column]);
+    columns->setStretchLastSection(true);
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));

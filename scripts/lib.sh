@@ -4,7 +4,8 @@
 # Building: compiler, CMake and Ninja, Qt 6 (Widgets, SQL with its SQLite driver, Print Support),
 # the sqlite3 shell that turns data/schema.sql into the empty Date_D.dat, and CJK fonts.
 # libcups2-dev: cards are handed to the spooler through libcups, which reports a refused job.
-BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libqt6printsupport6 sqlite3 fonts-noto-cjk libcups2-dev)
+# QuaZip reads the .xlsx guest lists.
+BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libqt6printsupport6 sqlite3 fonts-noto-cjk libcups2-dev libquazip1-qt6-dev)
 # Qt's own Chinese texts for its standard dialogs (the font dialog of the label windows).
 BUILD_PACKAGES+=(qt6-translations-l10n)
 

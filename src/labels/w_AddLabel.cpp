@@ -30,6 +30,12 @@ w_AddLabel::w_AddLabel(Session& session, QWidget* parent)
     m_ui->UpDown1->setBuddy(m_ui->T_Y);
     m_ui->UpDown1->setRange(0, 3000);
     m_ui->L_Saved->hide();
+    // The font boxes are filled only through the font dialog: show them as not for typing.
+    for (QLineEdit* fontBox : {m_ui->T_FontName, m_ui->T_FontSize, m_ui->T_FontStyle}) {
+        QPalette palette = fontBox->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+        fontBox->setPalette(palette);
+    }
 
     connect(m_ui->Cmd_Save, &QPushButton::clicked, this, &w_AddLabel::save);
     connect(m_ui->Cmd_Cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -4,9 +4,11 @@
 #include "app/MessageService.h"
 #include "app/Session.h"
 #include "app/SharedState.h"
+#include "guests/w_AddGuest.h"
 #include "labels/w_PRNSet.h"
 #include "printing/w_Main.h"
 #include "store/CardStore.h"
+#include "styles/w_AddList.h"
 
 #include <QTimer>
 
@@ -24,6 +26,7 @@ w_QJList::w_QJList(Session& session, QWidget* parent)
     connect(m_ui->Combo_QJList, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &w_QJList::chooseStyle);
     connect(m_ui->Cmd_New, &QPushButton::clicked, this, &w_QJList::newStyle);
+    connect(m_ui->Cmd_Guests, &QPushButton::clicked, this, &w_QJList::openGuests);
     connect(m_ui->Cmd_DEL, &QPushButton::clicked, this, &w_QJList::deleteStyle);
     connect(m_ui->Cmd_Edit, &QPushButton::clicked, this, [this] {
         w_PRNSet settings(m_session, this);
@@ -126,6 +129,23 @@ void w_QJList::confirm()
 
 void w_QJList::newStyle()
 {
-    // The chooser gives way to the new-style window; it does not come back afterwards.
+    // The chooser gives way to the new-style window; it does not come back afterwards. The new
+    // window opens over the main window once the chooser's own loop has ended.
     close();
+    Session* session = &m_session;
+    QWidget* owner = m_session.mainWindow ? static_cast<QWidget*>(m_session.mainWindow) : parentWidget();
+    const auto openNewStyle = [session, owner] {
+        w_AddList newStyle(*session, owner);
+        newStyle.exec();
+    };
+    if (owner)
+        QTimer::singleShot(0, owner, openNewStyle);
+    else
+        openNewStyle();
+}
+
+void w_QJList::openGuests()
+{
+    w_AddGuest guests(m_session, this);
+    guests.exec();
 }

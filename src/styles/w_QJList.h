@@ -27,6 +27,7 @@ private:
     void deleteStyle();
     void confirm();
     void newStyle();
+    void openGuests();
     void enableStyleButtons();
     void disableStyleButtons();
 

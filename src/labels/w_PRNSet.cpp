@@ -23,6 +23,13 @@ w_PRNSet::w_PRNSet(Session& session, QWidget* parent)
     m_ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
+    // The font boxes are filled only through the font dialog: show them as not for typing.
+    for (QLineEdit* fontBox : {m_ui->T_GFont, m_ui->T_GFontSize, m_ui->T_GFontStyle}) {
+        QPalette palette = fontBox->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+        fontBox->setPalette(palette);
+    }
+
     m_grid = new LabelGridModel(session.store, this);
     m_grid->setObjectName(QStringLiteral("Ado_PRNSet"));
     m_ui->DG_PRN->setModel(m_grid);

@@ -2,10 +2,12 @@
 // it opens: loading, the guest-name setting, adding and changing labels, grid edits and deletions,
 // clearing and moving.
 #include "labels/w_PRNSet.h"
+#include "styles/w_QJList.h"
 #include "support/TestSession.h"
 #include "LabelTestTools.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -68,6 +70,28 @@ class tst_w_prnset : public QObject
     Q_OBJECT
 
 private slots:
+    void theStyleChooserOpensItOnThePickedStyle()
+    {
+        TestSession t;
+        t.db.addStyle(4, QStringLiteral("寿宴"), 2);
+        w_QJList chooser(t.session);
+        chooser.show();
+        auto* styles = chooser.findChild<QComboBox*>(QStringLiteral("Combo_QJList"));
+        QTRY_COMPARE(styles->count(), 1);
+        styles->setCurrentIndex(0);
+        QString title;
+        int rows = -1;
+        onNextModal(&chooser, [&](QWidget* settings) {
+            QTRY_VERIFY(!settings->findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
+            title = settings->findChild<QLabel*>(QStringLiteral("L_Title"))->text();
+            rows = grid(*settings)->model()->rowCount();
+            click(*settings, "Cmd_Close");
+        });
+        click(chooser, "Cmd_Edit");
+        QCOMPARE(title, QStringLiteral("寿宴"));
+        QCOMPARE(rows, 2);
+    }
+
     void newStyleNeedsAFontAndTakesPositionsTrimmed()
     {
         TestSession t;

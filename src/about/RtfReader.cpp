@@ -9,6 +9,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -248,9 +249,30 @@ constexpr WordEntry Words[] = {
 
 const WordEntry* findWord(std::string_view name)
 {
-    const auto it = std::lower_bound(std::begin(Words), std::end(Words), name,
-                                     [](const WordEntry& e, std::string_view n) { return e.name < n; });
-    return (it != std::end(Words) && it->name == name) ? it : nullptr;
+    // The table sorted by name, narrowed to the words that share the first letter.
+    struct Range
+    {
+        const WordEntry* begin = nullptr;
+        const WordEntry* end = nullptr;
+    };
+    static const std::array<Range, 26> byLetter = [] {
+        Q_ASSERT(std::is_sorted(std::begin(Words), std::end(Words),
+                                [](const WordEntry& a, const WordEntry& b) { return a.name < b.name; }));
+        std::array<Range, 26> ranges{};
+        for (const WordEntry& e : Words) {
+            Range& r = ranges[static_cast<size_t>(e.name[0] - 'a')];
+            if (!r.begin)
+                r.begin = &e;
+            r.end = &e + 1;
+        }
+        return ranges;
+    }();
+    if (name.empty() || name[0] < 'a' || name[0] > 'z')
+        return nullptr;
+    const Range& r = byLetter[static_cast<size_t>(name[0] - 'a')];
+    const WordEntry* it = std::lower_bound(r.begin, r.end, name,
+                                           [](const WordEntry& e, std::string_view n) { return e.name < n; });
+    return (it && it != r.end && it->name == name) ? it : nullptr;
 }
 
 // The code page a font's character set stands for; 0 for the document's own.
@@ -317,6 +339,13 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// Bytes that are text as they stand: not a brace, backslash, line end or other control character.
+bool isPlainText(char c)
+{
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte >= 0x20 || c == '\t') && c != '{' && c != '}' && c != '\\';
+}
+
 class Parser
 {
 public:
@@ -343,6 +372,8 @@ private:
     void deliver(const QString& text);
     void appendText(const QString& text);
     void appendChar(char32_t ucs4);
+    void prepareText();
+    static bool isContent(char16_t u);
     void flushText();
     void endParagraph();
     void commitFont();
@@ -430,6 +461,17 @@ RtfReadReport Parser::run()
             ++m_pos;
             break;
         default:
+            if (m_skipRemaining == 0 && top().dest == Dest::Text) {
+                // A run of ordinary text goes into the pending bytes in one piece.
+                qsizetype end = m_pos;
+                while (end < m_size && isPlainText(m_data[end]))
+                    ++end;
+                if (end > m_pos) {
+                    m_bytes.append(m_data + m_pos, end - m_pos);
+                    m_pos = end;
+                    break;
+                }
+            }
             ++m_pos;
             textByte(c);
             break;
@@ -879,10 +921,23 @@ void Parser::deliver(const QString& text)
 void Parser::appendChar(char32_t ucs4)
 {
     flushBytes();
-    deliver(QString::fromUcs4(&ucs4, 1));
+    if (top().dest != Dest::Text) {
+        deliver(QString::fromUcs4(&ucs4, 1));
+        return;
+    }
+    // One character at a time is the common case of \uN text; it goes straight into the pending run.
+    prepareText();
+    if (ucs4 == QChar::ParagraphSeparator) {
+        m_text.append(QChar(QChar::LineSeparator));
+    } else if (QChar::requiresSurrogates(ucs4)) {
+        m_text.append(QChar(QChar::highSurrogate(ucs4)));
+        m_text.append(QChar(QChar::lowSurrogate(ucs4)));
+    } else if (isContent(static_cast<char16_t>(ucs4))) {
+        m_text.append(QChar(static_cast<char16_t>(ucs4)));
+    }
 }
 
-void Parser::appendText(const QString& text)
+void Parser::prepareText()
 {
     const CharState& state = top().chr;
     if (m_haveTextState && state != m_textState && !m_text.isEmpty()) {
@@ -897,15 +952,24 @@ void Parser::appendText(const QString& text)
         m_textState = state;
         m_haveTextState = true;
     }
-    // Characters the document model reserves for its own structure, and control characters, are
-    // never content of a help text.
-    m_text.reserve(m_text.size() + text.size());
+}
+
+// Characters the document model reserves for its own structure, and control characters, are never
+// content of a help text.
+bool Parser::isContent(char16_t u)
+{
+    return (u >= 0x20 || u == '\t') && u != 0xFDD0 && u != 0xFDD1 && u != 0xFFFC && u != 0xFFFE &&
+           u != 0xFFFF;
+}
+
+void Parser::appendText(const QString& text)
+{
+    prepareText();
     for (const QChar ch : text) {
-        const char16_t u = ch.unicode();
-        if ((u < 0x20 && u != '\t') || u == 0xFDD0 || u == 0xFDD1 || u == 0xFFFC || u == 0xFFFE ||
-            u == 0xFFFF)
-            continue;
-        m_text.append(u == QChar::ParagraphSeparator ? QChar(QChar::LineSeparator) : ch);
+        if (ch.unicode() == QChar::ParagraphSeparator)
+            m_text.append(QChar(QChar::LineSeparator));
+        else if (isContent(ch.unicode()))
+            m_text.append(ch);
     }
 }
 

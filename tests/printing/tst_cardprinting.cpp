@@ -132,22 +132,6 @@ private slots:
         QVERIFY(qAbs((large->bottomMm - large->topMm) - 24 * perPoint * mmPerPoint) < kToleranceMm);
     }
 
-    void originMovesEveryText()
-    {
-        QTemporaryDir dir;
-        PdfCardPrinter printer(dir.path());
-        printer.setOrigin(5, -10); // the corner is at (5, -10): a text at (15, 0) lands 10 mm in, 10 down
-        printer.setFontName(QStringLiteral("宋体"));
-        printer.setFontSize(12);
-        printer.setPosition(15, 0);
-        QVERIFY(printer.printText(QStringLiteral("原点")).isOk());
-        QVERIFY(printer.endDocument().isOk());
-        const QList<PdfWord> words = pdfWords(printer.writtenFiles().first());
-        QCOMPARE(words.size(), 1);
-        QVERIFY(qAbs(words.first().leftMm - 10) < kToleranceMm);
-        QVERIFY(qAbs(words.first().topMm - 10) < kToleranceMm);
-    }
-
     void eachCardIsItsOwnFileAndDiscardedOnesLeaveNone()
     {
         QTemporaryDir dir;

@@ -45,6 +45,7 @@ Result<QPainter*> PdfCardPrinter::beginDocument()
     const QString part = m_target + kPartSuffix;
     QFile probe(part);
     if (!probe.open(QIODevice::WriteOnly)) {
+        --m_number; // tried again under the same name
         return Status::failure(QStringLiteral("无法写入文件“%1”：%2。请检查文件夹是否存在、是否可写。")
                                    .arg(QDir::toNativeSeparators(part), probe.errorString()));
     }
@@ -59,6 +60,7 @@ Result<QPainter*> PdfCardPrinter::beginDocument()
         m_painter.reset();
         m_writer.reset();
         QFile::remove(part);
+        --m_number;
         return Status::failure(
             QStringLiteral("无法开始写入文件“%1”。").arg(QDir::toNativeSeparators(m_target)));
     }

@@ -174,6 +174,12 @@ private slots:
         QVERIFY(!printer.documentOpen());
         QVERIFY(printer.writtenFiles().isEmpty());
         QVERIFY(!QFileInfo::exists(missing));
+
+        // Once the folder is there, the first card still gets the first number.
+        QVERIFY(QDir().mkpath(missing));
+        QVERIFY(printer.printText(QStringLiteral("甲")).isOk());
+        QVERIFY(printer.endDocument().isOk());
+        QCOMPARE(filesIn(missing), QStringList({"card-0001.pdf"}));
     }
 
     void aWholeCardDrawsOntoAnyPainter()

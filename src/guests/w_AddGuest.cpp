@@ -4,6 +4,7 @@
 #include "app/MessageService.h"
 #include "app/Session.h"
 #include "app/SharedState.h"
+#include "guests/import/GuestListTransfer.h"
 #include "printing/w_Main.h"
 #include "store/CardStore.h"
 #include "store/GuestGridModel.h"
@@ -54,6 +55,9 @@ w_AddGuest::w_AddGuest(Session& session, QWidget* parent)
     connect(m_timer1, &QTimer::timeout, this, &w_AddGuest::loadGrid);
     connect(m_ui->Cmd_Save, &QPushButton::clicked, this, &w_AddGuest::save);
     connect(m_ui->Cmd_CleanAll, &QPushButton::clicked, this, &w_AddGuest::clearList);
+    connect(m_ui->Cmd_Import, &QPushButton::clicked, this, &w_AddGuest::importGuests);
+    connect(m_ui->Cmd_Export, &QPushButton::clicked, this,
+            [this]() { GuestListTransfer::exportGuests(m_session, this); });
     connect(m_ui->Cmd_Cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_ui->T_Name, &QLineEdit::textChanged, m_ui->F_saved, &QWidget::hide);
     connect(m_ui->DG_Edit, &QAbstractItemView::doubleClicked, this,
@@ -235,4 +239,14 @@ void w_AddGuest::clearList()
 void w_AddGuest::showReadFailure(const QString& message)
 {
     m_session.messages.critical(this, Titles::CriticalError, message);
+}
+
+void w_AddGuest::importGuests()
+{
+    if (!GuestListTransfer::importGuests(m_session, this))
+        return;
+    // The imported guests follow those already in the grid; a guest loaded for changing stays loaded.
+    if (Status loaded = m_model->load(m_session.state.CurrentListID); !loaded.isOk())
+        m_session.messages.critical(this, Titles::CriticalError, loaded.error());
+    m_ui->Cmd_CleanAll->setEnabled(m_model->rowCount() > 0);
 }

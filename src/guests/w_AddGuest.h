@@ -37,6 +37,7 @@ private:
     void loadGuest(int row);
     void deleteSelectedGuests();
     void clearList();
+    void importGuests();
     void enterAddMode();
     void emptyFieldsAfterSave();
     GuestFields enteredFields() const;

@@ -4,6 +4,7 @@
 #include "app/MessageService.h"
 #include "app/Session.h"
 #include "app/SharedState.h"
+#include "labels/w_PRNSet.h"
 #include "printing/w_Main.h"
 #include "store/CardStore.h"
 #include "store/StyleStore.h"
@@ -136,6 +137,7 @@ void w_AddList::openLabels()
 {
     // This window gives way to the label and print settings window of the new style.
     hide();
-    // LABELS-WINDOW: open w_PRNSet(m_session, parentWidget()) modally here once it exists.
+    w_PRNSet labels(m_session, parentWidget());
+    labels.exec();
     accept();
 }

@@ -240,8 +240,23 @@ private slots:
         w.show();
         waitForList(w);
         enter(w, QStringLiteral("007"), QStringLiteral("生日"));
+        // The label and print settings window opens at once, on the new style, in place of this one.
+        QString labelsTitle;
+        QWidget* labelsParent = nullptr;
+        bool addListHidden = false;
+        whenModalShown(QStringLiteral("w_PRNSet"), [&](QWidget* labels) {
+            QTRY_COMPARE(labels->findChild<QLabel*>(QStringLiteral("L_Title"))->text(),
+                         QStringLiteral("生日"));
+            labelsTitle = labels->findChild<QLabel*>(QStringLiteral("L_Title"))->text();
+            labelsParent = labels->parentWidget();
+            addListHidden = !w.isVisible();
+            labels->close();
+        });
         t.messages.setNextAnswer(true);
         QTest::mouseClick(button(w, "Cmd_OK"), Qt::LeftButton);
+        QCOMPARE(labelsTitle, QStringLiteral("生日"));
+        QCOMPARE(labelsParent, static_cast<QWidget*>(&m));
+        QVERIFY(addListHidden);
         QCOMPARE(t.messages.count(), 1);
         QCOMPARE(t.state.CurrentListID, qint16(7));
         QCOMPARE(t.state.CurrentListName, QStringLiteral("生日"));

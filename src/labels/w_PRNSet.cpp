@@ -7,6 +7,7 @@
 #include "labels/FontDialogService.h"
 #include "labels/w_AddLabel.h"
 #include "labels/w_LabelMove.h"
+#include "printing/w_Preview.h"
 #include "store/CardStore.h"
 #include "store/LabelGridModel.h"
 #include "store/LabelStore.h"
@@ -57,6 +58,10 @@ w_PRNSet::w_PRNSet(Session& session, QWidget* parent)
     connect(m_ui->Cmd_Move, &QPushButton::clicked, this, &w_PRNSet::moveLabels);
     connect(m_ui->Cmd_CleanUp, &QPushButton::clicked, this, &w_PRNSet::clearLabels);
     connect(m_ui->Cmd_SelFont, &QPushButton::clicked, this, &w_PRNSet::chooseFont);
+    connect(m_ui->Cmd_Preview, &QPushButton::clicked, this, [this] {
+        w_Preview preview(m_session, this);
+        preview.exec();
+    });
     connect(m_ui->Cmd_Save, &QPushButton::clicked, this, &w_PRNSet::save);
     connect(m_ui->Cmd_Close, &QPushButton::clicked, this, &QDialog::reject);
 

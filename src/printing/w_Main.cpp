@@ -8,6 +8,7 @@
 #include "app/SharedState.h"
 #include "printing/CardPrinter.h"
 #include "printing/CardRendering.h"
+#include "printing/UnprintableText.h"
 #include "printing/w_NameList.h"
 #include "printing/w_NamePrint.h"
 #include "store/PrintQueries.h"
@@ -191,6 +192,12 @@ void w_Main::onPrintClicked()
             QStringLiteral(
                 "系统未发现指定的打印机，请检查打印机安装是否正确。\n\n"
                 "该错误的发生可能导致打印过程终止，请检查打印机后按“确定”，程序将尝试是否可以继续。"));
+    }
+    // Before the first card of a run: characters that would print as empty boxes.
+    if (m_runState == RunState::Ready) {
+        const QString question = unprintableQuestionForRun(m_session.store, m_session.state, m_guestName);
+        if (!question.isEmpty() && !m_session.messages.question(this, Titles::PleaseConfirm, question))
+            return;
     }
     m_ui->Cmd_QJList->setEnabled(false);
     m_ui->L_state->setText(QStringLiteral("正在生成并打印，请稍候……"));

@@ -239,12 +239,13 @@ void w_Main::printOneCard()
     if (rows.value().isEmpty()) {
         pauseAfterFailure(QStringLiteral("请柬样式“%1”已经没有任何标签，无法打印请柬。"
                                          "请在“编辑样式”中添加标签后再继续。")
-                              .arg(state.CurrentListName));
+                              .arg(state.CurrentListName),
+                          Mend::Style);
         return;
     }
     const Result<QList<CardLabel>> labels = cardLabels(rows.value(), state.CurrentListName);
     if (!labels.isOk()) {
-        pauseAfterFailure(labels.error());
+        pauseAfterFailure(labels.error(), Mend::Style);
         return;
     }
     if (Status drawn = drawLabels(printer, labels.value()); !drawn.isOk()) {
@@ -290,14 +291,20 @@ void w_Main::finishRun()
     m_ui->Cmd_QJList->setEnabled(true);
 }
 
-void w_Main::pauseAfterFailure(const QString& message)
+void w_Main::pauseAfterFailure(const QString& message, Mend mend)
 {
     // Paused before the message opens, so no tick produces a card behind it.
     setRunState(RunState::Paused);
     m_ui->L_state->setText(QStringLiteral("请柬没有打印，打印已暂停。"));
-    m_session.messages.critical(this, Titles::CriticalError,
-                                message + QStringLiteral("\n\n这张请柬没有打印，也没有计数。"
-                                                         "排除问题后按“继续打印”，将从这张请柬接着打印。"));
+    QString advice = QStringLiteral("\n\n这张请柬没有打印，也没有计数。"
+                                    "排除问题后按“继续打印”，将从这张请柬接着打印。");
+    if (mend == Mend::Style) {
+        // The labels can only be mended through the style chooser; leaving it with "取消" keeps the
+        // run where it is, while confirming a style reloads and starts the list afresh.
+        m_ui->Cmd_QJList->setEnabled(true);
+        advice += QStringLiteral("改正样式后请在样式选择窗口中按“取消”返回，以便接着打印。");
+    }
+    m_session.messages.critical(this, Titles::CriticalError, message + advice);
 }
 
 void w_Main::prepareNamedGuestPrint(const QString& name)

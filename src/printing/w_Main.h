@@ -64,8 +64,14 @@ private:
     void printOneCard();
     void setRunState(RunState state);
     void finishRun();
-    /// A card could not be produced: the run pauses, the card is neither counted nor skipped.
-    void pauseAfterFailure(const QString& message);
+    /// A card could not be produced: the run pauses, the card is neither counted nor skipped. When the
+    /// style itself must be mended, the style chooser is opened up for that.
+    enum class Mend
+    {
+        Printer,
+        Style
+    };
+    void pauseAfterFailure(const QString& message, Mend mend = Mend::Printer);
 
     std::unique_ptr<Ui::w_Main> m_ui;
     Session& m_session;

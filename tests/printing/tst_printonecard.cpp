@@ -192,6 +192,7 @@ private slots:
         QCOMPARE(f.t.messages.count(), 1);
         QCOMPARE(f.t.messages.last().title, QStringLiteral("关键性错误"));
         QVERIFY(f.t.messages.last().text.contains(QStringLiteral("拒绝")));
+        QVERIFY(!f.button("Cmd_QJList")->isEnabled()); // the run goes on after the printer is mended
 
         // Offline at the next try: again paused, nothing counted, nothing left half-drawn.
         f.t.printer.offline = true;
@@ -239,6 +240,8 @@ private slots:
         QCOMPARE(f.t.messages.count(), 1);
         QVERIFY2(f.t.messages.last().text.contains(said), qPrintable(f.t.messages.last().text));
         QVERIFY(f.t.messages.last().text.contains(QStringLiteral("婚宴")));
+        // Labels are mended through the style chooser, so it opens up again.
+        QVERIFY(f.button("Cmd_QJList")->isEnabled());
     }
 };
 

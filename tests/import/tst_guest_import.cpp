@@ -281,7 +281,7 @@ private slots:
                       {3, {"2", "李四", "female", "", "", "", "素食", ""}},
                       {4, {"3", "王五", "未知"}}};
         const ColumnMatch match = GuestColumns::guess(table);
-        QVERIFY(match.firstRowIsHeadings);
+        QCOMPARE(match.headingRow, 0);
         QCOMPARE(match.fields, (QList<GuestField>{GuestField::None, GuestField::Name, GuestField::Sex,
                                                   GuestField::Job, GuestField::Contact, GuestField::Contact,
                                                   GuestField::Remark, GuestField::Connection}));
@@ -303,9 +303,19 @@ private slots:
         plain.columnCount = 2;
         plain.rows = {{1, {"张三", "13800000000"}}, {2, {"李四"}}};
         const ColumnMatch guessed = GuestColumns::guess(plain);
-        QVERIFY(!guessed.firstRowIsHeadings);
+        QVERIFY(!guessed.hasHeadings());
         QCOMPARE(guessed.fields, (QList<GuestField>{GuestField::Name, GuestField::None}));
         QCOMPARE(ImportPlan::build(plain, guessed, {}).acceptedCount(true), 2);
+
+        // A title above the headings (a merged first row, say) is neither a heading nor a guest.
+        SheetTable titled;
+        titled.columnCount = 2;
+        titled.rows = {{1, {"张李婚宴宾客名单"}}, {3, {"姓名", "电话"}}, {4, {"张三", "1"}}};
+        const ColumnMatch below = GuestColumns::guess(titled);
+        QCOMPARE(below.headingRow, 1);
+        const ImportPlan titledPlan = ImportPlan::build(titled, below, {});
+        QCOMPARE(titledPlan.accepted(true), (QList<GuestFields>{guest("张三", "", "", "", "1")}));
+        QVERIFY(titledPlan.linesWithoutName.isEmpty());
     }
 
     void rowsWithoutNameAndDuplicatesArePlanned()

@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace {
 
 // A heading without blanks (including the wide ones used to align captions) and a closing colon.
@@ -83,15 +85,22 @@ ColumnMatch guess(const SheetTable& table)
     if (table.rows.isEmpty())
         return match;
 
-    const SheetRow& first = table.rows.constFirst();
-    for (int column = 0; column < table.columnCount; ++column) {
-        const GuestField field = fieldForHeading(SheetTable::cell(first, column));
-        match.fields[column] = field;
-        if (field != GuestField::None)
-            match.firstRowIsHeadings = true;
+    const int searched = std::min(static_cast<int>(table.rows.size()), kHeadingSearchRows);
+    for (int r = 0; r < searched && !match.hasHeadings(); ++r) {
+        const SheetRow& row = table.rows.at(r);
+        for (int column = 0; column < table.columnCount; ++column) {
+            if (fieldForHeading(SheetTable::cell(row, column)) != GuestField::None)
+                match.headingRow = r;
+        }
     }
-    if (!match.firstRowIsHeadings && !match.fields.isEmpty())
-        match.fields[0] = GuestField::Name;
+    if (!match.hasHeadings()) {
+        if (!match.fields.isEmpty())
+            match.fields[0] = GuestField::Name;
+        return match;
+    }
+    const SheetRow& headings = table.rows.at(match.headingRow);
+    for (int column = 0; column < table.columnCount; ++column)
+        match.fields[column] = fieldForHeading(SheetTable::cell(headings, column));
     return match;
 }
 

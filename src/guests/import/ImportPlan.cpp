@@ -40,7 +40,7 @@ ImportPlan ImportPlan::build(const SheetTable& table, const ColumnMatch& match,
 {
     ImportPlan plan;
     QSet<QString> seen = namesInList;
-    const qsizetype firstRow = match.firstRowIsHeadings ? 1 : 0;
+    const qsizetype firstRow = match.firstGuestRow();
     plan.guests.reserve(table.rows.size());
     for (qsizetype i = firstRow; i < table.rows.size(); ++i) {
         const SheetRow& row = table.rows.at(i);

@@ -75,6 +75,7 @@ w_ImportGuests::w_ImportGuests(Session& session, ImportSource source, QWidget* p
         m_storeError = names.error();
 
     m_match = GuestColumns::guess(m_source.table());
+    m_foundHeadingRow = m_match.headingRow;
     fillColumns();
     refresh();
 
@@ -94,14 +95,15 @@ void w_ImportGuests::changeEncoding(int index)
     m_readError = read.isOk() ? QString() : read.error();
     if (read.isOk()) {
         m_match = GuestColumns::guess(m_source.table()); // the headings may only now be readable
+        m_foundHeadingRow = m_match.headingRow;
         fillColumns();
     }
     refresh();
 }
 
-void w_ImportGuests::changeHeadings(bool firstRowIsHeadings)
+void w_ImportGuests::changeHeadings(bool hasHeadings)
 {
-    m_match.firstRowIsHeadings = firstRowIsHeadings;
+    m_match.headingRow = hasHeadings ? std::max(m_foundHeadingRow, 0) : -1;
     fillColumns();
     refresh();
 }
@@ -117,7 +119,7 @@ void w_ImportGuests::fillColumns()
 {
     const SheetTable& table = m_source.table();
     m_ui->Check_Headings->blockSignals(true);
-    m_ui->Check_Headings->setChecked(m_match.firstRowIsHeadings);
+    m_ui->Check_Headings->setChecked(m_match.hasHeadings());
     m_ui->Check_Headings->blockSignals(false);
 
     m_ui->DG_Columns->clear();
@@ -127,14 +129,18 @@ void w_ImportGuests::fillColumns()
     for (int column = 0; column < m_match.fields.size(); ++column) {
         // The column's heading, or else the first value in it, tells the user which column this is.
         QString sample;
-        for (const SheetRow& row : table.rows) {
-            sample = SheetTable::cell(row, column).simplified();
-            if (!sample.isEmpty() || m_match.firstRowIsHeadings)
-                break;
+        if (m_match.hasHeadings() && m_match.headingRow < table.rows.size()) {
+            sample = SheetTable::cell(table.rows.at(m_match.headingRow), column).simplified();
+        } else {
+            for (const SheetRow& row : table.rows) {
+                sample = SheetTable::cell(row, column).simplified();
+                if (!sample.isEmpty())
+                    break;
+            }
         }
         if (sample.size() > 16)
             sample = sample.left(16) + QStringLiteral("…");
-        const QString label = m_match.firstRowIsHeadings
+        const QString label = m_match.hasHeadings()
                                   ? QStringLiteral("第 %1 列\n%2").arg(column + 1).arg(sample)
                                   : QStringLiteral("第 %1 列\n（如“%2”）").arg(column + 1).arg(sample);
         m_ui->DG_Columns->setHorizontalHeaderItem(column, new QTableWidgetItem(label));
@@ -178,6 +184,12 @@ void w_ImportGuests::refresh()
     fillPreview();
 
     QStringList warnings;
+    if (m_match.headingRow > 0 && m_match.headingRow < m_source.table().rows.size()) {
+        warnings << QStringLiteral("标题行是第 %1 行，它上面的内容不导入。")
+                        .arg(m_source.table().rows.at(m_match.headingRow).line);
+    }
+    if (m_source.table().columnsCut)
+        warnings << QStringLiteral("第 %1 列以后的内容不会导入。").arg(SheetTable::kMaxColumns);
     const bool hasNames = m_match.uses(GuestField::Name);
     if (!hasNames)
         warnings << QStringLiteral("请为“宾客姓名”选择文件中的一列。");
@@ -190,8 +202,6 @@ void w_ImportGuests::refresh()
         warnings << QStringLiteral("有 %1 位宾客的姓名已在名单中，或在文件中出现过不止一次：")
                         .arg(m_plan.duplicates);
     }
-    if (m_source.table().columnsCut)
-        warnings << QStringLiteral("第 %1 列以后的内容不会导入。").arg(SheetTable::kMaxColumns);
     m_ui->L_Warnings->setText(warnings.join(QLatin1Char('\n')));
     m_ui->L_Warnings->setVisible(!warnings.isEmpty());
     m_ui->Frame_Duplicates->setVisible(hasNames && m_plan.duplicates > 0);
@@ -205,7 +215,7 @@ void w_ImportGuests::refresh()
 void w_ImportGuests::fillPreview()
 {
     const SheetTable& table = m_source.table();
-    const qsizetype first = m_match.firstRowIsHeadings ? 1 : 0;
+    const qsizetype first = m_match.firstGuestRow();
     const int shown = static_cast<int>(std::clamp<qsizetype>(table.rows.size() - first, 0, kPreviewRows));
     QHash<int, const PlannedGuest*> planned;
     for (const PlannedGuest& guest : m_plan.guests) {

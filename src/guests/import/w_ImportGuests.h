@@ -31,7 +31,7 @@ public:
 
 private:
     void changeEncoding(int index);
-    void changeHeadings(bool firstRowIsHeadings);
+    void changeHeadings(bool hasHeadings);
     void changeColumn(int column, int choice);
     void fillColumns();
     void refresh();
@@ -43,6 +43,7 @@ private:
     Session& m_session;
     ImportSource m_source;
     ColumnMatch m_match;
+    int m_foundHeadingRow = -1; // where the headings were found; the check box goes back to it
     ImportPlan m_plan;
     QSet<QString> m_namesInList;
     QString m_readError;  // why the file cannot be read in the chosen encoding

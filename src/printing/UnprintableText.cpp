@@ -103,6 +103,18 @@ QList<UnprintableText> findUnprintable(const QList<CardLabel>& labels, const Gue
     return found;
 }
 
+QString describeCharacters(const QString& characters)
+{
+    QStringList described;
+    for (const uint c : characters.toUcs4()) {
+        const char32_t character = c;
+        described << QStringLiteral("“%1”(U+%2)")
+                         .arg(QString::fromUcs4(&character, 1),
+                              QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    }
+    return described.join(QStringLiteral("、"));
+}
+
 QString unprintableQuestion(const QList<UnprintableText>& found, int maxListed)
 {
     if (found.isEmpty())
@@ -111,15 +123,8 @@ QString unprintableQuestion(const QList<UnprintableText>& found, int maxListed)
     const int listed = std::min(static_cast<int>(found.size()), maxListed);
     for (int i = 0; i < listed; ++i) {
         const UnprintableText& item = found.at(i);
-        QStringList characters;
-        for (const uint c : item.missing.toUcs4()) {
-            const char32_t character = c;
-            characters << QStringLiteral("“%1”(U+%2)")
-                              .arg(QString::fromUcs4(&character, 1),
-                                   QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0')));
-        }
         lines << (item.isGuest ? QStringLiteral("宾客“%1”：%2") : QStringLiteral("标签“%1”：%2"))
-                     .arg(item.name, characters.join(QStringLiteral("、")));
+                     .arg(item.name, describeCharacters(item.missing));
     }
     if (found.size() > listed)
         lines << QStringLiteral("……另有%1处未列出。").arg(found.size() - listed);

@@ -43,6 +43,9 @@ QString guestNameFamily(const GuestNameSetting& setting);
 QList<UnprintableText> findUnprintable(const QList<CardLabel>& labels, const GuestNameSetting& setting,
                                        const QStringList& guestNames, GlyphCoverage& coverage);
 
+/// Each character with its code point, for messages: “X”(U+E000)、“Y”(U+F8FF).
+QString describeCharacters(const QString& characters);
+
 /// The question asked before a run when `found` is not empty: which guests and labels, which
 /// characters, and whether to print anyway. Long lists are cut after `maxListed` entries.
 QString unprintableQuestion(const QList<UnprintableText>& found, int maxListed = 15);

@@ -123,7 +123,7 @@ void w_Preview::render()
         const QString missing = m_coverage.missingCharacters(box.text, box.fontFamily);
         if (!missing.isEmpty()) {
             unprintable << box.rectMm;
-            notes << QStringLiteral("%1中的“%2”没有字体可以打印").arg(what, missing);
+            notes << QStringLiteral("%1中的%2没有字体可以打印").arg(what, describeCharacters(missing));
         }
     }
     m_ui->L_Note->setText(notes.isEmpty() ? QString()

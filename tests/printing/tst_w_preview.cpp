@@ -213,7 +213,8 @@ private slots:
             QCOMPARE(labelText(w, "L_Note"), QString());
             QVERIFY(!showsRed(w));
             QTest::mouseClick(button(w, "Cmd_Next"), Qt::LeftButton);
-            QCOMPARE(labelText(w, "L_Note"), QStringLiteral("宾客姓名中的“\uE000”没有字体可以打印。"));
+            QCOMPARE(labelText(w, "L_Note"),
+                     QStringLiteral("宾客姓名中的“\uE000”(U+E000)没有字体可以打印。"));
             QVERIFY(showsRed(w));
         }
 

@@ -161,6 +161,8 @@ const QString kStartCaption = QStringLiteral("开始打印(&P)");
 
 void w_Main::setRunState(RunState state)
 {
+    if (state != RunState::Paused)
+        m_failedWhileStepping = false;
     m_runState = state;
     switch (state) {
     case RunState::Ready:
@@ -207,7 +209,10 @@ void w_Main::onPrintClicked()
     const bool atStart = m_runState == RunState::Ready || m_runState == RunState::Finished;
     if (m_ui->O_All->isChecked()) {
         setRunState(atStart || m_runState == RunState::Paused ? RunState::Running : RunState::Paused);
-    } else if (m_ui->O_One->isChecked() && (atStart || m_runState == RunState::Stepping)) {
+    } else if (m_ui->O_One->isChecked() &&
+               (atStart || m_runState == RunState::Stepping || m_failedWhileStepping)) {
+        // A card that failed in the one-card mode is tried again by the next press, as the pause
+        // message promises; a pause the user made with O_All stays a pause.
         setRunState(RunState::Stepping);
         printOneCard();
     }
@@ -294,7 +299,9 @@ void w_Main::finishRun()
 void w_Main::pauseAfterFailure(const QString& message, Mend mend)
 {
     // Paused before the message opens, so no tick produces a card behind it.
+    const bool stepping = m_runState == RunState::Stepping;
     setRunState(RunState::Paused);
+    m_failedWhileStepping = stepping;
     m_ui->L_state->setText(QStringLiteral("请柬没有打印，打印已暂停。"));
     QString advice = QStringLiteral("\n\n这张请柬没有打印，也没有计数。"
                                     "排除问题后按“继续打印”，将从这张请柬接着打印。");

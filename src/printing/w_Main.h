@@ -85,4 +85,5 @@ private:
     int m_printed = 0;
     RunState m_runState = RunState::Ready;
     bool m_busy = false; // a click or a card is being handled; a tick in between waits for the next
+    bool m_failedWhileStepping = false; // paused by a failed card in the one-card mode
 };

@@ -209,6 +209,25 @@ private slots:
         QCOMPARE(f.t.messages.count(), 2);
     }
 
+    void aFailedCardInTheOneCardModeIsTriedAgainByTheNextPress()
+    {
+        PrintFixture f(3);
+        f.addLabel(QStringLiteral("请柬"), 10, 10, QStringLiteral("宋体"), QStringLiteral("12"),
+                   QStringLiteral("常规"));
+        f.open();
+        f.t.printer.refuseJob = 2;
+        f.selectOne();
+        f.clickPrint();
+        f.clickPrint();
+        QCOMPARE(f.caption(), QStringLiteral("继续打印(&P)"));
+        QCOMPARE(f.t.messages.count(), 1);
+        f.clickPrint();
+        QCOMPARE(f.caption(), QStringLiteral("打印下一份(&P)"));
+        f.clickPrint();
+        QCOMPARE(f.t.printer.printedNames(), QStringList({"宾客1", "宾客2", "宾客3"}));
+        QCOMPARE(f.window->runState(), w_Main::RunState::Finished);
+    }
+
     void unusableLabelsPauseWithoutACard_data()
     {
         QTest::addColumn<QString>("change");

@@ -24,6 +24,7 @@ constexpr int MaxTableEntries = 1000;  // fonts or colours; real documents have 
 constexpr int MaxWordLength = 32;      // longer control words are not ours and are ignored
 constexpr int MaxTwips = 31680;        // 22 inches: bounds indents and spacing
 constexpr double TwipsPerPixel = 15.0; // at 96 dots per inch
+constexpr int MaxUnbrokenRun = 200;    // longer than any word or address in a help text
 
 enum class Dest : unsigned char
 {
@@ -373,6 +374,7 @@ private:
     void appendText(const QString& text);
     void appendChar(char32_t ucs4);
     void prepareText();
+    void pushChar(QChar ch);
     static bool isContent(char16_t u);
     void flushText();
     void endParagraph();
@@ -420,6 +422,7 @@ private:
     QTextCharFormat m_format;
     bool m_haveFormat = false;
     int m_formatRuns = 0;
+    int m_unbroken = 0; // characters since the last place a line may break
     int m_paragraphs = 0;
 };
 
@@ -927,13 +930,29 @@ void Parser::appendChar(char32_t ucs4)
     }
     // One character at a time is the common case of \uN text; it goes straight into the pending run.
     prepareText();
-    if (ucs4 == QChar::ParagraphSeparator) {
-        m_text.append(QChar(QChar::LineSeparator));
-    } else if (QChar::requiresSurrogates(ucs4)) {
-        m_text.append(QChar(QChar::highSurrogate(ucs4)));
-        m_text.append(QChar(QChar::lowSurrogate(ucs4)));
-    } else if (isContent(static_cast<char16_t>(ucs4))) {
-        m_text.append(QChar(static_cast<char16_t>(ucs4)));
+    if (QChar::requiresSurrogates(ucs4)) {
+        pushChar(QChar(QChar::highSurrogate(ucs4)));
+        pushChar(QChar(QChar::lowSurrogate(ucs4)));
+    } else {
+        pushChar(QChar(static_cast<char16_t>(ucs4)));
+    }
+}
+
+void Parser::pushChar(QChar ch)
+{
+    char16_t u = ch.unicode();
+    if (u == QChar::ParagraphSeparator)
+        u = QChar::LineSeparator;
+    else if (!isContent(u))
+        return;
+    m_text.append(QChar(u));
+    // Text laid out in one line without a place to break takes time that grows with the square of
+    // its length; a long run of letters without a space or an ideograph gets an invisible break.
+    if (u == ' ' || u == '\t' || u == QChar::LineSeparator || u >= 0x2E80) {
+        m_unbroken = 0;
+    } else if (++m_unbroken >= MaxUnbrokenRun) {
+        m_text.append(QChar(0x200B));
+        m_unbroken = 0;
     }
 }
 
@@ -965,12 +984,8 @@ bool Parser::isContent(char16_t u)
 void Parser::appendText(const QString& text)
 {
     prepareText();
-    for (const QChar ch : text) {
-        if (ch.unicode() == QChar::ParagraphSeparator)
-            m_text.append(QChar(QChar::LineSeparator));
-        else if (isContent(ch.unicode()))
-            m_text.append(ch);
-    }
+    for (const QChar ch : text)
+        pushChar(ch);
 }
 
 void Parser::flushText()
@@ -991,6 +1006,7 @@ void Parser::endParagraph()
         return;
     }
     ++m_paragraphs;
+    m_unbroken = 0;
     m_cursor.setBlockFormat(blockFormat(top().para));
     m_cursor.insertBlock(QTextBlockFormat(), charFormat(top().chr));
 }

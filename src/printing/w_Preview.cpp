@@ -126,8 +126,11 @@ void w_Preview::render()
             notes << QStringLiteral("%1中的%2没有字体可以打印").arg(what, describeCharacters(missing));
         }
     }
-    m_ui->L_Note->setText(notes.isEmpty() ? QString()
-                                          : notes.join(QStringLiteral("；")) + QStringLiteral("。"));
+    // One line; a long note is cut at the window's width and shown whole as the tooltip.
+    const QString note =
+        notes.isEmpty() ? QString() : notes.join(QStringLiteral("；")) + QStringLiteral("。");
+    m_ui->L_Note->setText(note);
+    m_ui->L_Note->setToolTip(note);
 
     if (m_zoom == Zoom::Fit) {
         const QSizeF pageMm = previewSizeMm(m_layout);

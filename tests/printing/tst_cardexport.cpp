@@ -12,8 +12,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
-
 namespace {
 
 constexpr double kToleranceMm = 0.5;
@@ -91,84 +89,39 @@ private slots:
         QCOMPARE(filesIn(out.path()), QStringList{QStringLiteral("婚宴.pdf")});
     }
 
-    void cancelOrFailureLeavesNothingBehind()
+    void cancelLeavesNothingBehind()
     {
         TestDatabase db;
         addExportStyle(db, 1, QStringLiteral("婚宴"),
                        {QStringLiteral("张三"), QStringLiteral("李四"), QStringLiteral("刘洋")});
-        const CardSet cards = loaded(db, 1, QStringLiteral("婚宴"));
         QTemporaryDir out;
-
-        // Cancelled on the second page: no file, no temporary file.
-        const QString fresh = out.filePath(QStringLiteral("new.pdf"));
-        Result<ExportEnd> done =
-            exportCards(cards, defaultCardPageLayout(), fresh, [](int pages, int) { return pages < 2; });
-        QVERIFY(done.isOk());
-        QCOMPARE(done.value(), ExportEnd::Cancelled);
-        QVERIFY(filesIn(out.path()).isEmpty());
-
-        // An earlier file of the same name survives a cancel untouched.
         const QString earlier = out.filePath(QStringLiteral("earlier.pdf"));
         {
             QFile f(earlier);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("earlier export");
         }
-        done = exportCards(cards, defaultCardPageLayout(), earlier, [](int, int) { return false; });
+        // Cancelled on the second page: the earlier file of that name is untouched, no part file.
+        const Result<ExportEnd> done =
+            exportCards(loaded(db, 1, QStringLiteral("婚宴")), defaultCardPageLayout(), earlier,
+                        [](int pages, int) { return pages < 2; });
         QCOMPARE(done.value(), ExportEnd::Cancelled);
         QFile kept(earlier);
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), QByteArray("earlier export"));
         QCOMPARE(filesIn(out.path()), QStringList{QStringLiteral("earlier.pdf")});
-
-        // A folder that cannot be written: a message, and nothing written anywhere.
-        const QString nowhere = out.filePath(QStringLiteral("missing/cards.pdf"));
-        done = exportCards(cards, defaultCardPageLayout(), nowhere);
-        QVERIFY(!done.isOk());
-        QVERIFY2(done.error().contains(QStringLiteral("无法写入文件")), qPrintable(done.error()));
-        QCOMPARE(filesIn(out.path()), QStringList{QStringLiteral("earlier.pdf")});
     }
 
-    void refusesWhatCannotBeExported()
+    void refusesTargetsThatWouldLoseData()
     {
         TestDatabase db;
-        addExportStyle(db, 1, QStringLiteral("婚宴"), {QStringLiteral("张三")});
-        db.addStyle(2, QStringLiteral("无标签"), 0, 2);
-        db.addStyle(3, QStringLiteral("无宾客"), 2, 0);
-        const QString before = db.snapshot();
-
-        QVERIFY(checkExportable(loaded(db, 1, QStringLiteral("婚宴"))).isOk());
-        const Status noLabels = checkExportable(loaded(db, 2, QStringLiteral("无标签")));
-        QVERIFY(noLabels.error().contains(QStringLiteral("“无标签”还没有任何标签")));
-        const Status noGuests = checkExportable(loaded(db, 3, QStringLiteral("无宾客")));
-        QVERIFY(noGuests.error().contains(QStringLiteral("“无宾客”还没有任何宾客")));
         QTemporaryDir out;
-        const Result<ExportEnd> refused = exportCards(loaded(db, 3, QStringLiteral("无宾客")),
-                                                      defaultCardPageLayout(), out.filePath("x.pdf"));
-        QVERIFY(!refused.isOk());
-        QVERIFY(filesIn(out.path()).isEmpty());
-
         QVERIFY(checkExportTarget(out.filePath(QStringLiteral("ok.pdf")), db.path()).isOk());
-        QVERIFY(
-            checkExportTarget(QStringLiteral(" "), db.path()).error().contains(QStringLiteral("没有指定")));
-        QVERIFY(checkExportTarget(out.filePath(QStringLiteral("missing/c.pdf")), db.path())
-                    .error()
-                    .contains(QStringLiteral("不存在")));
         QVERIFY(checkExportTarget(out.path(), db.path()).error().contains(QStringLiteral("是一个文件夹")));
-        // Writing the cards over the card database would lose every style.
-        QVERIFY(checkExportTarget(db.path(), db.path()).error().contains(QStringLiteral("不能是数据文件")));
+        // Writing the cards over the card database would lose every style, however the path is spelt.
         const QString otherSpelling = db.dir() + QStringLiteral("/./") + QFileInfo(db.path()).fileName();
         QVERIFY(
             checkExportTarget(otherSpelling, db.path()).error().contains(QStringLiteral("不能是数据文件")));
-        if (geteuid() != 0) {
-            const QString locked = out.filePath(QStringLiteral("locked"));
-            QVERIFY(QDir().mkdir(locked));
-            QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
-            QVERIFY(checkExportTarget(locked + QStringLiteral("/c.pdf"), db.path())
-                        .error()
-                        .contains(QStringLiteral("不可写入")));
-        }
-        QCOMPARE(db.snapshot(), before);
     }
 
     void stylesFoundByNameOrNumber()

@@ -254,11 +254,6 @@ private slots:
             QCOMPARE(pageCount(chooser.answer), 3);
             QCOMPARE(findWord(pageWords(chooser.answer, 3), QStringLiteral("刘洋")).text,
                      QStringLiteral("刘洋"));
-
-            chooser.answer = out.filePath(QStringLiteral("missing/cards.pdf"));
-            QTest::mouseClick(button(w, "Cmd_Export"), Qt::LeftButton);
-            QCOMPARE(t.messages.last().title, QStringLiteral("关键性错误"));
-            QVERIFY(t.messages.last().text.contains(QStringLiteral("不存在")));
         }
 
         // A style without guests is refused before any file is asked for.

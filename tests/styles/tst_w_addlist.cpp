@@ -212,18 +212,6 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), edit(w, "T_ListID"));
         waitForList(w);
         QCOMPARE(listed(w), (QStringList{"3    寿宴", "6    O'B%X", "12    O'B%_请柬", "20    满月"}));
-
-        // Leading zeros are the same number.
-        enter(w, QStringLiteral("012"), QStringLiteral("另一个"));
-        QTest::mouseClick(button(w, "Cmd_OK"), Qt::LeftButton);
-        QCOMPARE(t.messages.last().text, QStringLiteral("已存在相同的样式编号或样式名称。"));
-
-        // Cancel writes nothing.
-        const QString before = t.db.snapshot();
-        enter(w, QStringLiteral("30"), QStringLiteral("不要"));
-        QTest::mouseClick(button(w, "Cmd_Close"), Qt::LeftButton);
-        QVERIFY(!w.isVisible());
-        QCOMPARE(t.db.snapshot(), before);
     }
 
     void answeringYesMakesTheNewStyleCurrent()

@@ -1,5 +1,5 @@
-// A style ready to export (labels, guest-name setting, named guests) and the reading of a PDF of
-// many pages, page by page, for the export and preview tests.
+// A style ready to export (labels, guest-name setting, named guests) and the reading of a PDF back
+// with poppler's pdftotext and pdfinfo, page by page, in millimetres.
 #pragma once
 
 #include "support/TestDatabase.h"
@@ -14,9 +14,13 @@
 struct PageWord
 {
     QString text;
-    double leftMm = 0;
-    double topMm = 0;
+    double leftMm = 0, topMm = 0, bottomMm = 0;
 };
+
+inline double pointsToMm(double points)
+{
+    return points * 25.4 / 72.0;
+}
 
 /// Style `listId` "`name`": labels 请柬 at (20, 15) and 敬请光临 at (20, 60), the name at (30, 35) in
 /// 楷体 20 points, and `guests` in this order.
@@ -34,22 +38,27 @@ inline void addExportStyle(TestDatabase& db, int listId, const QString& name, co
         db.exec(QStringLiteral("INSERT INTO Guests (ListID, Name) VALUES (?, ?)"), {listId, guest});
 }
 
-/// The words of page `page` (from 1) with the top-left corners of their boxes in millimetres.
+/// The standard output of `tool` run with `arguments`.
+inline QString runTool(const QString& tool, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+/// The words of page `page` (from 1) with their boxes in millimetres.
 inline QList<PageWord> pageWords(const QString& file, int page)
 {
-    QProcess tool;
-    tool.start(QStringLiteral("pdftotext"),
-               {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                QString::number(page), file, QStringLiteral("-")});
-    tool.waitForFinished(30000);
-    const QString html = QString::fromUtf8(tool.readAllStandardOutput());
+    const QString p = QString::number(page);
+    const QString html = runTool(QStringLiteral("pdftotext"), {"-bbox", "-f", p, "-l", p, file, "-"});
     static const QRegularExpression word(QStringLiteral(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">([^<]*)</word>)re"));
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)</word>)re"));
     QList<PageWord> words;
     for (auto it = word.globalMatch(html); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
-        words.append(PageWord{m.captured(3), m.captured(1).toDouble() * 25.4 / 72.0,
-                              m.captured(2).toDouble() * 25.4 / 72.0});
+        words.append({m.captured(4), pointsToMm(m.captured(1).toDouble()),
+                      pointsToMm(m.captured(2).toDouble()), pointsToMm(m.captured(3).toDouble())});
     }
     return words;
 }
@@ -63,28 +72,22 @@ inline PageWord findWord(const QList<PageWord>& words, const QString& text)
     return {};
 }
 
-/// `pdfinfo`'s line "Pages:" and "Page size:" of a file.
 inline QString pdfInfo(const QString& file)
 {
-    QProcess tool;
-    tool.start(QStringLiteral("pdfinfo"), {file});
-    tool.waitForFinished(30000);
-    return QString::fromUtf8(tool.readAllStandardOutput());
+    return runTool(QStringLiteral("pdfinfo"), {file});
 }
 
 inline int pageCount(const QString& file)
 {
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral(R"(Pages:\s+(\d+))")).match(pdfInfo(file));
+    const auto m = QRegularExpression(QStringLiteral(R"(Pages:\s+(\d+))")).match(pdfInfo(file));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
 /// The first page's size in millimetres, or an empty size.
 inline QSizeF pageSizeMm(const QString& file)
 {
-    const QRegularExpressionMatch m =
+    const auto m =
         QRegularExpression(QStringLiteral(R"(Page size:\s+([\d.]+) x ([\d.]+) pts)")).match(pdfInfo(file));
-    return m.hasMatch()
-               ? QSizeF(m.captured(1).toDouble() * 25.4 / 72.0, m.captured(2).toDouble() * 25.4 / 72.0)
-               : QSizeF();
+    return m.hasMatch() ? QSizeF(pointsToMm(m.captured(1).toDouble()), pointsToMm(m.captured(2).toDouble()))
+                        : QSizeF();
 }

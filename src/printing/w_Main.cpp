@@ -110,7 +110,9 @@ void w_Main::setPrintButtonsEnabled(bool enabled)
 void w_Main::onLoadTimer()
 {
     m_timerLoad->stop();
+    // A reload ends whatever run was going on, so the style chooser is usable again.
     setRunState(RunState::Ready);
+    m_ui->Cmd_QJList->setEnabled(true);
     SharedState& state = m_session.state;
     // A single-card print prepared before this reload must not name every card of the next run.
     state.PrintNamedGuest = false;

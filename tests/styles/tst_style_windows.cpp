@@ -1,0 +1,314 @@
+// The style chooser and the new-style window over the main window, driven through their controls.
+#include "printing/w_Main.h"
+#include "styles/w_AddList.h"
+#include "styles/w_QJList.h"
+#include "support/TestSession.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+template <typename T = QWidget> T* child(QWidget& w, const char* name)
+{
+    return w.findChild<T*>(QLatin1String(name));
+}
+
+QString text(QWidget& w, const char* label)
+{
+    return child<QLabel>(w, label)->text();
+}
+
+void waitFor(QObject& window, const char* timer)
+{
+    QTRY_VERIFY(!window.findChild<QTimer*>(QLatin1String(timer))->isActive());
+}
+
+// Which of OK, Edit, Delete and Guests are enabled, as "1111" for all.
+QString styleButtons(w_QJList& w)
+{
+    QString enabled;
+    for (const char* name : {"Cmd_OK", "Cmd_Edit", "Cmd_DEL", "Cmd_Guests"})
+        enabled += child(w, name)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+    return enabled;
+}
+
+// Opens the chooser, waits for its list and picks `name` the way a user does: with the arrow keys.
+void openAndPick(w_QJList& chooser, const QString& name)
+{
+    chooser.show();
+    waitFor(chooser, "Timer_LoadList");
+    QCOMPARE(styleButtons(chooser), QStringLiteral("0000")); // nothing picked yet
+    auto* list = child<QComboBox>(chooser, "Combo_QJList");
+    list->setFocus();
+    for (int i = 0; i <= list->count() && list->currentText() != name; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentText(), name);
+}
+
+// The entries of the new-style window's list of existing styles, once loaded.
+QStringList listed(w_AddList& w)
+{
+    (void)QTest::qWaitFor([&] { return !child<QTimer>(w, "Timer_List")->isActive(); });
+    QStringList entries;
+    for (int i = 0; i < child<QListWidget>(w, "List_QJList")->count(); ++i)
+        entries << child<QListWidget>(w, "List_QJList")->item(i)->text();
+    return entries;
+}
+
+// Enters a style number and name in the new-style window `w` and presses OK.
+void enter(QWidget& w, const QString& number, const QString& name)
+{
+    child<QLineEdit>(w, "T_ListID")->setText(number);
+    child<QLineEdit>(w, "T_ListName")->setText(name);
+    QTest::mouseClick(child<QPushButton>(w, "Cmd_OK"), Qt::LeftButton);
+}
+
+// Hands the modal window `name` to `act` as soon as it shows; `act` closes it.
+void whenModalShown(const QString& name, std::function<void(QWidget*)> act)
+{
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->objectName() == name) {
+            poll->stop();
+            poll->deleteLater();
+            act(modal);
+        }
+    });
+    poll->start(20);
+}
+
+} // namespace
+
+class tst_style_windows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Catches a pick that does not change the current style at once, Cancel reloading the main window,
+    // and OK not reloading it.
+    void choosingThenCancelOrOk()
+    {
+        TestSession t;
+        t.db.addStyle(3, QStringLiteral("寿宴"), 2, 5);
+        t.db.addStyle(8, QStringLiteral("婚宴"), 1, 7);
+        w_Main m(t.session);
+        m.show();
+        waitFor(m, "Timer_Load");
+        t.choose(3, QStringLiteral("寿宴")); // a style is already current when the chooser opens
+        {
+            w_QJList chooser(t.session, &m);
+            openAndPick(chooser, QStringLiteral("婚宴"));
+            QCOMPARE(t.state.CurrentListID, qint16(8));
+            QCOMPARE(styleButtons(chooser), QStringLiteral("1111"));
+            QTest::mouseClick(child<QPushButton>(chooser, "Cmd_Close"), Qt::LeftButton);
+            QVERIFY(!chooser.isVisible());
+            QTest::qWait(150);
+            QCOMPARE(text(m, "L_ListName"), QString());
+        }
+        w_QJList chooser(t.session, &m);
+        openAndPick(chooser, QStringLiteral("寿宴"));
+        QTest::mouseClick(child<QPushButton>(chooser, "Cmd_OK"), Qt::LeftButton);
+        QVERIFY(!chooser.isVisible());
+        QTRY_COMPARE(text(m, "L_ListName") + text(m, "L_Guests"), QStringLiteral("寿宴5"));
+        QVERIFY(child(m, "Cmd_Print")->isEnabled());
+    }
+
+    void deletion_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("labels");
+        QTest::addColumn<int>("guests");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("locked"); // another program holds the file
+        QTest::newRow("answered No") << QStringLiteral("一") << 2 << 3 << false << false;
+        QTest::newRow("file locked") << QStringLiteral("一") << 2 << 3 << true << true;
+        QTest::newRow("with labels and guests") << QStringLiteral("婚宴") << 4 << 6 << true << false;
+        QTest::newRow("without rows") << QStringLiteral("空样式") << 0 << 0 << true << false;
+        QTest::newRow("quotes and wildcards") << QStringLiteral("O'B\"%_") << 2 << 2 << true << false;
+    }
+
+    // Catches rows of a deleted style left behind, another style's rows taken (also one whose name
+    // matches as a pattern would), a deletion after No, a failed deletion that changed something or
+    // was reported as done, and the chooser or the main window still showing a deleted style.
+    void deletion()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, labels);
+        QFETCH(int, guests);
+        QFETCH(bool, yes);
+        QFETCH(bool, locked);
+        TestSession t;
+        t.db.addStyle(5, name, labels, guests);
+        t.db.addStyle(6, QStringLiteral("O'B\"%X"), 3, 4);
+        t.choose(5, name);
+        w_Main m(t.session);
+        m.show();
+        waitFor(m, "Timer_Load");
+        const QString before = t.db.snapshot();
+
+        w_QJList chooser(t.session, &m);
+        openAndPick(chooser, name);
+        t.messages.setNextAnswer(yes);
+        if (locked)
+            t.db.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        QTest::mouseClick(child<QPushButton>(chooser, "Cmd_DEL"), Qt::LeftButton);
+        if (locked)
+            t.db.exec(QStringLiteral("ROLLBACK"));
+        QVERIFY(t.messages.shown().at(0).text.contains(QStringLiteral("“ %1 ”").arg(name)));
+        waitFor(chooser, "Timer_LoadList");
+        waitFor(m, "Timer_Load");
+        if (!yes || locked) {
+            QCOMPARE(t.db.snapshot(), before);
+            QCOMPARE(t.messages.count(), locked ? 2 : 1);
+            QCOMPARE(t.messages.last().text.contains(QStringLiteral("正被其他程序使用")), locked);
+            QCOMPARE(t.state.CurrentListID, qint16(5));
+            QCOMPARE(text(m, "L_ListName") + text(m, "L_Guests"), name + QString::number(guests));
+            QCOMPARE(styleButtons(chooser), QStringLiteral("1111"));
+            return;
+        }
+        for (const char* table : {"Lists", "GuestXY", "Guests", "Main"})
+            QCOMPARE(t.db.rowsOf(QLatin1String(table), 5), 0);
+        QCOMPARE(t.db.rowsOf(QStringLiteral("Main"), 6), 3);
+        QCOMPARE(t.db.rowsOf(QStringLiteral("Guests"), 6), 4);
+        QCOMPARE(t.state.CurrentListID, qint16(0));
+        QCOMPARE(t.messages.count(), 1);
+        // The list comes back without the style and with nothing picked; the main window shows no style.
+        QCOMPARE(child<QComboBox>(chooser, "Combo_QJList")->count(), 1);
+        QCOMPARE(styleButtons(chooser), QStringLiteral("0000"));
+        QCOMPARE(text(m, "L_ListName") + text(m, "L_Guests"), QStringLiteral("0"));
+        QVERIFY(!child(m, "Cmd_Print")->isEnabled());
+    }
+
+    void newStyleRefusals_data()
+    {
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message"); // title: text
+
+        const QString empty = QStringLiteral("提醒: 请输入新样式编号与新样式名称。");
+        const QString digits = QStringLiteral("关键性错误: 样式编号只能是数字，请检查后重新输入。");
+        const QString taken = QStringLiteral("提醒: 已存在相同的样式编号或样式名称。");
+        const QString fresh = QStringLiteral("新样式");
+        QTest::newRow("no number") << "" << fresh << empty;
+        QTest::newRow("name of blanks") << "5" << QStringLiteral("   ") << empty;
+        QTest::newRow("minus") << "-1" << fresh << digits;
+        QTest::newRow("decimal point") << "1.5" << fresh << digits;
+        QTest::newRow("full-width digits") << "１２" << fresh << digits;
+        QTest::newRow("zeros") << "000" << fresh << QStringLiteral("提醒: 样式编号不能为 0，请重新输入。");
+        QTest::newRow("007 is 7") << "007" << fresh << taken;
+        QTest::newRow("existing number") << "3" << fresh << taken;
+        QTest::newRow("name in another case") << "8" << QStringLiteral("wedding") << taken;
+        QTest::newRow("name with blanks") << "8" << QStringLiteral("婚 宴") << taken;
+    }
+
+    // Catches a check missing or out of order (a bad number is refused before the name is looked at),
+    // a style stored in spite of a refusal, and the typed values lost.
+    void newStyleRefusals()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        TestSession t;
+        t.db.addStyle(7, QStringLiteral("Wedding"));
+        t.db.addStyle(3, QStringLiteral("婚宴"));
+        const QString before = t.db.snapshot();
+        w_AddList w(t.session);
+        w.show();
+        enter(w, number, name);
+        QCOMPARE(t.messages.count(), 1);
+        const ShownMessage& shown = t.messages.last();
+        QCOMPARE(shown.title + ": " + shown.text, message);
+        QCOMPARE(shown.kind == ShownMessage::Kind::Critical,
+                 message.startsWith(QStringLiteral("关键性错误")));
+        QCOMPARE(t.db.snapshot(), before);
+        QVERIFY(w.isVisible());
+        QCOMPARE(child<QLineEdit>(w, "T_ListID")->text() + "|" + child<QLineEdit>(w, "T_ListName")->text(),
+                 number + "|" + name);
+        if (shown.kind == ShownMessage::Kind::Critical) { // the number is picked for retyping
+            QTRY_COMPARE(QApplication::focusWidget(), child(w, "T_ListID"));
+            QCOMPARE(child<QLineEdit>(w, "T_ListID")->selectedText(), number);
+        }
+    }
+
+    // Catches blanks kept in the number or name, quotes and wildcards not stored as typed, a style
+    // without its guest-name row, No changing the current style, and a list not refreshed afterwards.
+    void newStyleAnsweredNo()
+    {
+        TestSession t;
+        t.db.addStyle(3, QStringLiteral("寿宴"));
+        t.db.addStyle(20, QStringLiteral("满月"));
+        t.db.addStyle(6, QStringLiteral("O'B%X"));
+        t.choose(3, QStringLiteral("寿宴"));
+        w_AddList w(t.session);
+        w.show();
+        QCOMPARE(listed(w), (QStringList{"3    寿宴", "6    O'B%X", "20    满月"}));
+
+        enter(w, QStringLiteral("1 2"), QStringLiteral(" O'B %_ 请柬 "));
+        QCOMPARE(t.messages.shown().at(0).text, QStringLiteral("新样式已保存！现在就添加请柬上的标签吗？"));
+        QCOMPARE(t.messages.last().text,
+                 QStringLiteral("新样式在没有设置其样式标签前是无效的，请尽快设置。"));
+        QCOMPARE(t.db.scalar(QStringLiteral("SELECT ListName FROM Lists WHERE ListID = 12")).toString(),
+                 QStringLiteral("O'B%_请柬"));
+        QCOMPARE(t.db.rowsOf(QStringLiteral("GuestXY"), 12), 1);
+        QCOMPARE(t.state.CurrentListID, qint16(3));
+        QVERIFY(w.isVisible());
+        QCOMPARE(child<QLineEdit>(w, "T_ListID")->text() + child<QLineEdit>(w, "T_ListName")->text(),
+                 QString());
+        QTRY_COMPARE(QApplication::focusWidget(), child(w, "T_ListID"));
+        QCOMPARE(listed(w), (QStringList{"3    寿宴", "6    O'B%X", "12    O'B%_请柬", "20    满月"}));
+    }
+
+    // Catches the new-style window opening over the chooser that has already gone, Yes not making the
+    // new style current before the label window opens on it in place of this window, and the main
+    // window still offering the old style's guests under the new style's name.
+    void newStyleFromTheChooserAnsweredYes()
+    {
+        TestSession t;
+        t.db.addStyle(3, QStringLiteral("寿宴"), 2, 4);
+        t.choose(3, QStringLiteral("寿宴"));
+        w_Main m(t.session);
+        m.show();
+        QTRY_COMPARE(text(m, "L_Guests"), QStringLiteral("4"));
+
+        QWidget *addListParent = nullptr, *labelsParent = nullptr;
+        bool chooserGone = false, addListHidden = false;
+        QString labelsOn;
+        whenModalShown(QStringLiteral("w_AddList"), [&](QWidget* addList) {
+            addListParent = addList->parentWidget();
+            chooserGone = m.findChild<w_QJList*>() == nullptr;
+            whenModalShown(QStringLiteral("w_PRNSet"), [&, addList](QWidget* labels) {
+                labelsOn = t.state.CurrentListName;
+                labelsParent = labels->parentWidget();
+                addListHidden = !addList->isVisible();
+                labels->close();
+            });
+            t.messages.setNextAnswer(true);
+            enter(*addList, QStringLiteral("007"), QStringLiteral("生日"));
+        });
+        {
+            w_QJList chooser(t.session, &m);
+            chooser.show();
+            QTest::mouseClick(child<QPushButton>(chooser, "Cmd_New"), Qt::LeftButton);
+            QVERIFY(!chooser.isVisible());
+        }
+        QTRY_COMPARE(labelsParent, static_cast<QWidget*>(&m));
+        QCOMPARE(addListParent, static_cast<QWidget*>(&m));
+        QVERIFY(chooserGone && addListHidden);
+        QCOMPARE(labelsOn, QStringLiteral("生日"));
+        QCOMPARE(t.state.CurrentListID, qint16(7));
+        QTRY_COMPARE(text(m, "L_ListName"), QStringLiteral("生日"));
+        QVERIFY(!child(m, "Cmd_Print")->isEnabled());
+    }
+};
+
+QTEST_MAIN(tst_style_windows)
+#include "tst_style_windows.moc"

@@ -1,0 +1,424 @@
+// The label windows driven through their controls: the label window (its checks in order, adding
+// labels one after another, changing one), the move window, and the label and print settings window
+// with its guest-name setting and label grid.
+#include "labels/w_AddLabel.h"
+#include "labels/w_LabelMove.h"
+#include "labels/w_PRNSet.h"
+#include "store/LabelStore.h"
+#include "support/TestSession.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <functional>
+
+namespace {
+
+QLineEdit* box(QWidget& w, const char* name)
+{
+    return w.findChild<QLineEdit*>(QLatin1String(name));
+}
+
+QPushButton* button(QWidget& w, const char* name)
+{
+    return w.findChild<QPushButton*>(QLatin1String(name));
+}
+
+void click(QWidget& w, const char* name)
+{
+    QTest::mouseClick(button(w, name), Qt::LeftButton);
+}
+
+// Replaces the text as a user types it: one key event carrying the whole text, as an input method
+// delivers Chinese.
+void replaceText(QLineEdit* edit, const QString& text)
+{
+    edit->clear();
+    if (!text.isEmpty())
+        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, text, Qt::NoModifier);
+}
+
+// Types "name|content|X|Y" into the label window, then picks 楷体 12 unless `withFont` is false.
+void typeLabel(TestSession& t, QWidget& w, const QString& fields, bool withFont = true)
+{
+    const QStringList f = fields.split(u'|');
+    replaceText(box(w, "T_LabName"), f[0]);
+    w.findChild<QPlainTextEdit*>()->setPlainText(f[1]);
+    replaceText(box(w, "T_X"), f[2]);
+    replaceText(box(w, "T_Y"), f[3]);
+    if (withFont) {
+        t.fonts.setNextChoice({QStringLiteral("楷体"), 12, false, false});
+        click(w, "Cmd_SelFont");
+    }
+}
+
+// Style 1 with `labels` labels at (10, 20), (11, 21)..., made current; `adding` sets the label
+// window's mode.
+void chooseStyle(TestSession& t, int labels, bool adding = true)
+{
+    t.db.addStyle(1, QStringLiteral("一"), labels);
+    t.choose(1, QStringLiteral("一"));
+    t.state.AddingNew = adding;
+}
+
+void openSettings(w_PRNSet& w)
+{
+    w.show();
+    QTRY_VERIFY(!w.findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
+}
+
+// Runs `act` on the next modal window opened over `opener`, while `opener` waits for it.
+void onNextModal(QWidget& opener, std::function<void(QWidget&)> act)
+{
+    QTimer::singleShot(5, &opener, [&opener, act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        (modal && modal != &opener) ? act(*modal) : onNextModal(opener, act);
+    });
+}
+
+// Picks the direction and types the distance in the move window, then presses OK: "O_Right|5".
+void move(QWidget& w, const QString& input)
+{
+    QTest::mouseClick(w.findChild<QRadioButton*>(input.section(u'|', 0, 0)), Qt::LeftButton);
+    box(w, "T_Move")->setText(input.section(u'|', 1));
+    button(w, "Cmd_OK")->setFocus();
+    click(w, "Cmd_OK");
+}
+
+} // namespace
+
+class tst_labels : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void labelChecks_data()
+    {
+        QTest::addColumn<QString>("input"); // name|content|X|Y
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focus"); // empty: stays on the save button
+        const QString noName = QStringLiteral("请为新标签取一个名称，以便辨认。");
+        const QString noText = QStringLiteral("请输入新标签的内容，该内容即是将来要打印的文字。");
+        const QString noX = QStringLiteral("请确定新标签的打印横坐标，坐标零点为左上角。");
+        const QString noY = QStringLiteral("请确定新标签的打印纵坐标，坐标零点为左上角。");
+        const QString badX = QStringLiteral("横坐标只能是数字，请检查后重新输入。");
+        const QString badY = QStringLiteral("纵坐标只能是数字，请检查后重新输入。");
+        QTest::newRow("all empty") << "|||" << noName << "T_LabName";
+        QTest::newRow("name of spaces") << "   |文字|1|1" << noName << "T_LabName";
+        QTest::newRow("no content") << "甲|  |1|1" << noText << "T_LabTXT";
+        QTest::newRow("no X nor Y") << "甲|文字| |" << noX << "T_X";
+        QTest::newRow("no Y") << "甲|文字|-5|" << noY << "T_Y";
+        QTest::newRow("negative X") << "甲|文字|-5|x" << badX << "";
+        QTest::newRow("decimal X") << "甲|文字|1.5|1" << badX << "";
+        QTest::newRow("inner space X") << "甲|文字|1 2|1" << badX << "";
+        QTest::newRow("full-width X") << "甲|文字|１２|1" << badX << "";
+        QTest::newRow("overflowing X") << "甲|文字|" + QString(400, u'9') + "|1" << badX << "";
+        QTest::newRow("plus Y") << "甲|文字|012|+5" << badY << "";
+        QTest::newRow("no font") << "甲|文字|012|7" << QStringLiteral("请为新标签设置一种字体。") << "";
+        QTest::newRow("read-only file") << "乙|文字|1|2" << QStringLiteral("是只读的，无法保存修改。") << "";
+    }
+
+    // Catches: a label-window check skipped or out of order, the wrong message or focus, a digit test
+    // that lets signs, points, spaces, full-width digits or an overflow through, any write, and a write
+    // the read-only file refuses shown as saved (notice shown, boxes cleared).
+    void labelChecks()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
+        TestSession t;
+        chooseStyle(t, 0);
+        w_AddLabel w(t.session);
+        w.show();
+        const QString before = t.db.snapshot();
+        t.store.setReadOnly(!qstrcmp(QTest::currentDataTag(), "read-only file"));
+        typeLabel(t, w, input, qstrcmp(QTest::currentDataTag(), "no font"));
+        button(w, "Cmd_Save")->setFocus();
+        click(w, "Cmd_Save");
+        QCOMPARE(t.messages.count(), 1);
+        QVERIFY2(t.messages.last().text.endsWith(message), qPrintable(t.messages.last().text));
+        QCOMPARE(box(w, "T_LabName")->text(), input.section(u'|', 0, 0)); // kept, not cleared as saved
+        QVERIFY(!w.findChild<QLabel*>(QStringLiteral("L_Saved"))->isVisible());
+        QCOMPARE(w.focusWidget()->objectName(), focus.isEmpty() ? QStringLiteral("Cmd_Save") : focus);
+        QCOMPARE(t.db.snapshot(), before);
+    }
+
+    // Catches: boxes or the font left over from the label before, the notice not shown or not hidden
+    // on typing, names with ' % _ or Unicode mangled, a taken name (any style, any case) accepted, a
+    // name check done with LIKE so that % or _ match other names.
+    void addsSeveralLabelsOneAfterAnother()
+    {
+        TestSession t;
+        chooseStyle(t, 0);
+        t.db.exec(
+            QStringLiteral("INSERT INTO Main (ListID, Keywords, KeyX, KeyY) VALUES (2, 'Title', 0, 0)"));
+        w_AddLabel w(t.session);
+        w.show();
+        auto* saved = w.findChild<QLabel*>(QStringLiteral("L_Saved"));
+        const QStringList names{"O'Brien 50%_x", "O'Brien 5%_x", "名字🎉", " 甲", "甲"};
+        for (const QString& name : names) {
+            typeLabel(t, w, name + QStringLiteral("|第一行\n第二行| 012|30"));
+            click(w, "Cmd_Save");
+            QVERIFY(saved->isVisible()); // the name box's change hid the notice of the label before
+            for (const char* field : {"T_LabName", "T_X", "T_Y", "T_FontName", "T_FontSize", "T_FontStyle"})
+                QCOMPARE(box(w, field)->text(), QString());
+            QVERIFY(w.findChild<QPlainTextEdit*>()->toPlainText().isEmpty());
+            QCOMPARE(w.focusWidget()->objectName(), QStringLiteral("T_LabName"));
+        }
+        replaceText(box(w, "T_LabName"), QStringLiteral("x"));
+        QVERIFY(!saved->isVisible());
+
+        const QString before = t.db.snapshot();
+        for (const QString& taken : {QStringLiteral("TITLE"), QStringLiteral("o'brien 50%_X")}) {
+            typeLabel(t, w, taken + QStringLiteral("|文字|1|1"));
+            click(w, "Cmd_Save");
+            QCOMPARE(t.messages.last().text,
+                     QStringLiteral("当前标签名称与已存在的标签重名，请重新命名当前标签。"));
+            QCOMPARE(box(w, "T_LabName")->selectedText(), taken);
+            QCOMPARE(t.db.snapshot(), before);
+        }
+        QCOMPARE(
+            t.db.scalar(QStringLiteral("SELECT group_concat(Keywords || '@' || KeyX || '@' || KeyFontSize, "
+                                       "'/') FROM Main WHERE KeyValue = '第一行' || char(10) || '第二行'")),
+            QVariant(QStringLiteral(
+                "O'Brien 50%_x@12.0@12/O'Brien 5%_x@12.0@12/名字🎉@12.0@12/ 甲@12.0@12/甲@12.0@12")));
+        QCOMPARE(t.db.rowsOf(QStringLiteral("Main"), 1), names.size());
+    }
+
+    // Catches: a cancelled font dialog overwriting the label's font with the dialog's preset, the size
+    // and style written other than "10.5" and "粗斜体", the spin control not stepping the box, and the
+    // change landing on a label whose name differs only in letter case.
+    void changesOneLabelAndCancelOfTheFontKeepsItsFont()
+    {
+        TestSession t;
+        chooseStyle(t, 2, false);
+        t.db.exec(QStringLiteral("UPDATE Main SET Keywords = CASE LabelID WHEN 1 THEN 'abc' ELSE 'ABC' END"));
+        w_AddLabel w(t.session);
+        w.showLabel(LabelStore(t.store).labels(1).value().at(1));
+        w.show();
+        t.fonts.setNextCancel();
+        click(w, "Cmd_SelFont");
+        QCOMPARE(box(w, "T_FontSize")->text(), QStringLiteral("12")); // the label's own, not the preset's 11
+        t.fonts.setNextChoice({QStringLiteral("黑体"), 10.5, true, true});
+        click(w, "Cmd_SelFont");
+        replaceText(box(w, "T_X"), QStringLiteral("40"));
+        QTest::mouseClick(
+            w.findChild<QWidget*>(QStringLiteral("UD_X"))->findChild<QToolButton*>(QStringLiteral("up")),
+            Qt::LeftButton);
+        click(w, "Cmd_Save");
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QCOMPARE(
+            t.db.scalar(QStringLiteral("SELECT group_concat(Keywords || KeyX || KeyFont || KeyFontSize || "
+                                       "KeyFontStyle, '/') FROM Main")),
+            QVariant(QStringLiteral("abc10.0宋体12常规/ABC41.0黑体10.5粗斜体")));
+    }
+
+    void moves_data()
+    {
+        QTest::addColumn<QString>("input"); // direction|distance
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("expected"); // every label's place, style 2's last
+        QTest::addColumn<QString>("focus");    // empty: the move was made and the window closed
+        const QString unmoved = QStringLiteral("10.0,20.0 11.0,21.0 10.0,20.0");
+        const QString none = QStringLiteral("请输入需要移动的距离。");
+        const QString negative =
+            QStringLiteral("请输入正数。如需向坐标零点方向移动，请选择“向左”或“向上”移动。");
+        const QString notDigits = QStringLiteral("移动距离只能是数字，请检查后重新输入。");
+        const QString done = QStringLiteral("所有标签已经移动完成。");
+        QTest::newRow("empty") << "O_Left|" << none << unmoved << "T_Move";
+        QTest::newRow("zero in spaces") << "O_Left| 0 " << none << unmoved << "T_Move";
+        QTest::newRow("negative") << "O_Up|-5" << negative << unmoved << "T_Move";
+        QTest::newRow("plus") << "O_Left|+5" << notDigits << unmoved << "Cmd_OK";
+        QTest::newRow("decimal") << "O_Left|2.5" << notDigits << unmoved << "Cmd_OK";
+        QTest::newRow("full-width") << "O_Left|５" << notDigits << unmoved << "Cmd_OK";
+        QTest::newRow("left past the edge")
+            << "O_Left|15" << done << QStringLiteral("-5.0,20.0 -4.0,21.0 10.0,20.0") << "";
+        QTest::newRow("right") << "O_Right|5" << done << QStringLiteral("15.0,20.0 16.0,21.0 10.0,20.0")
+                               << "";
+        QTest::newRow("up") << "O_Up|3" << done << QStringLiteral("10.0,17.0 11.0,18.0 10.0,20.0") << "";
+        QTest::newRow("down") << "O_Down|3" << done << QStringLiteral("10.0,23.0 11.0,24.0 10.0,20.0") << "";
+        QTest::newRow("double zero") << "O_Right|00" << done << unmoved << "";
+    }
+
+    // Catches: a move-window check skipped or out of order, the wrong focus, a refused distance that
+    // still moves, a direction with the wrong sign or axis, and a move reaching another style's labels.
+    void moves()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, message);
+        QFETCH(QString, expected);
+        QFETCH(QString, focus);
+        TestSession t;
+        chooseStyle(t, 2);
+        t.db.addStyle(2, QStringLiteral("二"), 1);
+        w_LabelMove w(t.session);
+        w.show();
+        move(w, input);
+        QCOMPARE(
+            t.db.scalar(QStringLiteral("SELECT group_concat(KeyX || ',' || KeyY, ' ') FROM Main")).toString(),
+            expected);
+        QCOMPARE(t.messages.count(), 1);
+        QCOMPARE(t.messages.last().text, message);
+        QCOMPARE(w.isVisible() ? w.focusWidget()->objectName() : QString(), focus);
+    }
+
+    // Catches: a move failing part-way that leaves the labels already written moved (it must be all
+    // or nothing), and a move with no labels reported as done.
+    void aFailedMoveChangesNothing()
+    {
+        TestSession t;
+        chooseStyle(t, 2);
+        t.db.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON Main WHEN OLD.KeyY = 21 BEGIN "
+                                 "SELECT RAISE(ABORT, 'disk trouble'); END"));
+        const QString before = t.db.snapshot();
+        w_LabelMove w(t.session);
+        w.show();
+        move(w, QStringLiteral("O_Right|5"));
+        QCOMPARE(t.messages.last().kind, ShownMessage::Kind::Critical);
+        QVERIFY(t.messages.last().text.contains(QStringLiteral("disk trouble")));
+        QCOMPARE(t.db.snapshot(), before);
+
+        t.choose(3, QStringLiteral("三"));
+        move(w, QStringLiteral("O_Right|5"));
+        QCOMPARE(t.messages.last().text, QStringLiteral("没有可移动标签。"));
+    }
+
+    // Catches: a new style saved without a font, a guest-name position that is not a number written
+    // (or the wrong box focused), the dialog not limited to scalable fonts, blanks around a position
+    // kept, the size and style written other than "10.5" and "粗斜体", a cancelled font dialog
+    // rewriting the font boxes, and a style without a guest-name row whose save creates none.
+    void guestNameSetting()
+    {
+        TestSession t;
+        chooseStyle(t, 0);
+        t.db.exec(QStringLiteral("INSERT INTO Lists (ListID, ListName) VALUES (2, '二')"));
+        for (const int style : {1, 2}) {
+            t.choose(style, QString());
+            w_PRNSet w(t.session);
+            openSettings(w);
+            t.fonts.setNextCancel(); // must leave the boxes empty, not fill them with the dialog's preset
+            click(w, "Cmd_SelFont");
+            QCOMPARE(box(w, "T_GX")->text() + box(w, "T_GFont")->text(), QString(style == 1 ? "0" : ""));
+            const QString before = t.db.snapshot();
+            click(w, "Cmd_Save");
+            QCOMPARE(t.messages.last().text, QStringLiteral("请确定宾客姓名在请柬上的打印位置及字体样式。"));
+
+            t.fonts.setNextChoice({QStringLiteral("楷体"), 10.5, true, true});
+            click(w, "Cmd_SelFont");
+            QVERIFY(t.fonts.requests().last().scalableOnly);
+            const QStringList refused[] = {
+                {"abc", "1", "T_GX"}, {"1 2", "1", "T_GX"}, {"1", "-", "T_GY"}, {"1", "１２", "T_GY"}};
+            for (const QStringList& xyFocus : refused) {
+                replaceText(box(w, "T_GX"), xyFocus[0]);
+                replaceText(box(w, "T_GY"), xyFocus[1]);
+                click(w, "Cmd_Save");
+                QVERIFY(t.messages.last().text.contains(QStringLiteral("只能是数字")));
+                QCOMPARE(w.focusWidget()->objectName(), xyFocus[2]);
+                QCOMPARE(t.db.snapshot(), before);
+            }
+            replaceText(box(w, "T_GX"), QStringLiteral(" 12.5 "));
+            replaceText(box(w, "T_GY"), QStringLiteral(" -3 "));
+            click(w, "Cmd_Save");
+            QCOMPARE(t.db.scalar(
+                         QStringLiteral("SELECT keyx || '|' || keyy || '|' || keyfont || '|' || "
+                                        "keyfontsize || '|' || keyfontstyle FROM GuestXY WHERE ListID = ?"),
+                         {style}),
+                     QVariant(QStringLiteral("12.5|-3.0|楷体|10.5|粗斜体")));
+        }
+    }
+
+    // Catches: rows ordered by name or id instead of insertion; a grid position or size that is not a
+    // number written or not told; names with quotes or LIKE wildcards mangled; double-click not
+    // opening the picked label with its name locked; the grid not refreshed after the label window;
+    // the Delete key or clearing reaching other rows or styles; the buttons not following the grid;
+    // and the model breaking Qt's model contract on any of these.
+    void labelGrid()
+    {
+        TestSession t;
+        chooseStyle(t, 0);
+        t.db.addStyle(2, QStringLiteral("二"), 1);
+        for (const char* name : {"丙", "乙", "甲"}) // stamped in the same millisecond
+            t.db.exec(QStringLiteral(
+                          "INSERT INTO Main (ListID, Keywords, KeyValue, KeyX, KeyY, KeyFont, KeyFontSize, "
+                          "KeyFontStyle, KeyDate) VALUES (1, ?, 'v', 5, 6, '宋体', '12', '常规', "
+                          "'2026-01-01 10:00:00.000')"),
+                      {QString::fromUtf8(name)});
+        w_PRNSet w(t.session);
+        openSettings(w);
+        auto* grid = w.findChild<QTableView*>(QStringLiteral("DG_PRN"));
+        QAbstractItemModel* model = grid->model();
+        QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const auto cell = [model](int row, int column) {
+            return model->index(row, column).data().toString();
+        };
+        QCOMPARE(cell(0, 0) + cell(1, 0) + cell(2, 0), QStringLiteral("丙乙甲"));
+
+        // Columns 2 and 3 are the positions (sign and one point allowed), 5 the size (above zero).
+        const QString before = t.db.snapshot();
+        const QStringList refusedEdits = QStringList{"2:abc", "2:1 2", "2:1e3", "2:1.2.3", "2:-",  "2:+5",
+                                                     "3:",    "3:１",  "5:",    "5:大",    "5:-3", "5:0"}
+                                         << "3:" + QString(400, u'9');
+        for (const QString& edit : refusedEdits)
+            QVERIFY2(!model->setData(model->index(1, edit.left(1).toInt()), edit.mid(2)), qPrintable(edit));
+        QTRY_COMPARE(t.messages.count(), int(refusedEdits.size()));
+        QVERIFY(t.messages.shown().first().text.contains(QStringLiteral("打印横坐标只能是数字")));
+        QCOMPARE(cell(1, 2), QStringLiteral("5"));
+        QCOMPARE(t.db.snapshot(), before);
+        QVERIFY(model->setData(model->index(1, 2), QStringLiteral(" -2.5 ")));
+        QVERIFY(model->setData(model->index(1, 5), QStringLiteral("10.5")));
+        QVERIFY(model->setData(model->index(1, 0), QStringLiteral("50%_'")));
+        QCOMPARE(
+            t.db.scalar(QStringLiteral("SELECT KeyX || KeyFontSize FROM Main WHERE Keywords = '50%_'''")),
+            QVariant(QStringLiteral("-2.510.5")));
+
+        bool nameLocked = false;
+        onNextModal(w, [&](QWidget& labelWindow) {
+            nameLocked = !box(labelWindow, "T_LabName")->isEnabled() &&
+                         box(labelWindow, "T_LabName")->text() == QStringLiteral("50%_'");
+            replaceText(box(labelWindow, "T_X"), QStringLiteral("35"));
+            click(labelWindow, "Cmd_Save");
+        });
+        const QPoint second = grid->visualRect(model->index(1, 1)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, second);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, second);
+        QVERIFY(nameLocked);
+        QCOMPARE(cell(1, 2), QStringLiteral("35"));
+
+        QHeaderView* selectors = grid->verticalHeader();
+        QTest::mouseClick(selectors->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(2, selectors->sectionViewportPosition(0) + 2));
+        QTest::keyClick(grid, Qt::Key_Delete);
+        QCOMPARE(cell(0, 0) + cell(1, 0), QStringLiteral("50%_'甲"));
+
+        click(w, "Cmd_CleanUp"); // answered No
+        QCOMPARE(t.db.rowsOf(QStringLiteral("Main"), 1), 2);
+        t.messages.setNextAnswer(true);
+        click(w, "Cmd_CleanUp");
+        QCOMPARE(t.messages.last().text, QStringLiteral("样式标签已清空。"));
+        QCOMPARE(t.db.rowsOf(QStringLiteral("Main"), 1) + model->rowCount(), 0);
+        QCOMPARE(t.db.rowsOf(QStringLiteral("Main"), 2) + t.db.rowsOf(QStringLiteral("GuestXY"), 1), 2);
+        QVERIFY(!button(w, "Cmd_CleanUp")->isEnabled() && !button(w, "Cmd_Move")->isEnabled());
+
+        onNextModal(w, [&](QWidget& labelWindow) {
+            typeLabel(t, labelWindow, QStringLiteral("丁|v|10|20"));
+            click(labelWindow, "Cmd_Save");
+            click(labelWindow, "Cmd_Cancel");
+        });
+        click(w, "Cmd_Add");
+        QCOMPARE(cell(0, 0), QStringLiteral("丁"));
+        QVERIFY(button(w, "Cmd_CleanUp")->isEnabled() && button(w, "Cmd_Move")->isEnabled());
+    }
+};
+
+QTEST_MAIN(tst_labels)
+#include "tst_labels.moc"

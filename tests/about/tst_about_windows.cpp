@@ -1,0 +1,162 @@
+// The help window (the delivered help, a missing file, another document in its place, unusable files)
+// and the about window (its version text and links).
+#include "about/HelpFile.h"
+#include "about/w_About.h"
+#include "about/w_Help.h"
+#include "support/TestSession.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+
+// Runs a test inside its own empty working folder and goes back afterwards.
+class WorkingFolder
+{
+public:
+    WorkingFolder() : m_previous(QDir::currentPath())
+    {
+        if (!m_dir.isValid() || !QDir::setCurrent(m_dir.path()))
+            qFatal("cannot enter a temporary folder");
+    }
+    ~WorkingFolder() { QDir::setCurrent(m_previous); }
+
+    QString helpPath() const { return m_dir.filePath(HelpFile::fileName()); }
+    // Writes the help file; a larger `size` makes it sparse up to that size.
+    void writeHelp(const QByteArray& content, qint64 size = 0) const
+    {
+        QFile file(helpPath());
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
+            (size > 0 && !file.resize(size)))
+            qFatal("cannot write the help file");
+    }
+
+private:
+    QString m_previous;
+    QTemporaryDir m_dir;
+};
+
+QString shownText(TestSession& t)
+{
+    w_Help help(t.session);
+    return help.findChild<QTextEdit*>(QStringLiteral("RTB"))->toPlainText();
+}
+
+// An empty paragraph has no first fragment to look at.
+bool startsBold(const QTextBlock& block)
+{
+    return !block.text().isEmpty() && block.begin().fragment().charFormat().fontWeight() >= QFont::Bold;
+}
+
+} // namespace
+
+class tst_about_windows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The delivered help reads whole: Chinese text from GBK bytes, a bold title, bold headings over
+    // plain paragraphs.
+    void showsTheDeliveredHelp()
+    {
+        TestSession t;
+        WorkingFolder folder;
+        QFile delivered(QStringLiteral(FENNICK_SOURCE_DIR "/data/Date_T.dat"));
+        QVERIFY(delivered.open(QIODevice::ReadOnly));
+        folder.writeHelp(delivered.readAll());
+        w_Help help(t.session);
+        const QTextDocument* document = help.findChild<QTextEdit*>(QStringLiteral("RTB"))->document();
+        QCOMPARE(document->begin().text(), QStringLiteral("Zanbor Fennick 使用说明"));
+        QVERIFY(startsBold(document->begin()));
+        int headings = 0, body = 0;
+        for (QTextBlock block = document->begin().next(); block.isValid(); block = block.next()) {
+            headings += startsBold(block) && block.text().contains(QStringLiteral("、"));
+            body += !block.text().isEmpty() && !startsBold(block);
+        }
+        QVERIFY(headings >= 9 && body > 30);
+        QVERIFY(!document->toPlainText().contains(QChar(QChar::ReplacementCharacter)));
+        QVERIFY(t.messages.shown().isEmpty());
+    }
+
+    // The help is read from the current folder: nothing there, or a folder of that name, is "missing"
+    // without an error box; another document put there is shown in place of the delivered one.
+    void showsWhateverTheFolderHolds()
+    {
+        TestSession t;
+        WorkingFolder folder;
+        const QString missing = QStringLiteral("帮助文件丢失，无法加载。");
+        QCOMPARE(shownText(t), missing);
+        QVERIFY(QDir().mkdir(HelpFile::fileName()));
+        QCOMPARE(shownText(t), missing);
+        QVERIFY(QDir().rmdir(HelpFile::fileName()));
+        folder.writeHelp("{\\rtf1\\ansicpg936 {\\b \\'d0\\'c2\\'b5\\'c4\\'b0\\'ef\\'d6\\'fa}\\par second}");
+        QCOMPARE(shownText(t), QStringLiteral("新的帮助\nsecond"));
+        QVERIFY(t.messages.shown().isEmpty());
+    }
+
+    // A damaged, binary, empty or huge help file shows a message naming it (with what could be read),
+    // never a crash, a hang or a message box.
+    void unusableFilesGiveAClearMessage_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<QString>("alsoShown");
+        auto row = [](const char* name, const QByteArray& content, const QString& alsoShown,
+                      qint64 size = 0) { QTest::newRow(name) << content << size << alsoShown; };
+        row("cut off", "{\\rtf1\\ansi\\ansicpg936 {\\b \\'b0\\'ef\\'d6\\'fa}\\par first part",
+            "帮助\nfirst part");
+        row("unbalanced braces", "{\\rtf1 {{{{text} more", "text more");
+        row("binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "不是 RTF 格式的文档，无法加载。");
+        row("empty", "", "不是 RTF 格式的文档");
+        row("huge", "{\\rtf1 ", "过大", 2LL * 1024 * 1024 * 1024); // sparse: costs no disk space
+    }
+
+    void unusableFilesGiveAClearMessage()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(qint64, size);
+        QFETCH(QString, alsoShown);
+        TestSession t;
+        WorkingFolder folder;
+        folder.writeHelp(content, size);
+        const QString text = shownText(t);
+        QVERIFY2(text.startsWith(QStringLiteral("帮助文件“") + QDir::toNativeSeparators(folder.helpPath())),
+                 qPrintable(text));
+        QVERIFY2(text.contains(alsoShown), qPrintable(text));
+        QVERIFY(t.messages.shown().isEmpty());
+    }
+
+    // The version comes from the project's numbers with the fixed build mark; clicking the addresses hands
+    // them to the desktop, the mail with its subject, and nothing is reported whatever the desktop does.
+    void aboutShowsTheVersionAndOpensLinks()
+    {
+        for (const char* scheme : {"mailto", "https"})
+            QDesktopServices::setUrlHandler(scheme, this, "open");
+        TestSession t;
+        w_About about(t.session);
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("L_VER"))->text(),
+                 QStringLiteral("3.0.82 (110516)"));
+        for (const char* link : {"L_email", "L_http"})
+            QTest::mouseClick(about.findChild<QLabel*>(link), Qt::LeftButton);
+        for (const char* scheme : {"mailto", "https"})
+            QDesktopServices::unsetUrlHandler(scheme);
+        QCOMPARE(m_opened.size(), 2);
+        QCOMPARE(m_opened[0].scheme(), QStringLiteral("mailto"));
+        QCOMPARE(QUrlQuery(m_opened[0]).queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
+                 QStringLiteral("关于 Zanbor Fennick的一些问题反馈"));
+        QCOMPARE(m_opened[1].scheme(), QStringLiteral("https"));
+        QVERIFY(t.messages.shown().isEmpty());
+    }
+
+public slots:
+    // Receives the links the about window asks the desktop to open (public slots are not run as tests).
+    void open(const QUrl& url) { m_opened.append(url); }
+
+private:
+    QList<QUrl> m_opened;
+};
+
+QTEST_MAIN(tst_about_windows)
+#include "tst_about_windows.moc"

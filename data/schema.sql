@@ -6,7 +6,6 @@
 -- "ORDER BY 1" on labels is insertion order and a guest is never mistaken for another one saved in
 -- the same second.
 
-PRAGMA journal_mode = DELETE;
 PRAGMA user_version = 1;
 
 BEGIN;

@@ -61,20 +61,6 @@ private slots:
             while (q.next())
                 QCOMPARE(q.value(0).toString(), QStringLiteral("k%1").arg(expected--));
             QCOMPARE(expected, -1);
-            QVERIFY(q.exec(
-                QStringLiteral("SELECT count(*) FROM Main WHERE ListID = 9 AND KeyDate LIKE '____-__-__ "
-                               "__:__:__.___'")));
-            QVERIFY(q.next());
-            QCOMPARE(q.value(0).toInt(), 200);
-
-            // A new style's guest-name row reads 0, 0 and empty fonts.
-            QVERIFY(q.exec(QStringLiteral("INSERT INTO GuestXY (ListID) VALUES (7)")));
-            QVERIFY(
-                q.exec(QStringLiteral("SELECT keyx, keyy, keyfont IS NULL FROM GuestXY WHERE ListID = 7")));
-            QVERIFY(q.next());
-            QCOMPARE(q.value(0).toDouble(), 0.0);
-            QCOMPARE(q.value(1).toDouble(), 0.0);
-            QCOMPARE(q.value(2).toInt(), 1);
         }
         raw.close();
         raw = QSqlDatabase();

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -120,6 +121,37 @@ private slots:
         QVERIFY(!chooser.isVisible());
         QTRY_COMPARE(text(m, "L_ListName") + text(m, "L_Guests"), QStringLiteral("寿宴5"));
         QVERIFY(child(m, "Cmd_Print")->isEnabled());
+    }
+
+    // Catches a button wired to the wrong window, or to none: each opens its window modally.
+    void buttonsOpenTheirWindows()
+    {
+        TestSession t;
+        t.db.addStyle(1, QStringLiteral("一"), 1, 1);
+        w_Main m(t.session);
+        m.show();
+        waitFor(m, "Timer_Load");
+        // The object name of the modal window the button opened (closed again at once), or nothing.
+        const auto opens = [](QWidget& from, const char* button) {
+            auto shown = std::make_shared<QString>();
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, [shown, &poll] {
+                if (QWidget* modal = QApplication::activeModalWidget()) {
+                    *shown = modal->objectName();
+                    poll.stop();
+                    modal->close();
+                }
+            });
+            poll.start(20);
+            QTest::mouseClick(child<QPushButton>(from, button), Qt::LeftButton);
+            return *shown;
+        };
+        QCOMPARE(opens(m, "Cmd_About"), QStringLiteral("w_About"));
+        QCOMPARE(opens(m, "Cmd_Help"), QStringLiteral("w_Help"));
+        w_QJList chooser(t.session, &m);
+        openAndPick(chooser, QStringLiteral("一"));
+        QCOMPARE(opens(chooser, "Cmd_Edit"), QStringLiteral("w_PRNSet"));
+        QCOMPARE(opens(chooser, "Cmd_Guests"), QStringLiteral("w_AddGuest"));
     }
 
     void deletion_data()

@@ -1,6 +1,7 @@
 // The foundation's figures on a large database: 1,000 styles, one of them with 50 labels and 100,000
 // guests. Measures the main window's load step for that style, the style chooser's list load and the
 // deletion of that style. Prints medians in milliseconds as JSON.
+#include "BenchSupport.h"
 #include "app/MessageService.h"
 #include "app/Session.h"
 #include "app/SharedState.h"
@@ -26,26 +27,11 @@
 
 namespace {
 
+using namespace bench;
+
 constexpr int kStyles = 1000;
 constexpr int kBigStyle = 500;
 constexpr int kRepeats = 9;
-
-struct QuietMessages : MessageService
-{
-    void critical(QWidget*, const QString& t, const QString& m) override
-    {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(t), qPrintable(m));
-    }
-    void exclamation(QWidget*, const QString&, const QString&) override {}
-    void information(QWidget*, const QString&, const QString&) override {}
-    bool question(QWidget*, const QString&, const QString&) override { return true; }
-};
-
-// Nothing is printed here; a PDF printer counts as the one installed printer.
-struct OnePrinter : PdfCardPrinter
-{
-    OnePrinter() : PdfCardPrinter(QDir::tempPath()) {}
-};
 
 void fill(const QString& path)
 {
@@ -87,20 +73,6 @@ void fill(const QString& path)
     QSqlDatabase::removeDatabase(QStringLiteral("fill"));
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double timeMs(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
-
 // Runs a one-shot loader timer at once and waits until it has switched itself off.
 void runLoader(QTimer* timer)
 {
@@ -118,8 +90,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString master = dir.filePath(QStringLiteral("master.dat"));
-    QFile::copy(QStringLiteral(FENNICK_EMPTY_DB), master);
-    QFile::setPermissions(master, QFile::ReadOwner | QFile::WriteOwner);
+    bench::copyEmptyDatabase(master);
     fill(master);
 
     const QString path = dir.filePath(QStringLiteral("Date_D.dat"));

@@ -2,6 +2,7 @@
 // opening until the grid shows its first rows, saving one more guest including the grid's refresh,
 // and clearing the list. The window runs as the user drives it, on a database file on disk.
 // Prints medians in milliseconds as JSON.
+#include "BenchSupport.h"
 #include "app/MessageService.h"
 #include "app/Session.h"
 #include "app/SharedState.h"
@@ -29,27 +30,11 @@
 
 namespace {
 
+using namespace bench;
+
 constexpr qint16 kStyle = 500;
 constexpr int kGuests = 100000;
 constexpr int kRepeats = 9;
-
-struct QuietMessages : MessageService
-{
-    void critical(QWidget*, const QString& t, const QString& m) override
-    {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(t), qPrintable(m));
-        std::exit(1);
-    }
-    void exclamation(QWidget*, const QString&, const QString&) override {}
-    void information(QWidget*, const QString&, const QString&) override {}
-    bool question(QWidget*, const QString&, const QString&) override { return true; }
-};
-
-// Nothing is printed here; a PDF printer stands in for the installed printer.
-struct OnePrinter : PdfCardPrinter
-{
-    OnePrinter() : PdfCardPrinter(QDir::tempPath()) {}
-};
 
 void fill(const QString& path)
 {
@@ -73,17 +58,6 @@ void fill(const QString& path)
     db.close();
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase(QStringLiteral("fill"));
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double msSince(const QElapsedTimer& timer)
-{
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
 // Notes when the grid has painted rows.
@@ -122,8 +96,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString master = dir.filePath(QStringLiteral("master.dat"));
-    QFile::copy(QStringLiteral(FENNICK_EMPTY_DB), master);
-    QFile::setPermissions(master, QFile::ReadOwner | QFile::WriteOwner);
+    bench::copyEmptyDatabase(master);
     fill(master);
     const QString path = dir.filePath(QStringLiteral("Date_D.dat"));
 
@@ -131,7 +104,7 @@ int main(int argc, char* argv[])
     state.DbConnectionString = path;
     state.CurrentListID = kStyle;
     state.CurrentListName = QStringLiteral("大名单");
-    QuietMessages messages;
+    QuietMessages messages(true);
     OnePrinter printer;
     std::vector<double> opening, saving, clearing;
 

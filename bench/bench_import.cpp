@@ -2,6 +2,7 @@
 // into a style that already has 1,000 guests: reading the file, matching the columns, planning
 // against the names in the list, and writing all rows in one transaction. Prints medians in
 // milliseconds as JSON.
+#include "BenchSupport.h"
 #include "XlsxFixture.h"
 #include "guests/import/GuestColumns.h"
 #include "guests/import/ImportPlan.h"
@@ -24,14 +25,10 @@
 
 namespace {
 
+using namespace bench;
+
 constexpr int kGuests = 10000;
 constexpr int kRepeats = 9;
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 QList<QStringList> guestRows()
 {
@@ -90,8 +87,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString dbPath = dir.filePath(QStringLiteral("Date_D.dat"));
-    QFile::copy(QStringLiteral(FENNICK_EMPTY_DB), dbPath);
-    QFile::setPermissions(dbPath, QFile::ReadOwner | QFile::WriteOwner);
+    bench::copyEmptyDatabase(dbPath);
     CardStore store(dbPath);
     if (Status s = store.check(); !s.isOk())
         return 1;

@@ -2,6 +2,7 @@
 // with 500 labels. Measures loading the settings window for the big style, the name check of a new
 // label over all styles, adding a label and moving all 500 labels. Prints medians in milliseconds
 // as JSON.
+#include "BenchSupport.h"
 #include "app/MessageService.h"
 #include "app/Session.h"
 #include "app/SharedState.h"
@@ -25,20 +26,11 @@
 
 namespace {
 
+using namespace bench;
+
 constexpr int kStyles = 1000;
 constexpr int kBigStyle = 500;
 constexpr int kRepeats = 9;
-
-struct QuietMessages : MessageService
-{
-    void critical(QWidget*, const QString& t, const QString& m) override
-    {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(t), qPrintable(m));
-    }
-    void exclamation(QWidget*, const QString&, const QString&) override {}
-    void information(QWidget*, const QString&, const QString&) override {}
-    bool question(QWidget*, const QString&, const QString&) override { return true; }
-};
 
 void fill(const QString& path)
 {
@@ -68,20 +60,6 @@ void fill(const QString& path)
     QSqlDatabase::removeDatabase(QStringLiteral("fill"));
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double timeMs(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -90,8 +68,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Date_D.dat"));
-    QFile::copy(QStringLiteral(FENNICK_EMPTY_DB), path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    bench::copyEmptyDatabase(path);
     fill(path);
 
     SharedState state;

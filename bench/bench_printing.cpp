@@ -1,6 +1,7 @@
 // Printing figures: the main window producing cards of a style with 10 labels onto the PDF printer
 // (time per card), the resident memory over 1,000 cards of one run, and the time per job through
 // the real spooler when the default printer is a cups-pdf queue. Prints medians as JSON.
+#include "BenchSupport.h"
 #include "app/MessageService.h"
 #include "app/Session.h"
 #include "app/SharedState.h"
@@ -31,22 +32,13 @@
 
 namespace {
 
+using namespace bench;
+
 constexpr int kLabels = 10;
 constexpr int kGuests = 1100;
 constexpr int kTimedCards = 100;
 constexpr int kMemoryCards = 1000;
 constexpr int kSpoolerJobs = 9;
-
-struct QuietMessages : MessageService
-{
-    void critical(QWidget*, const QString& t, const QString& m) override
-    {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(t), qPrintable(m));
-    }
-    void exclamation(QWidget*, const QString&, const QString&) override {}
-    void information(QWidget*, const QString&, const QString&) override {}
-    bool question(QWidget*, const QString&, const QString&) override { return true; }
-};
 
 // CPU time of this thread: other programs on a busy machine do not stretch it as they do wall time.
 double cpuMs()
@@ -54,14 +46,6 @@ double cpuMs()
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 long residentKb()
@@ -200,8 +184,7 @@ int main(int argc, char* argv[])
     Startup::installFontSubstitutions();
     QTemporaryDir dir;
     const QString database = dir.filePath(QStringLiteral("Date_D.dat"));
-    QFile::copy(QStringLiteral(FENNICK_EMPTY_DB), database);
-    QFile::setPermissions(database, QFile::ReadOwner | QFile::WriteOwner);
+    bench::copyEmptyDatabase(database);
     fill(database);
     const QString cards = dir.filePath(QStringLiteral("cards"));
     QDir().mkpath(cards);

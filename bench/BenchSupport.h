@@ -2,8 +2,8 @@
 // printer that stay out of the way, and medians of timed runs.
 #pragma once
 
-#include "app/MessageService.h"
-#include "printing/PdfCardPrinter.h"
+#include "core/app/MessageService.h"
+#include "core/printing/PdfCardPrinter.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,13 +2,13 @@
 // guests. Measures the main window's load step for that style, the style chooser's list load and the
 // deletion of that style. Prints medians in milliseconds as JSON.
 #include "BenchSupport.h"
-#include "app/MessageService.h"
-#include "app/Session.h"
-#include "app/SharedState.h"
-#include "printing/PdfCardPrinter.h"
-#include "printing/w_Main.h"
-#include "store/CardStore.h"
-#include "styles/w_QJList.h"
+#include "core/app/MessageService.h"
+#include "ui/app/Session.h"
+#include "core/app/SharedState.h"
+#include "core/printing/PdfCardPrinter.h"
+#include "ui/main/w_Main.h"
+#include "core/store/CardStore.h"
+#include "ui/styles/w_QJList.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -3,12 +3,12 @@
 // and clearing the list. The window runs as the user drives it, on a database file on disk.
 // Prints medians in milliseconds as JSON.
 #include "BenchSupport.h"
-#include "app/MessageService.h"
-#include "app/Session.h"
-#include "app/SharedState.h"
-#include "guests/w_AddGuest.h"
-#include "printing/PdfCardPrinter.h"
-#include "store/CardStore.h"
+#include "core/app/MessageService.h"
+#include "ui/app/Session.h"
+#include "core/app/SharedState.h"
+#include "ui/guests/w_AddGuest.h"
+#include "core/printing/PdfCardPrinter.h"
+#include "core/store/CardStore.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

@@ -4,11 +4,11 @@
 // milliseconds as JSON.
 #include "BenchSupport.h"
 #include "XlsxFixture.h"
-#include "guests/import/GuestColumns.h"
-#include "guests/import/ImportPlan.h"
-#include "guests/import/ImportSource.h"
-#include "store/CardStore.h"
-#include "store/GuestTransferStore.h"
+#include "core/guestlists/GuestColumns.h"
+#include "core/guestlists/ImportPlan.h"
+#include "core/guestlists/ImportSource.h"
+#include "core/store/CardStore.h"
+#include "core/store/GuestTransferStore.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -3,13 +3,13 @@
 // label over all styles, adding a label and moving all 500 labels. Prints medians in milliseconds
 // as JSON.
 #include "BenchSupport.h"
-#include "app/MessageService.h"
-#include "app/Session.h"
-#include "app/SharedState.h"
-#include "labels/w_PRNSet.h"
-#include "printing/SystemCardPrinter.h"
-#include "store/CardStore.h"
-#include "store/LabelStore.h"
+#include "core/app/MessageService.h"
+#include "ui/app/Session.h"
+#include "core/app/SharedState.h"
+#include "ui/labels/w_PRNSet.h"
+#include "core/printing/SystemCardPrinter.h"
+#include "core/store/CardStore.h"
+#include "core/store/LabelStore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

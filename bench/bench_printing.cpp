@@ -2,15 +2,15 @@
 // (time per card), the resident memory over 1,000 cards of one run, and the time per job through
 // the real spooler when the default printer is a cups-pdf queue. Prints medians as JSON.
 #include "BenchSupport.h"
-#include "app/MessageService.h"
-#include "app/Session.h"
-#include "app/SharedState.h"
-#include "app/Startup.h"
-#include "printing/CardRendering.h"
-#include "printing/PdfCardPrinter.h"
-#include "printing/SystemCardPrinter.h"
-#include "printing/w_Main.h"
-#include "store/CardStore.h"
+#include "core/app/MessageService.h"
+#include "ui/app/Session.h"
+#include "core/app/SharedState.h"
+#include "core/app/Startup.h"
+#include "core/cards/CardRendering.h"
+#include "core/printing/PdfCardPrinter.h"
+#include "core/printing/SystemCardPrinter.h"
+#include "ui/main/w_Main.h"
+#include "core/store/CardStore.h"
 
 #include <QApplication>
 #include <QDir>

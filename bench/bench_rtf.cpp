@@ -2,8 +2,8 @@
 // bytes) and once with every character as a \uN escape. Measures the reader alone, the help file's
 // whole load from disk, and (for information) laying the result out at the help window's width.
 // Prints medians in milliseconds as JSON.
-#include "about/HelpFile.h"
-#include "about/RtfReader.h"
+#include "core/help/HelpFile.h"
+#include "core/help/RtfReader.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 // libFuzzer entry for the rich-text reader: every input is read into a document, which is then laid
 // out at a window's width as the help window would show it.
-#include "about/RtfReader.h"
+#include "core/help/RtfReader.h"
 
 #include <QByteArray>
 #include <QGuiApplication>

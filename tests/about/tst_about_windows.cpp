@@ -1,8 +1,8 @@
 // The help window (the delivered help, a missing file, another document in its place, unusable files)
 // and the about window (its version text and links).
-#include "about/HelpFile.h"
-#include "about/w_About.h"
-#include "about/w_Help.h"
+#include "core/help/HelpFile.h"
+#include "ui/about/w_About.h"
+#include "ui/about/w_Help.h"
 #include "support/TestSession.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
 // The rich-text reader: the control words help documents use, code pages and Unicode escapes,
 // skipped destinations, and damaged or hostile input that must end quickly with what can be read.
-#include "about/RtfReader.h"
+#include "core/help/RtfReader.h"
 
 #include <QDir>
 #include <QFile>

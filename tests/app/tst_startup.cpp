@@ -1,6 +1,6 @@
 // Start-up: finding the data file, the connection path, and the CJK faces behind Windows names.
-#include "app/SharedState.h"
-#include "app/Startup.h"
+#include "core/app/SharedState.h"
+#include "core/app/Startup.h"
 #include "support/ScriptedMessages.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // The guest list window driven through its controls.
-#include "guests/w_AddGuest.h"
-#include "printing/w_Main.h"
+#include "ui/guests/w_AddGuest.h"
+#include "ui/main/w_Main.h"
 #include "support/TestSession.h"
 
 #include <QAbstractItemModelTester>

@@ -2,15 +2,15 @@
 // matching columns to guest fields, planning which rows are added, the one-transaction write, the
 // bad files that are refused, the import window driven through its controls, and the round trip.
 #include "XlsxFixture.h"
-#include "guests/import/CsvReader.h"
-#include "guests/import/FileChooser.h"
-#include "guests/import/GuestListTransfer.h"
-#include "guests/import/ImportPlan.h"
-#include "guests/import/ImportSource.h"
-#include "guests/import/XlsxReader.h"
-#include "guests/import/w_ImportGuests.h"
-#include "guests/w_AddGuest.h"
-#include "store/GuestTransferStore.h"
+#include "core/guestlists/CsvReader.h"
+#include "ui/app/FileChooser.h"
+#include "ui/guests/GuestListTransfer.h"
+#include "core/guestlists/ImportPlan.h"
+#include "core/guestlists/ImportSource.h"
+#include "core/guestlists/XlsxReader.h"
+#include "ui/guests/w_ImportGuests.h"
+#include "ui/guests/w_AddGuest.h"
+#include "core/store/GuestTransferStore.h"
 #include "support/TestSession.h"
 
 #include <QAbstractButton>

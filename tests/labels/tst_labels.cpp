@@ -1,10 +1,10 @@
 // The label windows driven through their controls: the label window (its checks in order, adding
 // labels one after another, changing one), the move window, and the label and print settings window
 // with its guest-name setting and label grid.
-#include "labels/w_AddLabel.h"
-#include "labels/w_LabelMove.h"
-#include "labels/w_PRNSet.h"
-#include "store/LabelStore.h"
+#include "ui/labels/w_AddLabel.h"
+#include "ui/labels/w_LabelMove.h"
+#include "ui/labels/w_PRNSet.h"
+#include "core/store/LabelStore.h"
 #include "support/TestSession.h"
 
 #include <QAbstractItemModelTester>

@@ -2,8 +2,8 @@
 // through its print button and print timer, for the print tests.
 #pragma once
 
-#include "app/Startup.h"
-#include "printing/w_Main.h"
+#include "core/app/Startup.h"
+#include "ui/main/w_Main.h"
 #include "support/TestSession.h"
 
 #include <QLabel>

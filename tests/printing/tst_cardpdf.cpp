@@ -2,14 +2,14 @@
 // area's corner, sizes in points, one file per card, the export of a whole style, and cards through
 // a real spooler; and the preview: the same ink as the printed card, stepping through guests, and
 // texts that will not print whole.
-#include "app/Startup.h"
-#include "printing/CardDrawing.h"
-#include "printing/CardExport.h"
-#include "printing/CardPage.h"
-#include "printing/CardPreview.h"
-#include "printing/PdfCardPrinter.h"
-#include "printing/SystemCardPrinter.h"
-#include "printing/w_Preview.h"
+#include "core/app/Startup.h"
+#include "core/cards/CardDrawing.h"
+#include "core/printing/CardExport.h"
+#include "core/printing/CardPage.h"
+#include "core/cards/CardPreview.h"
+#include "core/printing/PdfCardPrinter.h"
+#include "core/printing/SystemCardPrinter.h"
+#include "ui/preview/w_Preview.h"
 #include "support/TestSession.h"
 #include "ExportFixture.h"
 

@@ -3,8 +3,8 @@
 // a card can fail, the check for characters no font can print before the first card, and printing
 // a named guest (asking for the name, the literal search, picking the guest, the one-card run).
 #include "PrintFixture.h"
-#include "printing/w_NameList.h"
-#include "printing/w_NamePrint.h"
+#include "ui/main/w_NameList.h"
+#include "ui/main/w_NamePrint.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

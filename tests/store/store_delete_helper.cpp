@@ -1,6 +1,6 @@
 // Deletes one style from a card database over and over, as fast as it can; used to kill a deletion
 // part-way. Arguments: database path, first style number, last style number.
-#include "store/CardStore.h"
+#include "core/store/CardStore.h"
 
 #include <QCoreApplication>
 #include <QStringList>

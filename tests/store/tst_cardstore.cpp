@@ -1,6 +1,6 @@
 // The card database: its schema, exact name lookups, all-or-nothing style deletion, the guest cursor,
 // and clear messages for files that are not what they should be.
-#include "store/CardStore.h"
+#include "core/store/CardStore.h"
 #include "support/TestDatabase.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 // The style chooser and the new-style window over the main window, driven through their controls.
-#include "printing/w_Main.h"
-#include "styles/w_AddList.h"
-#include "styles/w_QJList.h"
+#include "ui/main/w_Main.h"
+#include "ui/styles/w_AddList.h"
+#include "ui/styles/w_QJList.h"
 #include "support/TestSession.h"
 
 #include <QApplication>

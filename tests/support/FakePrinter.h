@@ -2,7 +2,7 @@
 // document held. The test sets the number of installed printers and can make a document fail.
 #pragma once
 
-#include "printing/PainterCardPrinter.h"
+#include "core/cards/PainterCardPrinter.h"
 
 #include <QFont>
 #include <QImage>

@@ -2,7 +2,7 @@
 // opened on.
 #pragma once
 
-#include "labels/FontDialogService.h"
+#include "ui/app/FontDialogService.h"
 
 #include <QList>
 

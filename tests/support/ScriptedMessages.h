@@ -1,7 +1,7 @@
 // A message-box service for tests: records every message and answers questions from a script.
 #pragma once
 
-#include "app/MessageService.h"
+#include "core/app/MessageService.h"
 
 #include <QList>
 #include <QString>

@@ -2,9 +2,9 @@
 // and shared state with the data file set as start-up sets it.
 #pragma once
 
-#include "app/Session.h"
-#include "app/SharedState.h"
-#include "store/CardStore.h"
+#include "ui/app/Session.h"
+#include "core/app/SharedState.h"
+#include "core/store/CardStore.h"
 #include "support/FakePrinter.h"
 #include "support/ScriptedFonts.h"
 #include "support/ScriptedMessages.h"

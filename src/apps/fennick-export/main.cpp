@@ -1,0 +1,171 @@
+// fennick-export: writes every card of one style into a PDF file, one page per guest, from the
+// command line. Built on the core library alone; it draws the same pages as the preview's export.
+#include "core/app/Startup.h"
+#include "core/printing/CardExport.h"
+#include "core/printing/CardPage.h"
+#include "core/store/CardStore.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTextStream>
+
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+const char* const kUsage =
+    "用法: fennick-export --db PATH --style NAME|NUMBER --out FILE.pdf [--paper A4|A5|A6|B5|Letter]\n"
+    "\n"
+    "把一个请柬样式的全部请柬导出为一个PDF文件，每位宾客一页，按打印顺序排列。\n"
+    "Writes every card of one card style into one PDF file, one page per guest, in print order.\n"
+    "\n"
+    "  --db PATH        数据文件 (Date_D.dat) / the card database\n"
+    "  --style NAME     样式名称或编号 / the style's name or number\n"
+    "  --out FILE.pdf   导出的PDF文件 / the PDF file to write\n"
+    "  --paper SIZE     纸张; 默认为默认打印机的纸张, 没有打印机时为A4\n"
+    "                   paper; the default printer's paper (A4 without a printer) when not given\n"
+    "  --help           显示本说明 / show this text\n"
+    "\n"
+    "退出状态 / exit status: 0 成功 / success; 1 导出失败 / export failed; 2 参数错误 / bad arguments\n";
+
+enum Exit
+{
+    Success = 0,
+    Failed = 1,
+    BadArguments = 2
+};
+
+struct Options
+{
+    QString db;
+    QString style;
+    QString out;
+    std::optional<QPageSize> paper;
+    bool help = false;
+};
+
+int fail(int code, const QString& message)
+{
+    QTextStream(stderr) << "fennick-export: " << message << Qt::endl;
+    return code;
+}
+
+// Reads the arguments; a message for the first one that is wrong.
+Result<Options> parse(const QStringList& args)
+{
+    Options options;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            options.help = true;
+            return options;
+        }
+        QString key = arg;
+        QString value;
+        bool hasValue = false;
+        if (const int eq = arg.indexOf(QLatin1Char('=')); arg.startsWith(QLatin1String("--")) && eq > 0) {
+            key = arg.left(eq);
+            value = arg.mid(eq + 1);
+            hasValue = true;
+        }
+        QString* target = nullptr;
+        QString paper;
+        if (key == QLatin1String("--db"))
+            target = &options.db;
+        else if (key == QLatin1String("--style"))
+            target = &options.style;
+        else if (key == QLatin1String("--out"))
+            target = &options.out;
+        else if (key == QLatin1String("--paper"))
+            target = &paper;
+        else
+            return Status::failure(QStringLiteral("未知的参数“%1” (unknown argument); 见 --help").arg(arg));
+        if (!hasValue) {
+            if (i + 1 >= args.size())
+                return Status::failure(QStringLiteral("参数“%1”缺少取值 (missing value)").arg(key));
+            value = args.at(++i);
+        }
+        if (value.isEmpty())
+            return Status::failure(QStringLiteral("参数“%1”的取值为空 (empty value)").arg(key));
+        *target = value;
+        if (target == &paper) {
+            options.paper = paperByName(paper);
+            if (!options.paper) {
+                return Status::failure(
+                    QStringLiteral("不支持的纸张“%1”，可选 A4、A5、A6、B5、Letter (unknown paper)")
+                        .arg(paper));
+            }
+        }
+    }
+    for (const auto& [name, value] : {std::pair{"--db", &options.db}, std::pair{"--style", &options.style},
+                                      std::pair{"--out", &options.out}}) {
+        if (value->isEmpty())
+            return Status::failure(
+                QStringLiteral("缺少参数 %1 (missing argument); 见 --help").arg(QLatin1String(name)));
+    }
+    return options;
+}
+
+int run(const Options& options)
+{
+    if (!Startup::isOrdinaryFile(options.db))
+        return fail(Failed, QStringLiteral("数据文件“%1”不存在 (no such file)").arg(options.db));
+    if (Status s = checkExportTarget(options.out, options.db); !s.isOk())
+        return fail(Failed, s.error());
+
+    CardStore store(QFileInfo(options.db).absoluteFilePath());
+    store.setReadOnly(true);
+    if (Status s = store.check(); !s.isOk())
+        return fail(Failed, s.error());
+    const Result<std::pair<qint16, QString>> style = findStyle(store, options.style);
+    if (!style.isOk())
+        return fail(Failed, style.error());
+    const Result<CardSet> cards = loadCardSet(store, style.value().first, style.value().second);
+    if (!cards.isOk())
+        return fail(Failed, cards.error());
+    if (Status s = checkExportable(cards.value()); !s.isOk())
+        return fail(Failed, s.error());
+
+    const QPageLayout layout = options.paper ? cardPageLayout(*options.paper) : defaultCardPageLayout();
+    const Result<ExportEnd> done = exportCards(cards.value(), layout, options.out);
+    if (!done.isOk())
+        return fail(Failed, done.error());
+    return Success;
+}
+
+// Qt's own notices (a missing runtime folder and the like) would garble the one-line messages.
+void quietQt(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        QTextStream(stderr) << "fennick-export: " << message << Qt::endl;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    // Our arguments are read before Qt sees any: Qt would take --style and -platform for its own.
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    int qtArgc = 1;
+
+    // Drawing text needs a GUI application, but never a screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietQt);
+    QGuiApplication app(qtArgc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("fennick-export"));
+    QGuiApplication::setApplicationVersion(QStringLiteral(FENNICK_VERSION_STRING));
+    Startup::installFontSubstitutions();
+
+    const Result<Options> options = parse(args);
+    if (!options.isOk())
+        return fail(BadArguments, options.error());
+    if (options.value().help) {
+        QTextStream(stdout) << QString::fromUtf8(kUsage);
+        return Success;
+    }
+    return run(options.value());
+}

@@ -1,0 +1,34 @@
+// Fennick: prints personalised event cards onto the stationery in the default printer.
+#include "core/app/MessageService.h"
+#include "ui/app/QMessageBoxService.h"
+#include "ui/app/Session.h"
+#include "core/app/SharedState.h"
+#include "core/app/Startup.h"
+#include "ui/app/QtFontDialogService.h"
+#include "core/printing/SystemCardPrinter.h"
+#include "ui/main/w_Main.h"
+#include "core/store/CardStore.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Fennick"));
+    QApplication::setApplicationVersion(QStringLiteral(FENNICK_VERSION_STRING));
+    Startup::installFontSubstitutions();
+
+    SharedState state;
+    QMessageBoxService messages;
+    if (!Startup::locateDataFile(state, messages))
+        return 1;
+
+    CardStore store(state.DbConnectionString);
+    SystemCardPrinter printer;
+    QtFontDialogService fonts;
+    Session session{state, store, printer, messages};
+    session.fonts = &fonts;
+    w_Main mainWindow(session);
+    mainWindow.open();
+    return app.exec();
+}

@@ -1,0 +1,168 @@
+#include "core/cards/CardPreview.h"
+
+#include "core/cards/CardDrawing.h"
+#include "core/cards/CardPrinter.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kMmPerInch = 25.4;
+constexpr double kDeskMm = 8; // grey border around the page, where text past the edge shows
+constexpr double kMeasureDpi = 600;
+constexpr double kEdgeToleranceMm = 0.01;
+
+int dotsPerMeter(double dpi)
+{
+    return static_cast<int>(std::lround(dpi / kMmPerInch * 1000.0));
+}
+
+// Follows the card's font switches exactly as a printer does and notes every text with its font.
+class MeasuringPrinter : public CardPrinter
+{
+public:
+    struct Text
+    {
+        QString text;
+        QPointF positionMm;
+        QFont font;
+    };
+
+    int installedPrinterCount() const override { return 1; }
+    void setUnitMillimetres() override {}
+    void setOrigin(double, double) override {}
+    void setPosition(double xMm, double yMm) override { m_position = {xMm, yMm}; }
+    void setFontName(const QString& name) override { m_fontName = name; }
+    void setFontSize(int points) override { m_fontSize = points; }
+    void setItalic(bool on) override { m_italic = on; }
+    void setBold(bool on) override { m_bold = on; }
+    Status printText(const QString& text) override
+    {
+        m_texts.append(Text{text, m_position, cardFont(m_fontName, m_fontSize, m_bold, m_italic)});
+        return Status::ok();
+    }
+    Status endDocument() override { return Status::ok(); }
+    void discardDocument() override {}
+
+    const QList<Text>& texts() const { return m_texts; }
+
+private:
+    QList<Text> m_texts;
+    QPointF m_position;
+    QString m_fontName;
+    int m_fontSize = 12;
+    bool m_bold = false;
+    bool m_italic = false;
+};
+
+QRectF measuredBox(const MeasuringPrinter::Text& text, const QPaintDevice* device)
+{
+    const QFontMetricsF metrics(text.font, const_cast<QPaintDevice*>(device));
+    const double dotsPerMm = kMeasureDpi / kMmPerInch;
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    const QStringList lines = text.text.split(lineBreak);
+    double width = 0;
+    for (const QString& line : lines)
+        width = std::max(width, metrics.horizontalAdvance(line));
+    const double height = (lines.size() - 1) * metrics.lineSpacing() + metrics.ascent() + metrics.descent();
+    return QRectF(text.positionMm, QSizeF(width / dotsPerMm, height / dotsPerMm));
+}
+
+} // namespace
+
+QList<CardTextBox> cardTextBoxes(const QList<CardLabel>& labels, const GuestNameSetting& setting,
+                                 const QString& name)
+{
+    MeasuringPrinter recorder;
+    (void)drawLabels(recorder, labels);
+    (void)drawGuestName(recorder, setting, name);
+
+    QImage device(1, 1, QImage::Format_ARGB32_Premultiplied);
+    device.setDotsPerMeterX(dotsPerMeter(kMeasureDpi));
+    device.setDotsPerMeterY(dotsPerMeter(kMeasureDpi));
+
+    QList<CardTextBox> boxes;
+    const QList<MeasuringPrinter::Text>& texts = recorder.texts();
+    for (int i = 0; i < texts.size(); ++i) {
+        const bool isGuest = i == texts.size() - 1;
+        if (texts.at(i).text.isEmpty())
+            continue;
+        CardTextBox box;
+        box.isGuest = isGuest;
+        box.name = isGuest ? name : labels.at(i).keywords;
+        box.text = texts.at(i).text;
+        box.fontFamily = texts.at(i).font.family();
+        box.rectMm = measuredBox(texts.at(i), &device);
+        boxes.append(box);
+    }
+    return boxes;
+}
+
+QSizeF previewSizeMm(const QPageLayout& layout)
+{
+    return layout.fullRect(QPageLayout::Millimeter).size() + QSizeF(2 * kDeskMm, 2 * kDeskMm);
+}
+
+bool runsPastPrintableArea(const QRectF& boxMm, const QSizeF& printableMm)
+{
+    return boxMm.left() < -kEdgeToleranceMm || boxMm.top() < -kEdgeToleranceMm ||
+           boxMm.right() > printableMm.width() + kEdgeToleranceMm ||
+           boxMm.bottom() > printableMm.height() + kEdgeToleranceMm;
+}
+
+CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<CardLabel>& labels,
+                                   const GuestNameSetting& setting, const QString& name, double dpi,
+                                   const QList<QRectF>& overflowMm, const QList<QRectF>& unprintableMm)
+{
+    const double dotsPerMm = dpi / kMmPerInch;
+    const QSizeF pageMm = layout.fullRect(QPageLayout::Millimeter).size();
+    const QRectF paintMm = layout.paintRect(QPageLayout::Millimeter);
+    const QSize size(static_cast<int>(std::ceil((pageMm.width() + 2 * kDeskMm) * dotsPerMm)),
+                     static_cast<int>(std::ceil((pageMm.height() + 2 * kDeskMm) * dotsPerMm)));
+
+    CardPreviewImage preview;
+    preview.image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    preview.image.setDotsPerMeterX(dotsPerMeter(dpi));
+    preview.image.setDotsPerMeterY(dotsPerMeter(dpi));
+    preview.image.fill(QColor(0x80, 0x80, 0x80));
+
+    const QRectF page(kDeskMm * dotsPerMm, kDeskMm * dotsPerMm, pageMm.width() * dotsPerMm,
+                      pageMm.height() * dotsPerMm);
+    preview.printableRect =
+        QRectF(page.left() + paintMm.left() * dotsPerMm, page.top() + paintMm.top() * dotsPerMm,
+               paintMm.width() * dotsPerMm, paintMm.height() * dotsPerMm);
+
+    QPainter painter(&preview.image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.fillRect(page, Qt::white);
+    painter.setPen(QPen(QColor(0xB0, 0xB0, 0xB0), 1, Qt::DashLine));
+    painter.drawRect(preview.printableRect);
+
+    // Nothing prints outside the printable area, so nothing is shown there.
+    painter.save();
+    painter.setClipRect(preview.printableRect);
+    painter.translate(preview.printableRect.topLeft());
+    drawCard(painter, labels, setting, name);
+    painter.restore();
+
+    painter.translate(preview.printableRect.topLeft());
+    const double penWidth = std::max(1.5, dpi / 60.0);
+    const auto outline = [&](const QRectF& boxMm, Qt::PenStyle style) {
+        painter.setPen(QPen(Qt::red, penWidth, style));
+        painter.setBrush(Qt::NoBrush);
+        const QRectF r(boxMm.left() * dotsPerMm, boxMm.top() * dotsPerMm, boxMm.width() * dotsPerMm,
+                       boxMm.height() * dotsPerMm);
+        painter.drawRect(r.adjusted(-penWidth, -penWidth, penWidth, penWidth));
+    };
+    for (const QRectF& box : overflowMm)
+        outline(box, Qt::SolidLine);
+    for (const QRectF& box : unprintableMm)
+        outline(box, Qt::DashLine);
+    painter.end();
+    return preview;
+}

@@ -1,0 +1,47 @@
+// A card as it will print, drawn onto an image for the screen: the page, its printable area, the
+// card by the one card drawing routine, and outlines around the texts that will not print whole.
+#pragma once
+
+#include "core/cards/CardRendering.h"
+#include "core/printing/StyleLoad.h"
+
+#include <QImage>
+#include <QList>
+#include <QPageLayout>
+#include <QRectF>
+#include <QString>
+
+/// Where one text of a card lies, in millimetres from the printable area's top-left corner.
+struct CardTextBox
+{
+    bool isGuest = false; // the guest's name, otherwise a label
+    QString name;         // the label's name, or the guest's name
+    QString text;         // what is drawn
+    QString fontFamily;
+    QRectF rectMm;
+};
+
+/// The boxes of every text the card draws, labels first and the name last, measured in the fonts
+/// they are drawn in (character cells: the full advance width and line height).
+QList<CardTextBox> cardTextBoxes(const QList<CardLabel>& labels, const GuestNameSetting& setting,
+                                 const QString& name);
+
+/// True when `box` leaves a printable area of `printableMm` on any side.
+bool runsPastPrintableArea(const QRectF& boxMm, const QSizeF& printableMm);
+
+/// The size of the picture renderCardPreview draws for `layout`: the page and the desk around it.
+QSizeF previewSizeMm(const QPageLayout& layout);
+
+struct CardPreviewImage
+{
+    QImage image;
+    QRectF printableRect; // in the image's pixels
+};
+
+/// The page of `layout` at `dpi` on a grey desk, the card drawn as it prints (clipped to the
+/// printable area, as paper is), a red outline around every box of `overflowMm` and a dashed red
+/// one around every box of `unprintableMm`.
+CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<CardLabel>& labels,
+                                   const GuestNameSetting& setting, const QString& name, double dpi,
+                                   const QList<QRectF>& overflowMm = {},
+                                   const QList<QRectF>& unprintableMm = {});

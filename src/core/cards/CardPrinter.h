@@ -1,0 +1,38 @@
+// The printer that cards go to: the few operations a card needs, in the order the card code calls
+// them. Positions are millimetres from the top-left corner of the printable area; sizes are points.
+#pragma once
+
+#include "core/store/Result.h"
+
+#include <QString>
+
+class CardPrinter
+{
+public:
+    virtual ~CardPrinter() = default;
+
+    /// The number of printers installed on the system; 0 when there is none.
+    virtual int installedPrinterCount() const = 0;
+
+    /// Positions from now on are millimetres (the only unit cards are designed in).
+    virtual void setUnitMillimetres() = 0;
+    /// The coordinates of the printable area's top-left corner; (0, 0) puts the origin there.
+    virtual void setOrigin(double leftMm, double topMm) = 0;
+    /// Where the top-left corner of the next text's first character cell goes.
+    virtual void setPosition(double xMm, double yMm) = 0;
+
+    /// The font of the next text. A switch that is not set keeps the state the last text left.
+    virtual void setFontName(const QString& name) = 0;
+    virtual void setFontSize(int points) = 0;
+    virtual void setItalic(bool on) = 0;
+    virtual void setBold(bool on) = 0;
+
+    /// Draws `text` at the current position; the first text after an ended document begins a new
+    /// one. Fails when the document cannot begin.
+    virtual Status printText(const QString& text) = 0;
+    /// Sends the document (one page with every text drawn since it began) to the printer as a job
+    /// of its own. Fails when the job cannot be written or the printer refuses it.
+    virtual Status endDocument() = 0;
+    /// Throws away the unfinished document: nothing drawn since the last ended document is printed.
+    virtual void discardDocument() = 0;
+};

@@ -1,0 +1,157 @@
+#include "core/cards/UnprintableText.h"
+
+#include "core/app/SharedState.h"
+#include "core/cards/CardDrawing.h"
+#include "core/store/PrintQueries.h"
+
+#include <QFont>
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QSet>
+#include <QTextLayout>
+
+namespace {
+
+const QString kNameFallbackFamily = QStringLiteral("宋体");
+
+bool isPrivateUse(char32_t c)
+{
+    return (c >= 0xE000 && c <= 0xF8FF) || (c >= 0xF0000 && c <= 0xFFFFD) || (c >= 0x100000 && c <= 0x10FFFD);
+}
+
+bool neverReported(char32_t c)
+{
+    return c == U'\n' || c == U'\r' || QChar::isSpace(c);
+}
+
+} // namespace
+
+bool GlyphCoverage::canDraw(const QString& family, char32_t character)
+{
+    QHash<char32_t, bool>& known = m_known[family];
+    const auto found = known.constFind(character);
+    if (found != known.constEnd())
+        return found.value();
+
+    bool drawable = false;
+    const QString text = QString::fromUcs4(&character, 1);
+    if (isPrivateUse(character) || (character >= 0xD800 && character <= 0xDFFF)) {
+        drawable = false;
+    } else if (QChar::category(character) == QChar::Other_NotAssigned) {
+        drawable = false;
+    } else {
+        const QFont font = cardFont(family, 12, false, false);
+        // The font itself first (cheap); otherwise lay the character out as drawing does, which
+        // tries the fallback fonts, and look for the empty glyph.
+        const QRawFont raw = QRawFont::fromFont(font);
+        if (raw.isValid() && raw.supportsCharacter(character)) {
+            drawable = true;
+        } else {
+            QTextLayout layout(text, font);
+            layout.beginLayout();
+            layout.createLine();
+            layout.endLayout();
+            drawable = true;
+            for (const QGlyphRun& run : layout.glyphRuns()) {
+                for (const quint32 glyph : run.glyphIndexes()) {
+                    if (glyph == 0)
+                        drawable = false;
+                }
+            }
+        }
+    }
+    known.insert(character, drawable);
+    return drawable;
+}
+
+QString GlyphCoverage::missingCharacters(const QString& text, const QString& family)
+{
+    QString missing;
+    QSet<char32_t> seen;
+    const QList<uint> characters = text.toUcs4();
+    for (const uint c : characters) {
+        const char32_t character = c;
+        if (neverReported(character) || seen.contains(character))
+            continue;
+        seen.insert(character);
+        if (!canDraw(family, character))
+            missing += QString::fromUcs4(&character, 1);
+    }
+    return missing;
+}
+
+QString guestNameFamily(const GuestNameSetting& setting)
+{
+    return setting.fontName.isEmpty() || setting.fontSize <= 0 ? kNameFallbackFamily : setting.fontName;
+}
+
+QList<UnprintableText> findUnprintable(const QList<CardLabel>& labels, const GuestNameSetting& setting,
+                                       const QStringList& guestNames, GlyphCoverage& coverage)
+{
+    QList<UnprintableText> found;
+    for (const CardLabel& label : labels) {
+        const QString missing = coverage.missingCharacters(label.text, label.fontName);
+        if (!missing.isEmpty())
+            found.append(UnprintableText{false, label.keywords, missing});
+    }
+    const QString family = guestNameFamily(setting);
+    for (const QString& name : guestNames) {
+        const QString missing = coverage.missingCharacters(name, family);
+        if (!missing.isEmpty())
+            found.append(UnprintableText{true, name, missing});
+    }
+    return found;
+}
+
+QString describeCharacters(const QString& characters)
+{
+    QStringList described;
+    for (const uint c : characters.toUcs4()) {
+        const char32_t character = c;
+        described << QStringLiteral("“%1”(U+%2)")
+                         .arg(QString::fromUcs4(&character, 1),
+                              QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    }
+    return described.join(QStringLiteral("、"));
+}
+
+QString unprintableQuestion(const QList<UnprintableText>& found, int maxListed)
+{
+    if (found.isEmpty())
+        return {};
+    QStringList lines;
+    const int listed = std::min(static_cast<int>(found.size()), maxListed);
+    for (int i = 0; i < listed; ++i) {
+        const UnprintableText& item = found.at(i);
+        lines << (item.isGuest ? QStringLiteral("宾客“%1”：%2") : QStringLiteral("标签“%1”：%2"))
+                     .arg(item.name, describeCharacters(item.missing));
+    }
+    if (found.size() > listed)
+        lines << QStringLiteral("……另有%1处未列出。").arg(found.size() - listed);
+    return QStringLiteral("以下文字中的字符没有任何已安装的字体可以打印，打印出来将是空白方框：\n\n%1\n\n"
+                          "是否仍然开始打印？选择“否”将不打印任何请柬。")
+        .arg(lines.join(QLatin1Char('\n')));
+}
+
+QString unprintableQuestionForRun(CardStore& store, const SharedState& state, const GuestNameSetting& setting)
+{
+    const Result<QList<StoredLabel>> rows = PrintQueries(store).labels(state.CurrentListID);
+    if (!rows.isOk())
+        return {};
+    const Result<QList<CardLabel>> labels = cardLabels(rows.value(), state.CurrentListName);
+    if (!labels.isOk())
+        return {};
+    QStringList names;
+    if (state.PrintNamedGuest) {
+        names << state.NamedGuest;
+    } else {
+        const Result<QList<GuestName>> guests = CardSetQueries(store).guests(state.CurrentListID);
+        if (!guests.isOk())
+            return {};
+        names.reserve(guests.value().size());
+        for (const GuestName& guest : guests.value())
+            names << guest.name;
+    }
+    GlyphCoverage coverage;
+    return unprintableQuestion(findUnprintable(labels.value(), setting, names, coverage));
+}

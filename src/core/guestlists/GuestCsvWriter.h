@@ -1,0 +1,21 @@
+// Writes a guest list as CSV that Excel and WPS open correctly: UTF-8 with byte-order mark, the six
+// headings of the guest grid, CRLF line ends, fields quoted where they need it.
+#pragma once
+
+#include "core/store/GuestStore.h"
+#include "core/store/Result.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace GuestCsvWriter {
+
+/// The whole file's bytes.
+QByteArray toCsv(const QList<GuestFields>& guests);
+
+/// Writes the file at `path` whole or not at all: an existing file is replaced only once the new
+/// one is complete.
+Status write(const QString& path, const QList<GuestFields>& guests);
+
+} // namespace GuestCsvWriter

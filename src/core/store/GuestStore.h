@@ -1,0 +1,61 @@
+// The queries of a style's guest list: adding, changing, deleting and clearing guests, and reading
+// them back for the guest grid. A guest is found by its own row identity (GuestID), never by the
+// time it was saved.
+#pragma once
+
+#include "core/store/Result.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QVector>
+
+#include <optional>
+
+class CardStore;
+
+/// What is stored about a guest, as the user gave it.
+struct GuestFields
+{
+    QString name;
+    QString sex; // "男", "女", or empty for no value (stored as NULL)
+    QString connection;
+    QString job;
+    QString contact;
+    QString remark;
+
+    bool operator==(const GuestFields& other) const;
+};
+
+/// One row of Guests.
+struct GuestRecord
+{
+    qint64 id = 0; // GuestID
+    GuestFields fields;
+    QString saveTime; // "yyyy-MM-dd HH:mm:ss", local time
+};
+
+class GuestStore
+{
+public:
+    explicit GuestStore(CardStore& store) : m_store(store) {}
+
+    /// The text form in which SaveTime is stored: local time to the second.
+    static QString saveTimeText(const QDateTime& time);
+
+    /// Appends a guest to style `listId`, saved at `savedAt`; returns the full new row.
+    Result<GuestRecord> add(qint16 listId, const GuestFields& fields, const QDateTime& savedAt);
+    /// Changes guest `guestId` of style `listId`; false when that guest no longer exists.
+    Result<bool> change(qint16 listId, qint64 guestId, const GuestFields& fields);
+    /// Deletes the given guests of style `listId`, all or none.
+    Status remove(qint16 listId, const QVector<qint64>& guestIds);
+    /// Deletes every guest of style `listId`, all or none.
+    Status clear(qint16 listId);
+
+    /// The identities of the style's guests in the order they were entered.
+    Result<QVector<qint64>> ids(qint16 listId);
+    /// The style's guests whose identity lies between `firstId` and `lastId`, in order.
+    Result<QVector<GuestRecord>> range(qint16 listId, qint64 firstId, qint64 lastId);
+
+private:
+    CardStore& m_store;
+};

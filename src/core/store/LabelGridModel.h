@@ -1,0 +1,50 @@
+// The label grid of the settings window: a style's labels, oldest first, editable in place. An edit
+// is written to the database at once; one that would put something other than a number into a
+// position or a size is refused with a message and the cell keeps its value.
+#pragma once
+
+#include "core/store/LabelStore.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+
+class LabelGridModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    explicit LabelGridModel(CardStore& store, QObject* parent = nullptr);
+
+    /// Reads the labels of style `listId` afresh.
+    Status load(qint16 listId);
+    /// Reads the labels of the style last loaded afresh.
+    Status reload();
+
+    const LabelRow& labelAt(int row) const { return m_rows.at(row); }
+
+    /// Marks the row shown with the record-selector arrow (-1 for none).
+    void setCurrentRow(int row);
+
+    /// Deletes the labels shown in `rows` from the database and from the grid, all or nothing.
+    Status deleteRows(QList<int> rows);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+signals:
+    /// An edit was not written; `message` tells the user why.
+    void editRefused(const QString& message);
+
+private:
+    /// The checked value to store for an edit, or a message saying why it is refused.
+    Result<QVariant> checkedValue(LabelColumn column, const QString& text) const;
+
+    LabelStore m_labels;
+    qint16 m_listId = 0;
+    QList<LabelRow> m_rows;
+    int m_currentRow = -1;
+};

@@ -1,0 +1,63 @@
+#include "core/store/PrintQueries.h"
+
+#include <QSqlQuery>
+
+namespace {
+
+// LIKE with this escape character: the typed text cannot act as a pattern.
+QString likeContaining(const QString& text)
+{
+    QString escaped;
+    escaped.reserve(text.size() + 2);
+    escaped += QLatin1Char('%');
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
+            escaped += QLatin1Char('\\');
+        escaped += c;
+    }
+    escaped += QLatin1Char('%');
+    return escaped;
+}
+
+} // namespace
+
+Result<QList<StoredLabel>> PrintQueries::labels(qint16 listId)
+{
+    if (Status s = m_store.check(); !s.isOk())
+        return s;
+    QSqlQuery query(m_store.database());
+    // LabelID is the table's first column: the order of "ORDER BY 1" on all columns.
+    if (Status s = m_store.exec(query,
+                                QStringLiteral("SELECT Keywords, KeyValue, KeyX, KeyY, KeyFont, KeyFontSize, "
+                                               "KeyFontStyle FROM Main WHERE ListID = ? ORDER BY LabelID"),
+                                {listId});
+        !s.isOk())
+        return s;
+    QList<StoredLabel> rows;
+    while (query.next()) {
+        rows.append(StoredLabel{query.value(0).toString(), query.value(1).toString(), query.value(2),
+                                query.value(3), query.value(4), query.value(5), query.value(6)});
+    }
+    return rows;
+}
+
+Result<QList<GuestRow>> PrintQueries::guestsNamed(qint16 listId, const QString& text)
+{
+    if (Status s = m_store.check(); !s.isOk())
+        return s;
+    QSqlQuery query(m_store.database());
+    if (Status s = m_store.exec(query,
+                                QStringLiteral("SELECT GuestID, Name, Sex, Connection, Job, Contact, Remark "
+                                               "FROM Guests WHERE ListID = ? AND Name LIKE ? ESCAPE '\\' "
+                                               "ORDER BY GuestID"),
+                                {listId, likeContaining(text)});
+        !s.isOk())
+        return s;
+    QList<GuestRow> rows;
+    while (query.next()) {
+        rows.append(GuestRow{query.value(0).toLongLong(), query.value(1).toString(),
+                             query.value(2).toString(), query.value(3).toString(), query.value(4).toString(),
+                             query.value(5).toString(), query.value(6).toString()});
+    }
+    return rows;
+}

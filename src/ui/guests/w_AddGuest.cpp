@@ -1,0 +1,252 @@
+#include "ui/guests/w_AddGuest.h"
+#include "ui_w_AddGuest.h"
+
+#include "core/app/MessageService.h"
+#include "ui/app/Session.h"
+#include "core/app/SharedState.h"
+#include "ui/guests/GuestListTransfer.h"
+#include "ui/main/w_Main.h"
+#include "core/store/CardStore.h"
+#include "core/store/GuestGridModel.h"
+
+#include <QDateTime>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QTimer>
+
+namespace {
+
+const QString kAddCaption = QStringLiteral("添加保存(&S)");
+const QString kModifyCaption = QStringLiteral("修改保存(&S)");
+
+} // namespace
+
+w_AddGuest::w_AddGuest(Session& session, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::w_AddGuest>()), m_session(session), m_guests(session.store)
+{
+    m_ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    QFont font(QStringLiteral("微软雅黑"));
+    font.setPointSizeF(10.5);
+    setFont(font);
+
+    m_ui->L_Title->setText(m_session.state.CurrentListName);
+    m_ui->Combo_Sex->setCurrentIndex(-1);
+    m_ui->Combo_Connection->setCurrentIndex(-1);
+    // The relation is stored exactly as typed; completing it to an offered entry would change it.
+    m_ui->Combo_Connection->setCompleter(nullptr);
+    m_ui->F_saved->raise();
+
+    m_model = new GuestGridModel(m_guests, this);
+    m_ui->DG_Edit->setModel(m_model);
+    QHeaderView* columns = m_ui->DG_Edit->horizontalHeader();
+    const int widths[] = {100, 50, 80, 140, 130};
+    for (int column = 0; column < 5; ++column)
+        columns->resizeSection(column, widths[column]);
+    columns->setStretchLastSection(true);
+    m_ui->DG_Edit->verticalHeader()->setDefaultSectionSize(m_ui->DG_Edit->fontMetrics().height() + 8);
+    m_ui->DG_Edit->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(10);
+
+    connect(m_timer1, &QTimer::timeout, this, &w_AddGuest::loadGrid);
+    connect(m_ui->Cmd_Save, &QPushButton::clicked, this, &w_AddGuest::save);
+    connect(m_ui->Cmd_CleanAll, &QPushButton::clicked, this, &w_AddGuest::clearList);
+    connect(m_ui->Cmd_Import, &QPushButton::clicked, this, &w_AddGuest::importGuests);
+    connect(m_ui->Cmd_Export, &QPushButton::clicked, this,
+            [this]() { GuestListTransfer::exportGuests(m_session, this); });
+    connect(m_ui->Cmd_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->T_Name, &QLineEdit::textChanged, m_ui->F_saved, &QWidget::hide);
+    connect(m_ui->DG_Edit, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) { loadGuest(index.row()); });
+    connect(m_ui->DG_Edit->verticalHeader(), &QHeaderView::sectionDoubleClicked, this,
+            &w_AddGuest::loadGuest);
+    connect(m_model, &GuestGridModel::readFailed, this, &w_AddGuest::showReadFailure, Qt::QueuedConnection);
+    m_ui->T_Name->installEventFilter(this);
+    m_ui->F_saved->installEventFilter(this);
+    m_ui->DG_Edit->installEventFilter(this);
+
+    m_ui->T_Name->setFocus();
+    m_timer1->start();
+}
+
+w_AddGuest::~w_AddGuest() = default;
+
+void w_AddGuest::done(int result)
+{
+    QDialog::done(result);
+    if (m_session.mainWindow)
+        m_session.mainWindow->requestReload();
+}
+
+bool w_AddGuest::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui->T_Name && event->type() == QEvent::FocusOut) {
+        // Leaving the name field hides the notice; switching to another window does not.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            m_ui->F_saved->hide();
+    } else if (watched == m_ui->F_saved && event->type() == QEvent::MouseButtonPress) {
+        m_ui->F_saved->hide(); // it lies over input fields; a click uncovers them
+        return true;
+    } else if (watched == m_ui->DG_Edit && event->type() == QEvent::KeyPress &&
+               static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        deleteSelectedGuests();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void w_AddGuest::loadGrid()
+{
+    m_timer1->stop();
+    enterAddMode();
+    if (Status loaded = m_model->load(m_session.state.CurrentListID); !loaded.isOk())
+        m_session.messages.critical(this, Titles::CriticalError, loaded.error());
+    if (m_model->rowCount() == 0)
+        m_ui->Cmd_CleanAll->setEnabled(false);
+}
+
+void w_AddGuest::enterAddMode()
+{
+    m_session.state.AddingNew = true;
+    m_loadedGuestId = 0;
+    m_ui->T_TimeSign->clear();
+    m_ui->Cmd_Save->setText(kAddCaption);
+}
+
+GuestFields w_AddGuest::enteredFields() const
+{
+    GuestFields fields;
+    fields.name = m_ui->T_Name->text().trimmed();
+    fields.sex = m_ui->Combo_Sex->currentText();
+    fields.connection = m_ui->Combo_Connection->currentText();
+    fields.job = m_ui->T_Job->text().trimmed();
+    fields.contact = m_ui->T_Contact->text().trimmed();
+    fields.remark = m_ui->T_Remark->text().trimmed();
+    return fields;
+}
+
+void w_AddGuest::save()
+{
+    // A name of blanks only would be stored as no name at all.
+    if (m_ui->T_Name->text().trimmed().isEmpty()) {
+        m_session.messages.exclamation(this, Titles::MissingItem, QStringLiteral("请输入宾客姓名。"));
+        m_ui->T_Name->setFocus();
+        return;
+    }
+    const qint16 listId = m_session.state.CurrentListID;
+    const GuestFields fields = enteredFields();
+
+    if (!m_session.state.AddingNew) {
+        const Result<bool> changed = m_guests.change(listId, m_loadedGuestId, fields);
+        if (!changed.isOk()) {
+            // Still in modify mode with every field as typed: the user can try again.
+            m_session.messages.critical(this, Titles::CriticalError, changed.error());
+            return;
+        }
+        const qint64 guestId = m_loadedGuestId;
+        enterAddMode();
+        if (!changed.value()) {
+            // The fields stay, so one more save adds them as a new guest and nothing typed is lost.
+            m_session.messages.exclamation(this, Titles::Reminder,
+                                           QStringLiteral("要修改的宾客已不在名单中，修改未能保存。"
+                                                          "如需保留，请按“添加保存”将其作为新宾客添加。"));
+            m_ui->T_Name->setFocus();
+            return;
+        }
+        m_model->guestChanged(guestId, fields);
+    } else {
+        const Result<GuestRecord> added = m_guests.add(listId, fields, QDateTime::currentDateTime());
+        if (!added.isOk()) {
+            m_session.messages.critical(this, Titles::CriticalError, added.error());
+            return;
+        }
+        m_model->appendGuest(added.value());
+        m_ui->DG_Edit->scrollToBottom();
+    }
+    emptyFieldsAfterSave();
+}
+
+void w_AddGuest::emptyFieldsAfterSave()
+{
+    // The name is emptied before the notice shows, so that emptying it does not hide the notice.
+    m_ui->T_Name->clear();
+    m_ui->Combo_Connection->setCurrentIndex(-1);
+    m_ui->Combo_Connection->clearEditText();
+    m_ui->T_Job->clear();
+    m_ui->T_Contact->clear();
+    m_ui->T_Remark->clear();
+    m_ui->F_saved->show();
+    m_ui->Cmd_CleanAll->setEnabled(true);
+    m_ui->T_Name->setFocus();
+}
+
+void w_AddGuest::loadGuest(int row)
+{
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const std::optional<GuestRecord> guest = m_model->guestAt(row);
+    if (!guest)
+        return; // the read failure has been reported
+    m_session.state.AddingNew = false;
+    m_loadedGuestId = guest->id;
+    m_ui->T_TimeSign->setText(guest->saveTime);
+    m_ui->T_Name->setText(guest->fields.name);
+    // A guest without a sex shows the empty entry, so a later save keeps it without one.
+    const int sex = m_ui->Combo_Sex->findText(guest->fields.sex);
+    m_ui->Combo_Sex->setCurrentIndex(guest->fields.sex.isEmpty() || sex < 0 ? 0 : sex);
+    m_ui->Combo_Connection->setCurrentText(guest->fields.connection);
+    m_ui->T_Job->setText(guest->fields.job);
+    m_ui->T_Contact->setText(guest->fields.contact);
+    m_ui->T_Remark->setText(guest->fields.remark);
+    m_ui->Cmd_Save->setText(kModifyCaption);
+}
+
+void w_AddGuest::deleteSelectedGuests()
+{
+    const QModelIndexList rows = m_ui->DG_Edit->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return; // only rows picked by their selector at the left are deleted
+    QVector<qint64> ids;
+    ids.reserve(rows.size());
+    for (const QModelIndex& row : rows)
+        ids.append(m_model->guestId(row.row()));
+    if (Status removed = m_guests.remove(m_session.state.CurrentListID, ids); !removed.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, removed.error());
+        return;
+    }
+    m_model->guestsRemoved(ids);
+}
+
+void w_AddGuest::clearList()
+{
+    if (!m_session.messages.question(this, Titles::UserConfirmation,
+                                     QStringLiteral("确定要清空宾客名单吗？")))
+        return;
+    if (Status cleared = m_guests.clear(m_session.state.CurrentListID); !cleared.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, cleared.error());
+        return;
+    }
+    m_model->cleared();
+    m_ui->Cmd_CleanAll->setEnabled(false);
+    m_session.messages.information(this, Titles::Notice, QStringLiteral("宾客名单已清空。"));
+}
+
+void w_AddGuest::showReadFailure(const QString& message)
+{
+    m_session.messages.critical(this, Titles::CriticalError, message);
+}
+
+void w_AddGuest::importGuests()
+{
+    if (!GuestListTransfer::importGuests(m_session, this))
+        return;
+    // The imported guests follow those already in the grid; a guest loaded for changing stays loaded.
+    if (Status loaded = m_model->load(m_session.state.CurrentListID); !loaded.isOk())
+        m_session.messages.critical(this, Titles::CriticalError, loaded.error());
+    m_ui->Cmd_CleanAll->setEnabled(m_model->rowCount() > 0);
+}

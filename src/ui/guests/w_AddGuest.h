@@ -1,0 +1,52 @@
+// The guest list window: adds guests one after another, changes a guest loaded by a double-click,
+// deletes guests selected in the grid with the Delete key and clears the style's whole list.
+#pragma once
+
+#include "core/store/GuestStore.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class GuestGridModel;
+class QModelIndex;
+class QTimer;
+struct Session;
+
+namespace Ui {
+class w_AddGuest;
+}
+
+class w_AddGuest : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit w_AddGuest(Session& session, QWidget* parent = nullptr);
+    ~w_AddGuest() override;
+
+    /// Closing, however it happens, makes the main window count the guests again.
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void loadGrid();
+    void save();
+    void loadGuest(int row);
+    void deleteSelectedGuests();
+    void clearList();
+    void importGuests();
+    void enterAddMode();
+    void emptyFieldsAfterSave();
+    GuestFields enteredFields() const;
+    void showReadFailure(const QString& message);
+
+    std::unique_ptr<Ui::w_AddGuest> m_ui;
+    Session& m_session;
+    GuestStore m_guests;
+    GuestGridModel* m_model = nullptr;
+    QTimer* m_timer1 = nullptr;
+    qint64 m_loadedGuestId = 0; // the guest a save in modify mode changes
+};

@@ -1,0 +1,218 @@
+#include "ui/labels/w_AddLabel.h"
+#include "ui_w_AddLabel.h"
+
+#include "core/app/MessageService.h"
+#include "ui/app/Session.h"
+#include "core/app/SharedState.h"
+#include "ui/app/FontDialogService.h"
+#include "core/store/LabelStore.h"
+#include "core/store/NumberText.h"
+
+#include <QFontMetrics>
+
+#include <algorithm>
+#include <tuple>
+
+namespace {
+
+const QString kXCaptionEnd = QStringLiteral("X:");
+
+} // namespace
+
+w_AddLabel::w_AddLabel(Session& session, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::w_AddLabel>()),
+      m_session(session), m_dialogFont{QStringLiteral("宋体"), 11, false, false}
+{
+    m_ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    m_ui->UD_X->setBuddy(m_ui->T_X);
+    m_ui->UD_X->setRange(0, 3000);
+    m_ui->UpDown1->setBuddy(m_ui->T_Y);
+    m_ui->UpDown1->setRange(0, 3000);
+    m_ui->L_Saved->hide();
+    // The font boxes are filled only through the font dialog: show them as not for typing.
+    for (QLineEdit* fontBox : {m_ui->T_FontName, m_ui->T_FontSize, m_ui->T_FontStyle}) {
+        QPalette palette = fontBox->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+        fontBox->setPalette(palette);
+    }
+
+    connect(m_ui->Cmd_Save, &QPushButton::clicked, this, &w_AddLabel::save);
+    connect(m_ui->Cmd_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_ui->Cmd_SelFont, &QPushButton::clicked, this, &w_AddLabel::chooseFont);
+    connect(m_ui->T_LabName, &QLineEdit::textChanged, m_ui->L_Saved, &QWidget::hide);
+
+    m_ui->T_LabName->setFocus();
+}
+
+w_AddLabel::~w_AddLabel() = default;
+
+void w_AddLabel::showLabel(const LabelRow& row)
+{
+    m_ui->T_LabName->setText(storedText(row.keywords));
+    m_ui->T_LabTXT->setPlainText(storedText(row.keyValue));
+    m_ui->T_X->setText(storedText(row.keyX));
+    m_ui->T_Y->setText(storedText(row.keyY));
+    m_ui->T_FontName->setText(storedText(row.keyFont));
+    m_ui->T_FontSize->setText(storedText(row.keyFontSize));
+    m_ui->T_FontStyle->setText(storedText(row.keyFontStyle));
+    m_ui->T_LabName->setEnabled(false);
+    m_ui->T_LabTXT->setFocus();
+}
+
+void w_AddLabel::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    placeCoordinates();
+}
+
+void w_AddLabel::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    placeCoordinates();
+}
+
+// The one caption "坐 标 值  X: ... Y:" runs behind the coordinate row; each box with its spin
+// control and unit follows its own "X:" or "Y:" in the caption, wherever the font puts them.
+void w_AddLabel::placeCoordinates()
+{
+    QLabel* caption = m_ui->Label5;
+    const QFontMetrics metrics(caption->font());
+    const QString text = caption->text();
+    const int height = std::max(m_ui->T_X->sizeHint().height(), metrics.height() + 6);
+    const int xEnd = metrics.horizontalAdvance(text.left(text.indexOf(kXCaptionEnd) + kXCaptionEnd.size()));
+    const int yEnd = metrics.horizontalAdvance(text);
+    const int boxWidth = std::max(metrics.horizontalAdvance(QStringLiteral("00000")), 44);
+    const int unitWidth = metrics.horizontalAdvance(QStringLiteral("mm")) + 4;
+
+    caption->setGeometry(0, 0, yEnd + 2, height);
+    int x = xEnd + 4;
+    for (auto [box, spin, unit] : {std::tuple{m_ui->T_X, m_ui->UD_X, m_ui->Label3},
+                                   std::tuple{m_ui->T_Y, m_ui->UpDown1, m_ui->Label9}}) {
+        box->setGeometry(x, 0, boxWidth, height);
+        spin->setGeometry(x + boxWidth, 0, 18, height);
+        unit->setGeometry(x + boxWidth + 20, 0, unitWidth, height);
+        x = yEnd + 4;
+    }
+    m_ui->coordinates->setMinimumSize(x + boxWidth + 20 + unitWidth, height);
+}
+
+bool w_AddLabel::refuseInput()
+{
+    MessageService& messages = m_session.messages;
+    struct Required
+    {
+        QString text;
+        QWidget* box;
+        const char* message;
+    };
+    const Required required[] = {
+        {m_ui->T_LabName->text(), m_ui->T_LabName, "请为新标签取一个名称，以便辨认。"},
+        {m_ui->T_LabTXT->toPlainText(), m_ui->T_LabTXT, "请输入新标签的内容，该内容即是将来要打印的文字。"},
+        {m_ui->T_X->text(), m_ui->T_X, "请确定新标签的打印横坐标，坐标零点为左上角。"},
+        {m_ui->T_Y->text(), m_ui->T_Y, "请确定新标签的打印纵坐标，坐标零点为左上角。"},
+    };
+    for (const Required& item : required) {
+        if (item.text.trimmed().isEmpty()) {
+            messages.exclamation(this, Titles::MissingItem, QString::fromUtf8(item.message));
+            item.box->setFocus();
+            return true;
+        }
+    }
+    if (!digitsNumber(m_ui->T_X->text().trimmed())) {
+        messages.critical(this, Titles::CriticalError,
+                          QStringLiteral("横坐标只能是数字，请检查后重新输入。"));
+        return true;
+    }
+    if (!digitsNumber(m_ui->T_Y->text().trimmed())) {
+        messages.critical(this, Titles::CriticalError,
+                          QStringLiteral("纵坐标只能是数字，请检查后重新输入。"));
+        return true;
+    }
+    if (m_ui->T_FontName->text().isEmpty() || m_ui->T_FontSize->text().isEmpty() ||
+        m_ui->T_FontStyle->text().isEmpty()) {
+        messages.exclamation(this, Titles::MissingItem, QStringLiteral("请为新标签设置一种字体。"));
+        return true;
+    }
+    return false;
+}
+
+LabelValues w_AddLabel::typedValues() const
+{
+    // The checks have passed, so both positions are digit texts.
+    return LabelValues{m_ui->T_LabName->text(),
+                       m_ui->T_LabTXT->toPlainText(),
+                       digitsNumber(m_ui->T_X->text().trimmed()).value_or(0),
+                       digitsNumber(m_ui->T_Y->text().trimmed()).value_or(0),
+                       m_ui->T_FontName->text(),
+                       m_ui->T_FontSize->text(),
+                       m_ui->T_FontStyle->text()};
+}
+
+void w_AddLabel::save()
+{
+    if (refuseInput())
+        return;
+    const LabelValues values = typedValues();
+    if (m_session.state.AddingNew)
+        addLabel(values);
+    else
+        changeLabel(values);
+}
+
+void w_AddLabel::addLabel(const LabelValues& values)
+{
+    MessageService& messages = m_session.messages;
+    LabelStore labels(m_session.store);
+    const Result<bool> inUse = labels.nameInUse(values.keywords);
+    if (!inUse.isOk()) {
+        messages.critical(this, Titles::CriticalError, inUse.error());
+        return;
+    }
+    if (inUse.value()) {
+        messages.exclamation(this, Titles::Reminder,
+                             QStringLiteral("当前标签名称与已存在的标签重名，请重新命名当前标签。"));
+        m_ui->T_LabName->setFocus();
+        m_ui->T_LabName->selectAll();
+        return;
+    }
+    if (Status added = labels.addLabel(m_session.state.CurrentListID, values); !added.isOk()) {
+        messages.critical(this, Titles::CriticalError, added.error());
+        return;
+    }
+    m_ui->T_LabName->clear(); // hides the notice of the label before
+    m_ui->T_LabTXT->clear();
+    m_ui->T_X->clear();
+    m_ui->T_Y->clear();
+    m_ui->T_FontName->clear();
+    m_ui->T_FontSize->clear();
+    m_ui->T_FontStyle->clear();
+    m_ui->L_Saved->show();
+    m_ui->T_LabName->setFocus();
+}
+
+void w_AddLabel::changeLabel(const LabelValues& values)
+{
+    LabelStore labels(m_session.store);
+    const Result<bool> changed = labels.changeLabel(m_session.state.CurrentListID, values);
+    if (!changed.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, changed.error());
+        return;
+    }
+    // A label deleted meanwhile is passed over without a word, as nothing is left to change.
+    accept();
+}
+
+void w_AddLabel::chooseFont()
+{
+    if (!m_session.fonts)
+        return;
+    const std::optional<FontChoice> chosen = m_session.fonts->chooseFont(this, m_dialogFont, false);
+    if (!chosen)
+        return; // cancelled: the boxes keep the font they show
+    m_dialogFont = *chosen;
+    const FontTexts texts = fontTexts(*chosen);
+    m_ui->T_FontName->setText(texts.name);
+    m_ui->T_FontSize->setText(texts.size);
+    m_ui->T_FontStyle->setText(texts.style);
+}

@@ -1,0 +1,240 @@
+#include "ui/labels/w_PRNSet.h"
+#include "ui_w_PRNSet.h"
+
+#include "core/app/MessageService.h"
+#include "ui/app/Session.h"
+#include "core/app/SharedState.h"
+#include "ui/app/FontDialogService.h"
+#include "ui/labels/w_AddLabel.h"
+#include "ui/labels/w_LabelMove.h"
+#include "ui/preview/w_Preview.h"
+#include "core/store/CardStore.h"
+#include "core/store/LabelGridModel.h"
+#include "core/store/LabelStore.h"
+#include "core/store/NumberText.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QTimer>
+
+w_PRNSet::w_PRNSet(Session& session, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::w_PRNSet>()),
+      m_session(session), m_dialogFont{QStringLiteral("宋体"), 12, false, false}
+{
+    m_ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    // The font boxes are filled only through the font dialog: show them as not for typing.
+    for (QLineEdit* fontBox : {m_ui->T_GFont, m_ui->T_GFontSize, m_ui->T_GFontStyle}) {
+        QPalette palette = fontBox->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+        fontBox->setPalette(palette);
+    }
+
+    m_grid = new LabelGridModel(session.store, this);
+    m_grid->setObjectName(QStringLiteral("Ado_PRNSet"));
+    m_ui->DG_PRN->setModel(m_grid);
+    m_ui->DG_PRN->installEventFilter(this);
+    QHeaderView* selectors = m_ui->DG_PRN->verticalHeader();
+    selectors->setDefaultAlignment(Qt::AlignCenter);
+    selectors->setMinimumWidth(22);
+    m_ui->DG_PRN->horizontalHeader()->setStretchLastSection(true);
+    m_ui->DG_PRN->horizontalHeader()->setMinimumSectionSize(56);
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(50);
+
+    connect(m_timer1, &QTimer::timeout, this, &w_PRNSet::load);
+    connect(m_ui->DG_PRN, &QTableView::doubleClicked, this, &w_PRNSet::changeLabel);
+    connect(m_ui->DG_PRN->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { m_grid->setCurrentRow(current.row()); });
+    // A refused edit is told once the cell editor has closed.
+    connect(
+        m_grid, &LabelGridModel::editRefused, this,
+        [this](const QString& message) { m_session.messages.critical(this, Titles::CriticalError, message); },
+        Qt::QueuedConnection);
+    connect(m_ui->Cmd_Add, &QPushButton::clicked, this, &w_PRNSet::addLabels);
+    connect(m_ui->Cmd_Move, &QPushButton::clicked, this, &w_PRNSet::moveLabels);
+    connect(m_ui->Cmd_CleanUp, &QPushButton::clicked, this, &w_PRNSet::clearLabels);
+    connect(m_ui->Cmd_SelFont, &QPushButton::clicked, this, &w_PRNSet::chooseFont);
+    connect(m_ui->Cmd_Preview, &QPushButton::clicked, this, [this] {
+        w_Preview preview(m_session, this);
+        preview.exec();
+    });
+    connect(m_ui->Cmd_Save, &QPushButton::clicked, this, &w_PRNSet::save);
+    connect(m_ui->Cmd_Close, &QPushButton::clicked, this, &QDialog::reject);
+
+    m_timer1->start();
+}
+
+w_PRNSet::~w_PRNSet() = default;
+
+void w_PRNSet::setLabelButtonsEnabled(bool enabled)
+{
+    m_ui->Cmd_CleanUp->setEnabled(enabled);
+    m_ui->Cmd_Move->setEnabled(enabled);
+}
+
+void w_PRNSet::load()
+{
+    m_timer1->stop();
+    m_ui->L_Title->setText(m_session.state.CurrentListName);
+    loadGuestName();
+    if (Status read = m_grid->load(m_session.state.CurrentListID); !read.isOk())
+        m_session.messages.critical(this, Titles::CriticalError, read.error());
+    if (m_grid->rowCount() == 0)
+        setLabelButtonsEnabled(false);
+    m_ui->DG_PRN->resizeColumnsToContents();
+}
+
+void w_PRNSet::loadGuestName()
+{
+    const Result<std::optional<GuestNameRow>> row =
+        m_session.store.guestNameRow(m_session.state.CurrentListID);
+    if (!row.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, row.error());
+        return;
+    }
+    if (!row.value())
+        return; // no setting saved for this style yet: the boxes stay empty
+    const GuestNameRow& setting = *row.value();
+    m_ui->T_GX->setText(storedText(setting.keyx));
+    m_ui->T_GY->setText(storedText(setting.keyy));
+    if (!setting.keyfont.isNull())
+        m_ui->T_GFont->setText(storedText(setting.keyfont));
+    if (!setting.keyfontsize.isNull())
+        m_ui->T_GFontSize->setText(storedText(setting.keyfontsize));
+    if (!setting.keyfontstyle.isNull())
+        m_ui->T_GFontStyle->setText(storedText(setting.keyfontstyle));
+}
+
+bool w_PRNSet::refreshGrid()
+{
+    if (Status s = m_grid->reload(); !s.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, s.error());
+        return false;
+    }
+    return true;
+}
+
+void w_PRNSet::changeLabel(const QModelIndex& index)
+{
+    m_session.state.AddingNew = false;
+    if (m_grid->rowCount() == 0 || !index.isValid())
+        return;
+    w_AddLabel labelWindow(m_session, this);
+    labelWindow.showLabel(m_grid->labelAt(index.row()));
+    labelWindow.setWindowTitle(QStringLiteral("修改打印标签"));
+    labelWindow.exec();
+    const bool read = refreshGrid();
+    setLabelButtonsEnabled(read && m_grid->rowCount() > 0);
+}
+
+void w_PRNSet::addLabels()
+{
+    w_AddLabel labelWindow(m_session, this);
+    labelWindow.setWindowTitle(QStringLiteral("添加打印标签"));
+    m_session.state.AddingNew = true;
+    labelWindow.exec();
+    const bool read = refreshGrid();
+    setLabelButtonsEnabled(read && m_grid->rowCount() > 0);
+    m_ui->DG_PRN->resizeColumnsToContents();
+}
+
+void w_PRNSet::moveLabels()
+{
+    w_LabelMove moveWindow(m_session, this);
+    moveWindow.exec();
+    refreshGrid();
+}
+
+void w_PRNSet::clearLabels()
+{
+    MessageService& messages = m_session.messages;
+    if (!messages.question(
+            this, Titles::PleaseConfirm,
+            QStringLiteral("您确定要删除所有的标签设置吗？该操作不会删除宾客姓名的打印设置。")))
+        return;
+    LabelStore labels(m_session.store);
+    if (Status cleared = labels.clearLabels(m_session.state.CurrentListID); !cleared.isOk()) {
+        messages.critical(this, Titles::CriticalError, cleared.error());
+        return;
+    }
+    refreshGrid();
+    setLabelButtonsEnabled(false);
+    messages.information(this, Titles::Notice, QStringLiteral("样式标签已清空。"));
+}
+
+void w_PRNSet::chooseFont()
+{
+    if (!m_session.fonts)
+        return;
+    const std::optional<FontChoice> chosen = m_session.fonts->chooseFont(this, m_dialogFont, true);
+    if (!chosen)
+        return; // cancelled: the boxes keep the font they show
+    m_dialogFont = *chosen;
+    const FontTexts texts = fontTexts(*chosen);
+    m_ui->T_GFont->setText(texts.name);
+    m_ui->T_GFontSize->setText(texts.size);
+    m_ui->T_GFontStyle->setText(texts.style);
+}
+
+void w_PRNSet::save()
+{
+    MessageService& messages = m_session.messages;
+    const QString x = m_ui->T_GX->text().trimmed();
+    const QString y = m_ui->T_GY->text().trimmed();
+    if (m_ui->T_GFont->text().isEmpty() || m_ui->T_GFontSize->text().isEmpty() ||
+        m_ui->T_GFontStyle->text().isEmpty() || x.isEmpty() || y.isEmpty()) {
+        messages.exclamation(this, Titles::Reminder,
+                             QStringLiteral("请确定宾客姓名在请柬上的打印位置及字体样式。"));
+        return;
+    }
+    const std::optional<double> xMm = plainNumber(x);
+    if (!xMm) {
+        messages.critical(
+            this, Titles::CriticalError,
+            QStringLiteral("宾客姓名的横坐标只能是数字（可带小数点和负号），请检查后重新输入。"));
+        m_ui->T_GX->setFocus();
+        return;
+    }
+    const std::optional<double> yMm = plainNumber(y);
+    if (!yMm) {
+        messages.critical(
+            this, Titles::CriticalError,
+            QStringLiteral("宾客姓名的纵坐标只能是数字（可带小数点和负号），请检查后重新输入。"));
+        m_ui->T_GY->setFocus();
+        return;
+    }
+    LabelStore labels(m_session.store);
+    const GuestNameValues values{*xMm, *yMm, m_ui->T_GFont->text(), m_ui->T_GFontSize->text(),
+                                 m_ui->T_GFontStyle->text()};
+    if (Status saved = labels.saveGuestName(m_session.state.CurrentListID, values); !saved.isOk()) {
+        messages.critical(this, Titles::CriticalError, saved.error());
+        return;
+    }
+    accept();
+}
+
+void w_PRNSet::deleteSelectedRows()
+{
+    QList<int> rows;
+    for (const QModelIndex& index : m_ui->DG_PRN->selectionModel()->selectedRows())
+        rows.append(index.row());
+    if (rows.isEmpty())
+        return;
+    if (Status deleted = m_grid->deleteRows(rows); !deleted.isOk())
+        m_session.messages.critical(this, Titles::CriticalError, deleted.error());
+}
+
+// The Delete key removes the rows picked by their record selectors; a single selected cell is kept.
+bool w_PRNSet::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ui->DG_PRN && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        deleteSelectedRows();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}

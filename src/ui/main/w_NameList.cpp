@@ -1,0 +1,80 @@
+#include "ui/main/w_NameList.h"
+#include "ui_w_NameList.h"
+
+#include "core/app/MessageService.h"
+#include "ui/app/Session.h"
+#include "core/app/SharedState.h"
+#include "core/cards/TextTrim.h"
+#include "ui/main/w_Main.h"
+#include "core/store/GuestSearchModel.h"
+
+#include <QHeaderView>
+#include <QTimer>
+
+w_NameList::w_NameList(Session& session, QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::w_NameList>()), m_session(session)
+{
+    m_ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setFixedSize(size());
+
+    m_model = new GuestSearchModel(this);
+    m_ui->DG_Edit->setModel(m_model);
+    m_ui->DG_Edit->verticalHeader()->setDefaultSectionSize(22);
+    // All six columns fit the grid's width: the short ones narrow, the remark takes what is left.
+    QHeaderView* columns = m_ui->DG_Edit->horizontalHeader();
+    const int widths[] = {90, 40, 70, 90, 100};
+    for (int column = 0; column < 5; ++column)
+        columns->resizeSection(column, widths[column]);
+    columns->setStretchLastSection(true);
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(10);
+
+    connect(m_timer, &QTimer::timeout, this, &w_NameList::search);
+    connect(m_ui->DG_Edit, &QTableView::doubleClicked, this, &w_NameList::pick);
+    connect(m_ui->Cmd_OK, &QPushButton::clicked, this, &w_NameList::pick);
+    connect(m_ui->Cmd_Close, &QPushButton::clicked, this, &QDialog::reject);
+    m_timer->start();
+}
+
+w_NameList::~w_NameList() = default;
+
+void w_NameList::search()
+{
+    m_timer->stop();
+    const SharedState& state = m_session.state;
+    const Status found = m_model->search(m_session.store, state.CurrentListID, state.NamedGuest);
+    if (!found.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, found.error());
+        reject();
+        return;
+    }
+    if (m_model->rowCount() == 0) {
+        done(NothingFound);
+        m_session.messages.exclamation(
+            parentWidget(), Titles::OperationReminder,
+            QStringLiteral("在“%1”请柬样式对应的宾客列表里没有找到与“%2”相关的宾客，请核查。")
+                .arg(state.CurrentListName, state.NamedGuest));
+        return;
+    }
+    m_ui->DG_Edit->selectRow(0);
+    m_ui->DG_Edit->setFocus();
+}
+
+void w_NameList::pick()
+{
+    // Before the search has shown a guest there is nobody to pick: the window just closes.
+    const QModelIndex current = m_ui->DG_Edit->currentIndex();
+    if (m_model->rowCount() == 0 || !current.isValid()) {
+        reject();
+        return;
+    }
+    SharedState& state = m_session.state;
+    state.NamedGuest = trimAsciiSpaces(m_model->guest(current.row()).name);
+    if (m_session.mainWindow)
+        m_session.mainWindow->prepareNamedGuestPrint(state.NamedGuest);
+    state.PrintNamedGuest = true;
+    accept();
+}

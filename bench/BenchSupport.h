@@ -4,6 +4,8 @@
 
 #include "core/app/MessageService.h"
 #include "core/printing/PdfCardPrinter.h"
+#include "ui/app/FileChooser.h"
+#include "ui/app/FontDialogService.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -45,6 +47,14 @@ struct QuietMessages : MessageService
 
 private:
     bool m_exitOnCritical;
+};
+
+/// The font and file dialogs a window may open: cancelled at once.
+struct NoDialogs : FontDialogService, FileChooser
+{
+    std::optional<FontChoice> chooseFont(QWidget*, const FontChoice&, bool) override { return std::nullopt; }
+    QString fileToOpen(QWidget*, const QString&, const QString&) override { return {}; }
+    QString fileToSave(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
 };
 
 /// Nothing is printed; a PDF printer stands in for the installed printer.

@@ -3,11 +3,11 @@
 // deletion of that style. Prints medians in milliseconds as JSON.
 #include "BenchSupport.h"
 #include "core/app/MessageService.h"
-#include "ui/app/Session.h"
 #include "core/app/SharedState.h"
 #include "core/printing/PdfCardPrinter.h"
-#include "ui/main/w_Main.h"
 #include "core/store/CardStore.h"
+#include "ui/app/Session.h"
+#include "ui/main/w_Main.h"
 #include "ui/styles/w_QJList.h"
 
 #include <QApplication>
@@ -102,7 +102,8 @@ int main(int argc, char* argv[])
     std::vector<double> load, list, removal;
     {
         CardStore store(path);
-        Session session{state, store, printer, messages};
+        bench::NoDialogs dialogs;
+        Session session{state, store, printer, messages, dialogs, dialogs};
         w_Main main(session);
         main.show();
         state.CurrentListID = kBigStyle;

@@ -4,11 +4,11 @@
 // Prints medians in milliseconds as JSON.
 #include "BenchSupport.h"
 #include "core/app/MessageService.h"
-#include "ui/app/Session.h"
 #include "core/app/SharedState.h"
-#include "ui/guests/w_AddGuest.h"
 #include "core/printing/PdfCardPrinter.h"
 #include "core/store/CardStore.h"
+#include "ui/app/Session.h"
+#include "ui/guests/w_AddGuest.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -114,7 +114,8 @@ int main(int argc, char* argv[])
         CardStore store(path);
         if (!store.check().isOk())
             return 1;
-        Session session{state, store, printer, messages};
+        bench::NoDialogs dialogs;
+        Session session{state, store, printer, messages, dialogs, dialogs};
 
         QElapsedTimer timer;
         timer.start();

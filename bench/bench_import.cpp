@@ -3,12 +3,12 @@
 // against the names in the list, and writing all rows in one transaction. Prints medians in
 // milliseconds as JSON.
 #include "BenchSupport.h"
-#include "XlsxFixture.h"
 #include "core/guestlists/GuestColumns.h"
 #include "core/guestlists/ImportPlan.h"
 #include "core/guestlists/ImportSource.h"
 #include "core/store/CardStore.h"
 #include "core/store/GuestTransferStore.h"
+#include "XlsxFixture.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -4,12 +4,12 @@
 // as JSON.
 #include "BenchSupport.h"
 #include "core/app/MessageService.h"
-#include "ui/app/Session.h"
 #include "core/app/SharedState.h"
-#include "ui/labels/w_PRNSet.h"
 #include "core/printing/SystemCardPrinter.h"
 #include "core/store/CardStore.h"
 #include "core/store/LabelStore.h"
+#include "ui/app/Session.h"
+#include "ui/labels/w_PRNSet.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -78,7 +78,8 @@ int main(int argc, char* argv[])
     QuietMessages messages;
     SystemCardPrinter printer; // never printed to
     CardStore store(path);
-    Session session{state, store, printer, messages};
+    bench::NoDialogs dialogs;
+    Session session{state, store, printer, messages, dialogs, dialogs};
     LabelStore labels(store);
 
     std::vector<double> load, nameCheck, add, move;
@@ -95,7 +96,7 @@ int main(int argc, char* argv[])
         const QString name = QStringLiteral("新标签%1").arg(r);
         nameCheck.push_back(timeMs([&] { (void)labels.nameInUse(name); }));
         add.push_back(timeMs([&] {
-            (void)labels.addLabel(kBigStyle, {name, QStringLiteral("文字"), 1, 2, "宋体", "12", "常规"});
+            (void)labels.addLabel(kBigStyle, {0, name, QStringLiteral("文字"), 1, 2, "宋体", "12", "常规"});
         }));
         move.push_back(timeMs([&] { (void)labels.moveLabels(kBigStyle, MoveDirection::Right, 1); }));
     }

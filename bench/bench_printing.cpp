@@ -3,14 +3,14 @@
 // the real spooler when the default printer is a cups-pdf queue. Prints medians as JSON.
 #include "BenchSupport.h"
 #include "core/app/MessageService.h"
-#include "ui/app/Session.h"
 #include "core/app/SharedState.h"
 #include "core/app/Startup.h"
 #include "core/cards/CardRendering.h"
 #include "core/printing/PdfCardPrinter.h"
 #include "core/printing/SystemCardPrinter.h"
-#include "ui/main/w_Main.h"
 #include "core/store/CardStore.h"
+#include "ui/app/Session.h"
+#include "ui/main/w_Main.h"
 
 #include <QApplication>
 #include <QDir>
@@ -100,7 +100,8 @@ void mainWindowCards(const QString& database, const QString& folder, std::vector
     QuietMessages messages;
     PdfCardPrinter printer(folder);
     CardStore store(database);
-    Session session{state, store, printer, messages};
+    bench::NoDialogs dialogs;
+    Session session{state, store, printer, messages, dialogs, dialogs};
     w_Main window(session);
     window.show();
     QTimer* load = window.findChild<QTimer*>(QStringLiteral("Timer_Load"));
@@ -149,9 +150,10 @@ std::vector<double> spoolerJobs()
     std::vector<double> perJob;
     if (!spoolerIsCupsPdf())
         return perJob;
-    QList<CardLabel> labels;
+    QList<Label> labels;
     for (int i = 0; i < kLabels; ++i) {
-        CardLabel l;
+        Label l;
+        l.fontSize = QStringLiteral("12");
         l.text = QStringLiteral("谨定于公历二〇二七年五月%1日举行婚礼 敬备喜宴").arg(i + 1);
         l.xMm = 15 + i;
         l.yMm = 20 + 12 * i;
@@ -162,14 +164,14 @@ std::vector<double> spoolerJobs()
     name.xMm = 60;
     name.yMm = 90;
     name.fontName = QStringLiteral("楷体");
-    name.fontSize = 22;
+    name.fontSize = QStringLiteral("22");
     name.styleWord = QStringLiteral("粗体");
     SystemCardPrinter printer;
     for (int i = 0; i < kSpoolerJobs; ++i) {
         QElapsedTimer timer;
         timer.start();
-        if (!drawLabels(printer, labels).isOk() ||
-            !drawGuestName(printer, name, QStringLiteral("宾客")).isOk() || !printer.endDocument().isOk())
+        if (!drawCardFor(printer, labels, name, QStringLiteral("宾客")).isOk() ||
+            !printer.endDocument().isOk())
             return {};
         perJob.push_back(timer.nsecsElapsed() / 1e6);
     }

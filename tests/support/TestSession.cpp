@@ -1,11 +1,10 @@
 #include "support/TestSession.h"
 
-TestSession::TestSession() : store(db.path()), session{state, store, printer, messages}
+TestSession::TestSession() : store(db.path()), session{state, store, printer, messages, fonts, files}
 {
     state.DataFileName = QStringLiteral("Date_D.dat");
     state.DbConnectionString = db.path();
     store.setBusyTimeoutMs(200);
-    session.fonts = &fonts;
 }
 
 void TestSession::choose(qint16 listId, const QString& name)

@@ -1,14 +1,15 @@
-// A complete session for window tests: a temporary database, a fake printer, scripted message boxes
-// and shared state with the data file set as start-up sets it.
+// A complete session for window tests: a temporary database, a fake printer, scripted message boxes,
+// font and file dialogs, and shared state with the data file set as start-up sets it.
 #pragma once
 
-#include "ui/app/Session.h"
 #include "core/app/SharedState.h"
 #include "core/store/CardStore.h"
 #include "support/FakePrinter.h"
+#include "support/ScriptedFiles.h"
 #include "support/ScriptedFonts.h"
 #include "support/ScriptedMessages.h"
 #include "support/TestDatabase.h"
+#include "ui/app/Session.h"
 
 struct TestSession
 {
@@ -23,5 +24,6 @@ struct TestSession
     FakePrinter printer;
     ScriptedMessages messages;
     ScriptedFonts fonts;
+    ScriptedFiles files;
     Session session;
 };

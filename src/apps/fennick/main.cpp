@@ -1,13 +1,13 @@
 // Fennick: prints personalised event cards onto the stationery in the default printer.
-#include "core/app/MessageService.h"
-#include "ui/app/QMessageBoxService.h"
-#include "ui/app/Session.h"
 #include "core/app/SharedState.h"
 #include "core/app/Startup.h"
-#include "ui/app/QtFontDialogService.h"
 #include "core/printing/SystemCardPrinter.h"
-#include "ui/main/w_Main.h"
 #include "core/store/CardStore.h"
+#include "ui/app/QMessageBoxService.h"
+#include "ui/app/QtFileChooser.h"
+#include "ui/app/QtFontDialogService.h"
+#include "ui/app/Session.h"
+#include "ui/main/w_Main.h"
 
 #include <QApplication>
 
@@ -26,8 +26,8 @@ int main(int argc, char* argv[])
     CardStore store(state.DbConnectionString);
     SystemCardPrinter printer;
     QtFontDialogService fonts;
-    Session session{state, store, printer, messages};
-    session.fonts = &fonts;
+    QtFileChooser files;
+    Session session{state, store, printer, messages, fonts, files};
     w_Main mainWindow(session);
     mainWindow.open();
     return app.exec();

@@ -1,5 +1,5 @@
-// The small block of state that every window shares for the life of the process: the data file,
-// the current card style and the values one window leaves for another.
+// The small block of state that every window shares for the life of the process: the data file and
+// the current card style, which the style chooser sets and the other windows work on.
 #pragma once
 
 #include <QString>
@@ -10,9 +10,6 @@ struct SharedState
     QString DbConnectionString; // absolute path of the card database, fixed at start
     qint16 CurrentListID = 0;   // 0: no style chosen
     QString CurrentListName;
-    bool AddingNew = false;
-    QString NamedGuest;
-    bool PrintNamedGuest = false;
 
     bool hasCurrentStyle() const { return CurrentListID > 0; }
 };

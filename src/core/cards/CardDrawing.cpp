@@ -1,15 +1,10 @@
 #include "core/cards/CardDrawing.h"
 
+#include "core/cards/CardUnits.h"
+
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
-#include <QRegularExpression>
-
-namespace {
-
-constexpr double kMmPerInch = 25.4;
-
-} // namespace
 
 QFont cardFont(const QString& name, int points, bool bold, bool italic)
 {
@@ -26,8 +21,8 @@ QFont cardFont(const QString& name, int points, bool bold, bool italic)
 void drawTextMm(QPainter& painter, const QString& text, double xMm, double yMm, const QFont& font)
 {
     QPaintDevice* device = painter.device();
-    const double dotsPerMmX = device->logicalDpiX() / kMmPerInch;
-    const double dotsPerMmY = device->logicalDpiY() / kMmPerInch;
+    const double dotsPerMmX = CardUnits::dotsPerMm(device->logicalDpiX());
+    const double dotsPerMmY = CardUnits::dotsPerMm(device->logicalDpiY());
     const QFontMetricsF metrics(font, device);
 
     painter.save();
@@ -35,8 +30,7 @@ void drawTextMm(QPainter& painter, const QString& text, double xMm, double yMm, 
     painter.setPen(Qt::black);
     const double x = xMm * dotsPerMmX;
     double baseline = yMm * dotsPerMmY + metrics.ascent();
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    const QStringList lines = text.split(lineBreak);
+    const QStringList lines = CardUnits::lines(text);
     for (const QString& line : lines) {
         if (!line.isEmpty())
             painter.drawText(QPointF(x, baseline), line);

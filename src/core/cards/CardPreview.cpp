@@ -2,23 +2,23 @@
 
 #include "core/cards/CardDrawing.h"
 #include "core/cards/CardPrinter.h"
+#include "core/cards/CardRendering.h"
+#include "core/cards/CardUnits.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QRegularExpression>
 
 #include <cmath>
 
 namespace {
 
-constexpr double kMmPerInch = 25.4;
 constexpr double kDeskMm = 8; // grey border around the page, where text past the edge shows
 constexpr double kMeasureDpi = 600;
 constexpr double kEdgeToleranceMm = 0.01;
 
 int dotsPerMeter(double dpi)
 {
-    return static_cast<int>(std::lround(dpi / kMmPerInch * 1000.0));
+    return static_cast<int>(std::lround(CardUnits::dotsPerMm(dpi) * 1000.0));
 }
 
 // Follows the card's font switches exactly as a printer does and notes every text with its font.
@@ -62,9 +62,8 @@ private:
 QRectF measuredBox(const MeasuringPrinter::Text& text, const QPaintDevice* device)
 {
     const QFontMetricsF metrics(text.font, const_cast<QPaintDevice*>(device));
-    const double dotsPerMm = kMeasureDpi / kMmPerInch;
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    const QStringList lines = text.text.split(lineBreak);
+    const double dotsPerMm = CardUnits::dotsPerMm(kMeasureDpi);
+    const QStringList lines = CardUnits::lines(text.text);
     double width = 0;
     for (const QString& line : lines)
         width = std::max(width, metrics.horizontalAdvance(line));
@@ -74,12 +73,11 @@ QRectF measuredBox(const MeasuringPrinter::Text& text, const QPaintDevice* devic
 
 } // namespace
 
-QList<CardTextBox> cardTextBoxes(const QList<CardLabel>& labels, const GuestNameSetting& setting,
+QList<CardTextBox> cardTextBoxes(const QList<Label>& labels, const GuestNameSetting& setting,
                                  const QString& name)
 {
     MeasuringPrinter recorder;
-    (void)drawLabels(recorder, labels);
-    (void)drawGuestName(recorder, setting, name);
+    (void)drawCardFor(recorder, labels, setting, name);
 
     QImage device(1, 1, QImage::Format_ARGB32_Premultiplied);
     device.setDotsPerMeterX(dotsPerMeter(kMeasureDpi));
@@ -93,7 +91,7 @@ QList<CardTextBox> cardTextBoxes(const QList<CardLabel>& labels, const GuestName
             continue;
         CardTextBox box;
         box.isGuest = isGuest;
-        box.name = isGuest ? name : labels.at(i).keywords;
+        box.name = isGuest ? name : labels.at(i).name;
         box.text = texts.at(i).text;
         box.fontFamily = texts.at(i).font.family();
         box.rectMm = measuredBox(texts.at(i), &device);
@@ -114,11 +112,11 @@ bool runsPastPrintableArea(const QRectF& boxMm, const QSizeF& printableMm)
            boxMm.bottom() > printableMm.height() + kEdgeToleranceMm;
 }
 
-CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<CardLabel>& labels,
+CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<Label>& labels,
                                    const GuestNameSetting& setting, const QString& name, double dpi,
                                    const QList<QRectF>& overflowMm, const QList<QRectF>& unprintableMm)
 {
-    const double dotsPerMm = dpi / kMmPerInch;
+    const double dotsPerMm = CardUnits::dotsPerMm(dpi);
     const QSizeF pageMm = layout.fullRect(QPageLayout::Millimeter).size();
     const QRectF paintMm = layout.paintRect(QPageLayout::Millimeter);
     const QSize size(static_cast<int>(std::ceil((pageMm.width() + 2 * kDeskMm) * dotsPerMm)),

@@ -2,8 +2,8 @@
 // card by the one card drawing routine, and outlines around the texts that will not print whole.
 #pragma once
 
-#include "core/cards/CardRendering.h"
-#include "core/printing/StyleLoad.h"
+#include "core/cards/GuestNameSetting.h"
+#include "core/cards/Label.h"
 
 #include <QImage>
 #include <QList>
@@ -23,7 +23,7 @@ struct CardTextBox
 
 /// The boxes of every text the card draws, labels first and the name last, measured in the fonts
 /// they are drawn in (character cells: the full advance width and line height).
-QList<CardTextBox> cardTextBoxes(const QList<CardLabel>& labels, const GuestNameSetting& setting,
+QList<CardTextBox> cardTextBoxes(const QList<Label>& labels, const GuestNameSetting& setting,
                                  const QString& name);
 
 /// True when `box` leaves a printable area of `printableMm` on any side.
@@ -41,7 +41,7 @@ struct CardPreviewImage
 /// The page of `layout` at `dpi` on a grey desk, the card drawn as it prints (clipped to the
 /// printable area, as paper is), a red outline around every box of `overflowMm` and a dashed red
 /// one around every box of `unprintableMm`.
-CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<CardLabel>& labels,
+CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<Label>& labels,
                                    const GuestNameSetting& setting, const QString& name, double dpi,
                                    const QList<QRectF>& overflowMm = {},
                                    const QList<QRectF>& unprintableMm = {});

@@ -12,13 +12,6 @@ namespace {
 const QString kFallbackFont = QStringLiteral("宋体");
 constexpr int kFallbackSize = 12;
 
-Status unusable(const QString& styleName, const StoredLabel& row, const QString& what, const QVariant& value)
-{
-    return Status::failure(QStringLiteral("请柬样式“%1”的标签“%2”的%3“%4”不是有效的数值，无法打印请柬。"
-                                          "请在“编辑样式”中改正这个标签后再继续。")
-                               .arg(styleName, row.keywords, what, value.toString()));
-}
-
 // Draws onto a painter the caller owns; every "document" is that painter's page.
 class BorrowedPainterPrinter : public PainterCardPrinter
 {
@@ -35,7 +28,32 @@ private:
     QPainter& m_painter;
 };
 
+Status drawGuestName(CardPrinter& printer, const GuestNameSetting& setting, const QString& name)
+{
+    printer.setPosition(setting.xMm, setting.yMm);
+    const std::optional<int> points = drawnPoints(setting.fontSize);
+    if (setting.fontName.isEmpty() || !points || *points <= 0) {
+        printer.setFontName(kFallbackFont);
+        printer.setFontSize(kFallbackSize);
+        printer.setItalic(false);
+        printer.setBold(false);
+    } else {
+        printer.setFontName(setting.fontName);
+        printer.setFontSize(*points);
+        applyStyleWord(printer, setting.styleWord);
+    }
+    return printer.printText(name);
+}
+
 } // namespace
+
+std::optional<int> drawnPoints(const QString& fontSize)
+{
+    const std::optional<qint16> points = storedFontSize(fontSize);
+    if (!points)
+        return std::nullopt;
+    return *points;
+}
 
 void applyStyleWord(CardPrinter& printer, const QString& word)
 {
@@ -56,69 +74,42 @@ void applyStyleWord(CardPrinter& printer, const QString& word)
     printer.setBold(bold);
 }
 
-Result<QList<CardLabel>> cardLabels(const QList<StoredLabel>& rows, const QString& styleName)
+Status checkDrawable(const QList<Label>& labels, const QString& styleName)
 {
-    QList<CardLabel> labels;
-    labels.reserve(rows.size());
-    for (const StoredLabel& row : rows) {
-        const std::optional<double> x = storedNumber(row.x);
-        if (!x)
-            return unusable(styleName, row, QStringLiteral("横向位置"), row.x);
-        const std::optional<double> y = storedNumber(row.y);
-        if (!y)
-            return unusable(styleName, row, QStringLiteral("纵向位置"), row.y);
-        const std::optional<qint16> size = storedFontSize(row.fontSize);
-        if (!size || *size < 1)
-            return unusable(styleName, row, QStringLiteral("字号"), row.fontSize);
-        CardLabel label;
-        label.keywords = row.keywords;
-        label.text = row.value;
-        label.xMm = *x;
-        label.yMm = *y;
-        label.fontName = row.font.toString();
-        if (label.fontName.isEmpty())
-            label.fontName = kFallbackFont;
-        label.fontSize = *size;
-        label.styleWord = row.fontStyle.toString();
-        labels.append(label);
-    }
-    return labels;
-}
-
-Status drawLabels(CardPrinter& printer, const QList<CardLabel>& labels)
-{
-    for (const CardLabel& label : labels) {
-        printer.setPosition(label.xMm, label.yMm);
-        printer.setFontName(label.fontName);
-        printer.setFontSize(label.fontSize);
-        applyStyleWord(printer, label.styleWord);
-        if (Status s = printer.printText(trimAsciiSpaces(label.text)); !s.isOk())
-            return s;
+    for (const Label& label : labels) {
+        const std::optional<int> points = drawnPoints(label.fontSize);
+        if (!points || *points < 1) {
+            return Status::failure(
+                QStringLiteral("请柬样式“%1”的标签“%2”的字号“%3”不是有效的数值，无法打印请柬。"
+                               "请在“编辑样式”中改正这个标签后再继续。")
+                    .arg(styleName, label.name, label.fontSize));
+        }
     }
     return Status::ok();
 }
 
-Status drawGuestName(CardPrinter& printer, const GuestNameSetting& setting, const QString& name)
+Status drawCardFor(CardPrinter& printer, const QList<Label>& labels, const GuestNameSetting& setting,
+                   const QString& name)
 {
-    printer.setPosition(setting.xMm, setting.yMm);
-    if (setting.fontName.isEmpty() || setting.fontSize <= 0) {
-        printer.setFontName(kFallbackFont);
-        printer.setFontSize(kFallbackSize);
-        printer.setItalic(false);
-        printer.setBold(false);
-    } else {
-        printer.setFontName(setting.fontName);
-        printer.setFontSize(setting.fontSize);
-        applyStyleWord(printer, setting.styleWord);
+    // Every card starts upright and regular, whatever the card before it ended with; within the
+    // card an unknown style word keeps the style of the text before it.
+    printer.setItalic(false);
+    printer.setBold(false);
+    for (const Label& label : labels) {
+        printer.setPosition(label.xMm, label.yMm);
+        printer.setFontName(label.fontName.isEmpty() ? kFallbackFont : label.fontName);
+        printer.setFontSize(drawnPoints(label.fontSize).value_or(kFallbackSize));
+        applyStyleWord(printer, label.styleWord);
+        if (Status s = printer.printText(trimAsciiSpaces(label.text)); !s.isOk())
+            return s;
     }
-    return printer.printText(name);
+    return drawGuestName(printer, setting, name);
 }
 
-void drawCard(QPainter& painter, const QList<CardLabel>& labels, const GuestNameSetting& setting,
+void drawCard(QPainter& painter, const QList<Label>& labels, const GuestNameSetting& setting,
               const QString& name)
 {
     BorrowedPainterPrinter printer(painter);
     // Drawing on a painter that is already active cannot fail to begin.
-    (void)drawLabels(printer, labels);
-    (void)drawGuestName(printer, setting, name);
+    (void)drawCardFor(printer, labels, setting, name);
 }

@@ -1,8 +1,7 @@
 #include "core/cards/UnprintableText.h"
 
-#include "core/app/SharedState.h"
 #include "core/cards/CardDrawing.h"
-#include "core/store/PrintQueries.h"
+#include "core/cards/CardRendering.h"
 
 #include <QFont>
 #include <QGlyphRun>
@@ -12,6 +11,7 @@
 
 namespace {
 
+// Texts whose font was never chosen are drawn in this face.
 const QString kNameFallbackFamily = QStringLiteral("宋体");
 
 bool isPrivateUse(char32_t c)
@@ -82,17 +82,19 @@ QString GlyphCoverage::missingCharacters(const QString& text, const QString& fam
 
 QString guestNameFamily(const GuestNameSetting& setting)
 {
-    return setting.fontName.isEmpty() || setting.fontSize <= 0 ? kNameFallbackFamily : setting.fontName;
+    const std::optional<int> points = drawnPoints(setting.fontSize);
+    return setting.fontName.isEmpty() || !points || *points <= 0 ? kNameFallbackFamily : setting.fontName;
 }
 
-QList<UnprintableText> findUnprintable(const QList<CardLabel>& labels, const GuestNameSetting& setting,
+QList<UnprintableText> findUnprintable(const QList<Label>& labels, const GuestNameSetting& setting,
                                        const QStringList& guestNames, GlyphCoverage& coverage)
 {
     QList<UnprintableText> found;
-    for (const CardLabel& label : labels) {
-        const QString missing = coverage.missingCharacters(label.text, label.fontName);
+    for (const Label& label : labels) {
+        const QString family = label.fontName.isEmpty() ? kNameFallbackFamily : label.fontName;
+        const QString missing = coverage.missingCharacters(label.text, family);
         if (!missing.isEmpty())
-            found.append(UnprintableText{false, label.keywords, missing});
+            found.append(UnprintableText{false, label.name, missing});
     }
     const QString family = guestNameFamily(setting);
     for (const QString& name : guestNames) {
@@ -131,27 +133,4 @@ QString unprintableQuestion(const QList<UnprintableText>& found, int maxListed)
     return QStringLiteral("以下文字中的字符没有任何已安装的字体可以打印，打印出来将是空白方框：\n\n%1\n\n"
                           "是否仍然开始打印？选择“否”将不打印任何请柬。")
         .arg(lines.join(QLatin1Char('\n')));
-}
-
-QString unprintableQuestionForRun(CardStore& store, const SharedState& state, const GuestNameSetting& setting)
-{
-    const Result<QList<StoredLabel>> rows = PrintQueries(store).labels(state.CurrentListID);
-    if (!rows.isOk())
-        return {};
-    const Result<QList<CardLabel>> labels = cardLabels(rows.value(), state.CurrentListName);
-    if (!labels.isOk())
-        return {};
-    QStringList names;
-    if (state.PrintNamedGuest) {
-        names << state.NamedGuest;
-    } else {
-        const Result<QList<GuestName>> guests = CardSetQueries(store).guests(state.CurrentListID);
-        if (!guests.isOk())
-            return {};
-        names.reserve(guests.value().size());
-        for (const GuestName& guest : guests.value())
-            names << guest.name;
-    }
-    GlyphCoverage coverage;
-    return unprintableQuestion(findUnprintable(labels.value(), setting, names, coverage));
 }

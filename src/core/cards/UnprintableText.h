@@ -3,16 +3,12 @@
 // private-use characters, whose look depends on whichever font happens to define them.
 #pragma once
 
-#include "core/cards/CardRendering.h"
-#include "core/printing/StyleLoad.h"
-#include "core/store/CardSetQueries.h"
+#include "core/cards/GuestNameSetting.h"
+#include "core/cards/Label.h"
 
 #include <QHash>
 #include <QList>
 #include <QString>
-
-class CardStore;
-struct SharedState;
 
 /// Answers, and remembers, whether a font family (with its fallbacks) can draw a character.
 class GlyphCoverage
@@ -40,7 +36,7 @@ struct UnprintableText
 QString guestNameFamily(const GuestNameSetting& setting);
 
 /// Checks every label against its font and every name in `guestNames` against the guest-name font.
-QList<UnprintableText> findUnprintable(const QList<CardLabel>& labels, const GuestNameSetting& setting,
+QList<UnprintableText> findUnprintable(const QList<Label>& labels, const GuestNameSetting& setting,
                                        const QStringList& guestNames, GlyphCoverage& coverage);
 
 /// Each character with its code point, for messages: “X”(U+E000)、“Y”(U+F8FF).
@@ -49,9 +45,3 @@ QString describeCharacters(const QString& characters);
 /// The question asked before a run when `found` is not empty: which guests and labels, which
 /// characters, and whether to print anyway. Long lists are cut after `maxListed` entries.
 QString unprintableQuestion(const QList<UnprintableText>& found, int maxListed = 15);
-
-/// The check made when a print run starts: the labels of the current style and the names of its
-/// guests (only the named guest for a single-guest print). The question to ask, or an empty text
-/// when every character can be printed or the data cannot be read (the run itself reports that).
-QString unprintableQuestionForRun(CardStore& store, const SharedState& state,
-                                  const GuestNameSetting& setting);

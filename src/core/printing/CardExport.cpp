@@ -1,6 +1,8 @@
 #include "core/printing/CardExport.h"
 
-#include "core/store/PrintQueries.h"
+#include "core/cards/CardRendering.h"
+#include "core/printing/StyleLoad.h"
+#include "core/store/LabelStore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -23,12 +25,11 @@ Result<CardSet> loadCardSet(CardStore& store, qint16 listId, const QString& styl
     cards.listId = listId;
     cards.styleName = styleName;
 
-    const Result<QList<StoredLabel>> rows = PrintQueries(store).labels(listId);
-    if (!rows.isOk())
-        return Status::failure(rows.error());
-    Result<QList<CardLabel>> labels = cardLabels(rows.value(), styleName);
+    Result<QList<Label>> labels = LabelStore(store).labelsToPrint(listId, styleName);
     if (!labels.isOk())
         return Status::failure(labels.error());
+    if (Status s = checkDrawable(labels.value(), styleName); !s.isOk())
+        return s;
     cards.labels = std::move(labels.value());
 
     const Result<StyleLoad> style = loadStyle(store, listId, styleName, GuestNameSetting{});

@@ -3,8 +3,8 @@
 // whatever was at the path before, and no part file.
 #pragma once
 
-#include "core/cards/CardRendering.h"
-#include "core/printing/StyleLoad.h"
+#include "core/cards/GuestNameSetting.h"
+#include "core/cards/Label.h"
 #include "core/store/CardSetQueries.h"
 #include "core/store/CardStore.h"
 #include "core/store/Result.h"
@@ -21,7 +21,7 @@ struct CardSet
 {
     qint16 listId = 0;
     QString styleName;
-    QList<CardLabel> labels;
+    QList<Label> labels;
     GuestNameSetting guestName;
     QList<GuestName> guests;
 };

@@ -1,60 +1,29 @@
 #include "core/printing/StyleLoad.h"
 
-#include "core/cards/StoredValues.h"
+#include "core/store/LabelStore.h"
 
-namespace {
-
-bool isUnset(const QVariant& value)
+GuestNameSetting loadedGuestName(const GuestNameSetting& previous,
+                                 const std::optional<GuestNameSetting>& stored)
 {
-    return value.isNull() || value.toString().trimmed().isEmpty();
-}
-
-Status badValue(const QString& listName, const QString& what, const QVariant& value)
-{
-    return Status::failure(QStringLiteral("请柬样式“%1”的宾客姓名设置有误：%2“%3”不是有效的数值。"
-                                          "请在“编辑样式”中重新设置宾客姓名的位置和字体。")
-                               .arg(listName, what, value.toString()));
-}
-
-Result<GuestNameSetting> applyRow(const GuestNameRow& row, const QString& listName, GuestNameSetting setting)
-{
-    const std::optional<double> x = storedNumber(row.keyx);
-    if (!x)
-        return badValue(listName, QStringLiteral("横向位置"), row.keyx);
-    const std::optional<double> y = storedNumber(row.keyy);
-    if (!y)
-        return badValue(listName, QStringLiteral("纵向位置"), row.keyy);
-    setting.xMm = *x;
-    setting.yMm = *y;
-    setting.fontName = row.keyfont.toString();
-    if (!isUnset(row.keyfontsize)) {
-        const std::optional<qint16> size = storedFontSize(row.keyfontsize);
-        if (!size)
-            return badValue(listName, QStringLiteral("字号"), row.keyfontsize);
-        setting.fontSize = *size;
-    }
-    if (!row.keyfontstyle.isNull())
-        setting.styleWord = row.keyfontstyle.toString();
+    if (!stored)
+        return previous;
+    GuestNameSetting setting = *stored;
+    if (stored->fontSize.trimmed().isEmpty())
+        setting.fontSize = previous.fontSize;
+    if (stored->styleWord.isNull())
+        setting.styleWord = previous.styleWord;
     return setting;
 }
-
-} // namespace
 
 Result<StyleLoad> loadStyle(CardStore& store, qint16 listId, const QString& listName,
                             const GuestNameSetting& previous)
 {
     StyleLoad load;
-    load.guestName = previous;
-
-    const Result<std::optional<GuestNameRow>> row = store.guestNameRow(listId);
-    if (!row.isOk())
-        return Status::failure(row.error());
-    if (row.value()) {
-        Result<GuestNameSetting> applied = applyRow(*row.value(), listName, previous);
-        if (!applied.isOk())
-            return Status::failure(applied.error());
-        load.guestName = applied.value();
-    }
+    const Result<std::optional<GuestNameSetting>> setting =
+        LabelStore(store).guestNameSetting(listId, listName);
+    if (!setting.isOk())
+        return Status::failure(setting.error());
+    load.guestName = loadedGuestName(previous, setting.value());
 
     const Result<bool> labels = store.hasLabels(listId);
     if (!labels.isOk())

@@ -1,21 +1,14 @@
-// What the main window reads about the current style before a print run: the guest-name setting,
-// whether the style can be printed, its guest count and the guest cursor on its first guest.
+// What a print run reads about a style before its first card: the guest-name setting, whether the
+// style can be printed, its guest count and the guest cursor on its first guest.
 #pragma once
 
+#include "core/cards/GuestNameSetting.h"
 #include "core/store/CardStore.h"
 #include "core/store/Result.h"
 
 #include <QString>
 
-/// Where and in which font the guest's name is printed.
-struct GuestNameSetting
-{
-    double xMm = 0;
-    double yMm = 0;
-    QString fontName;
-    qint16 fontSize = 0; // points
-    QString styleWord;   // 常规, 粗体, 斜体 or 粗斜体
-};
+#include <optional>
 
 struct StyleLoad
 {
@@ -27,7 +20,11 @@ struct StyleLoad
     bool printable() const { return hasLabels && guestCount > 0; }
 };
 
-/// Reads style `listId` (named `listName` in messages). A style without a guest-name row keeps
-/// `previous`, and so does a size or style word that was never saved.
+/// The setting a load leaves: `stored` where the style has one, except that a size or style word
+/// never saved keeps the one of `previous`; `previous` whole when the style has no setting row.
+GuestNameSetting loadedGuestName(const GuestNameSetting& previous,
+                                 const std::optional<GuestNameSetting>& stored);
+
+/// Reads style `listId` (named `listName` in messages) over the setting `previous`.
 Result<StyleLoad> loadStyle(CardStore& store, qint16 listId, const QString& listName,
                             const GuestNameSetting& previous);

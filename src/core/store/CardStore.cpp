@@ -225,23 +225,6 @@ Status CardStore::deleteStyle(qint16 listId)
     });
 }
 
-Result<std::optional<GuestNameRow>> CardStore::guestNameRow(qint16 listId)
-{
-    if (Status s = check(); !s.isOk())
-        return s;
-    QSqlQuery query(database());
-    if (Status s = exec(query,
-                        QStringLiteral("SELECT keyx, keyy, keyfont, keyfontsize, keyfontstyle FROM GuestXY "
-                                       "WHERE ListID = ? LIMIT 1"),
-                        {listId});
-        !s.isOk())
-        return s;
-    if (!query.next())
-        return std::optional<GuestNameRow>();
-    return std::optional<GuestNameRow>(
-        GuestNameRow{query.value(0), query.value(1), query.value(2), query.value(3), query.value(4)});
-}
-
 Result<bool> CardStore::hasLabels(qint16 listId)
 {
     if (Status s = check(); !s.isOk())

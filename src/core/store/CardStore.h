@@ -15,16 +15,6 @@
 class QSqlError;
 class QSqlQuery;
 
-/// The stored guest-name setting of a style, exactly as the row holds it.
-struct GuestNameRow
-{
-    QVariant keyx;
-    QVariant keyy;
-    QVariant keyfont;
-    QVariant keyfontsize;
-    QVariant keyfontstyle;
-};
-
 /// Where a print run stands in a style's guest list: the guest under the cursor, or the end.
 struct GuestCursor
 {
@@ -58,8 +48,7 @@ public:
     /// Removes the style and all its labels, guests and guest-name setting, all or nothing.
     Status deleteStyle(qint16 listId);
 
-    // What the main window loads for a print run
-    Result<std::optional<GuestNameRow>> guestNameRow(qint16 listId);
+    // What the print run loads
     Result<bool> hasLabels(qint16 listId);
     Result<int> guestCount(qint16 listId);
     /// The first guest of the style, in the order in which guests are printed.

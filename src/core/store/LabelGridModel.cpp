@@ -1,5 +1,6 @@
 #include "core/store/LabelGridModel.h"
 
+#include "core/cards/FontChoice.h"
 #include "core/store/NumberText.h"
 
 #include <algorithm>
@@ -8,30 +9,54 @@ namespace {
 
 constexpr int kColumns = 7;
 
-const QVariant& cell(const LabelRow& row, LabelColumn column)
+// A label's value in a grid column, as the cell shows and edits it.
+QString cellText(const Label& label, LabelColumn column)
 {
     switch (column) {
     case LabelColumn::Keywords:
-        return row.keywords;
+        return label.name;
     case LabelColumn::KeyValue:
-        return row.keyValue;
+        return label.text;
     case LabelColumn::KeyX:
-        return row.keyX;
+        return storedText(label.xMm);
     case LabelColumn::KeyY:
-        return row.keyY;
+        return storedText(label.yMm);
     case LabelColumn::KeyFont:
-        return row.keyFont;
+        return label.fontName;
     case LabelColumn::KeyFontSize:
-        return row.keyFontSize;
+        return label.fontSize;
     case LabelColumn::KeyFontStyle:
         break;
     }
-    return row.keyFontStyle;
+    return label.styleWord;
 }
 
-QVariant& cell(LabelRow& row, LabelColumn column)
+// Takes a value that was written to the database into the label the grid holds.
+void setCell(Label& label, LabelColumn column, const QVariant& value)
 {
-    return const_cast<QVariant&>(cell(static_cast<const LabelRow&>(row), column));
+    switch (column) {
+    case LabelColumn::Keywords:
+        label.name = value.toString();
+        break;
+    case LabelColumn::KeyValue:
+        label.text = value.toString();
+        break;
+    case LabelColumn::KeyX:
+        label.xMm = value.toDouble();
+        break;
+    case LabelColumn::KeyY:
+        label.yMm = value.toDouble();
+        break;
+    case LabelColumn::KeyFont:
+        label.fontName = value.toString();
+        break;
+    case LabelColumn::KeyFontSize:
+        label.fontSize = value.toString();
+        break;
+    case LabelColumn::KeyFontStyle:
+        label.styleWord = value.toString();
+        break;
+    }
 }
 
 } // namespace
@@ -41,17 +66,18 @@ LabelGridModel::LabelGridModel(CardStore& store, QObject* parent)
 {
 }
 
-Status LabelGridModel::load(qint16 listId)
+Status LabelGridModel::load(qint16 listId, const QString& styleName)
 {
     m_listId = listId;
+    m_styleName = styleName;
     return reload();
 }
 
 Status LabelGridModel::reload()
 {
-    Result<QList<LabelRow>> rows = m_labels.labels(m_listId);
+    Result<QList<Label>> rows = m_labels.labels(m_listId, m_styleName);
     beginResetModel();
-    m_rows = rows.isOk() ? rows.value() : QList<LabelRow>();
+    m_rows = rows.isOk() ? rows.value() : QList<Label>();
     m_currentRow = -1;
     endResetModel();
     return rows.isOk() ? Status::ok() : Status::failure(rows.error());
@@ -76,7 +102,7 @@ Status LabelGridModel::deleteRows(QList<int> rows)
     QList<qint64> ids;
     for (const int row : rows) {
         if (row >= 0 && row < rowCount())
-            ids.append(m_rows.at(row).labelId);
+            ids.append(m_rows.at(row).id);
     }
     if (ids.isEmpty())
         return Status::ok();
@@ -110,7 +136,7 @@ QVariant LabelGridModel::data(const QModelIndex& index, int role) const
         return QVariant();
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
-    return storedText(cell(m_rows.at(index.row()), static_cast<LabelColumn>(index.column())));
+    return cellText(m_rows.at(index.row()), static_cast<LabelColumn>(index.column()));
 }
 
 QVariant LabelGridModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -159,6 +185,12 @@ Result<QVariant> LabelGridModel::checkedValue(LabelColumn column, const QString&
         }
         return QVariant(trimmed);
     }
+    case LabelColumn::KeyFontStyle:
+        if (!fontStyleFlags(text)) {
+            return Status::failure(
+                QStringLiteral("字体样式只能是“常规”、“粗体”、“斜体”或“粗斜体”，“%1”未保存。").arg(text));
+        }
+        return QVariant(text);
     default:
         return QVariant(text);
     }
@@ -169,20 +201,20 @@ bool LabelGridModel::setData(const QModelIndex& index, const QVariant& value, in
     if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
         return false;
     const auto column = static_cast<LabelColumn>(index.column());
-    LabelRow& row = m_rows[index.row()];
+    Label& row = m_rows[index.row()];
     const QString text = value.toString();
-    if (text == storedText(cell(row, column)))
+    if (text == cellText(row, column))
         return true; // nothing changed; nothing to write
     Result<QVariant> checked = checkedValue(column, text);
     if (!checked.isOk()) {
         emit editRefused(checked.error());
         return false;
     }
-    if (Status s = m_labels.setLabelValue(row.labelId, column, checked.value()); !s.isOk()) {
+    if (Status s = m_labels.setLabelValue(row.id, column, checked.value()); !s.isOk()) {
         emit editRefused(s.error());
         return false;
     }
-    cell(row, column) = checked.value();
+    setCell(row, column, checked.value());
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
 }

@@ -15,12 +15,12 @@ class LabelGridModel : public QAbstractTableModel
 public:
     explicit LabelGridModel(CardStore& store, QObject* parent = nullptr);
 
-    /// Reads the labels of style `listId` afresh.
-    Status load(qint16 listId);
+    /// Reads the labels of style `listId` (named `styleName` in messages) afresh.
+    Status load(qint16 listId, const QString& styleName);
     /// Reads the labels of the style last loaded afresh.
     Status reload();
 
-    const LabelRow& labelAt(int row) const { return m_rows.at(row); }
+    const Label& labelAt(int row) const { return m_rows.at(row); }
 
     /// Marks the row shown with the record-selector arrow (-1 for none).
     void setCurrentRow(int row);
@@ -45,6 +45,7 @@ private:
 
     LabelStore m_labels;
     qint16 m_listId = 0;
-    QList<LabelRow> m_rows;
+    QString m_styleName;
+    QList<Label> m_rows;
     int m_currentRow = -1;
 };

@@ -2,7 +2,12 @@
 
 #include "core/store/CardStore.h"
 
+#include "core/cards/StoredValues.h"
+#include "core/store/NumberText.h"
+
 #include <QSqlQuery>
+
+#include <tuple>
 
 namespace {
 
@@ -30,7 +35,7 @@ const char* columnName(LabelColumn column)
 
 } // namespace
 
-Result<QList<LabelRow>> LabelStore::labels(qint16 listId)
+Result<QList<Label>> LabelStore::readLabels(qint16 listId, const QString& styleName, const QString& order)
 {
     if (Status s = m_store.check(); !s.isOk())
         return s;
@@ -38,16 +43,45 @@ Result<QList<LabelRow>> LabelStore::labels(qint16 listId)
     if (Status s = m_store.exec(query,
                                 QStringLiteral("SELECT LabelID, Keywords, KeyValue, KeyX, KeyY, KeyFont, "
                                                "KeyFontSize, KeyFontStyle FROM Main WHERE ListID = ? "
-                                               "ORDER BY KeyDate, LabelID"),
+                                               "ORDER BY %1")
+                                    .arg(order),
                                 {listId});
         !s.isOk())
         return s;
-    QList<LabelRow> rows;
+    QList<Label> labels;
     while (query.next()) {
-        rows.append(LabelRow{query.value(0).toLongLong(), query.value(1), query.value(2), query.value(3),
-                             query.value(4), query.value(5), query.value(6), query.value(7)});
+        Label label;
+        label.id = query.value(0).toLongLong();
+        label.name = query.value(1).toString();
+        label.text = query.value(2).toString();
+        for (const auto& [column, target, what] :
+             {std::tuple{3, &label.xMm, "横向位置"}, std::tuple{4, &label.yMm, "纵向位置"}}) {
+            const std::optional<double> number = storedNumber(query.value(column));
+            if (!number) {
+                return Status::failure(
+                    QStringLiteral("请柬样式“%1”的标签“%2”的%3“%4”不是有效的数值。"
+                                   "请在“编辑样式”中改正这个标签。")
+                        .arg(styleName, label.name, QString::fromUtf8(what), query.value(column).toString()));
+            }
+            *target = *number;
+        }
+        label.fontName = query.value(5).toString();
+        label.fontSize = storedText(query.value(6));
+        label.styleWord = query.value(7).toString();
+        labels.append(label);
     }
-    return rows;
+    return labels;
+}
+
+Result<QList<Label>> LabelStore::labels(qint16 listId, const QString& styleName)
+{
+    return readLabels(listId, styleName, QStringLiteral("KeyDate, LabelID"));
+}
+
+Result<QList<Label>> LabelStore::labelsToPrint(qint16 listId, const QString& styleName)
+{
+    // LabelID is the table's first column: the order of "ORDER BY 1" on all columns.
+    return readLabels(listId, styleName, QStringLiteral("LabelID"));
 }
 
 Result<bool> LabelStore::nameInUse(const QString& name)
@@ -62,7 +96,7 @@ Result<bool> LabelStore::nameInUse(const QString& name)
     return query.next();
 }
 
-Status LabelStore::addLabel(qint16 listId, const LabelValues& values)
+Status LabelStore::addLabel(qint16 listId, const Label& label)
 {
     if (Status s = m_store.check(); !s.isOk())
         return s;
@@ -70,11 +104,11 @@ Status LabelStore::addLabel(qint16 listId, const LabelValues& values)
     return m_store.exec(query,
                         QStringLiteral("INSERT INTO Main (ListID, Keywords, KeyValue, KeyX, KeyY, KeyFont, "
                                        "KeyFontSize, KeyFontStyle) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                        {listId, values.keywords, values.keyValue, values.keyXMm, values.keyYMm,
-                         values.keyFont, values.keyFontSize, values.keyFontStyle});
+                        {listId, label.name, label.text, label.xMm, label.yMm, label.fontName, label.fontSize,
+                         label.styleWord});
 }
 
-Result<bool> LabelStore::changeLabel(qint16 listId, const LabelValues& values)
+Result<bool> LabelStore::changeLabel(qint16 listId, const Label& label)
 {
     if (Status s = m_store.check(); !s.isOk())
         return s;
@@ -84,8 +118,8 @@ Result<bool> LabelStore::changeLabel(qint16 listId, const LabelValues& values)
             QStringLiteral("UPDATE Main SET KeyValue = ?, KeyX = ?, KeyY = ?, KeyFont = ?, KeyFontSize = ?, "
                            "KeyFontStyle = ? WHERE LabelID = (SELECT LabelID FROM Main WHERE ListID = ? AND "
                            "Keywords = ? ORDER BY Keywords = ? COLLATE BINARY DESC, LabelID LIMIT 1)"),
-            {values.keyValue, values.keyXMm, values.keyYMm, values.keyFont, values.keyFontSize,
-             values.keyFontStyle, listId, values.keywords, values.keywords});
+            {label.text, label.xMm, label.yMm, label.fontName, label.fontSize, label.styleWord, listId,
+             label.name, label.name});
         !s.isOk())
         return s;
     return query.numRowsAffected() > 0;
@@ -119,7 +153,45 @@ Result<int> LabelStore::moveLabels(qint16 listId, MoveDirection direction, doubl
     return moved;
 }
 
-Status LabelStore::saveGuestName(qint16 listId, const GuestNameValues& values)
+Result<std::optional<GuestNameSetting>> LabelStore::guestNameSetting(qint16 listId, const QString& styleName)
+{
+    if (Status s = m_store.check(); !s.isOk())
+        return s;
+    QSqlQuery query(m_store.database());
+    if (Status s = m_store.exec(query,
+                                QStringLiteral("SELECT keyx, keyy, keyfont, keyfontsize, keyfontstyle "
+                                               "FROM GuestXY WHERE ListID = ? LIMIT 1"),
+                                {listId});
+        !s.isOk())
+        return s;
+    if (!query.next())
+        return std::optional<GuestNameSetting>();
+
+    const auto unusable = [&](const char* what, const QVariant& value) {
+        return Status::failure(QStringLiteral("请柬样式“%1”的宾客姓名设置有误：%2“%3”不是有效的数值。"
+                                              "请在“编辑样式”中重新设置宾客姓名的位置和字体。")
+                                   .arg(styleName, QString::fromUtf8(what), value.toString()));
+    };
+    GuestNameSetting setting;
+    const std::optional<double> x = storedNumber(query.value(0));
+    if (!x)
+        return unusable("横向位置", query.value(0));
+    const std::optional<double> y = storedNumber(query.value(1));
+    if (!y)
+        return unusable("纵向位置", query.value(1));
+    setting.xMm = *x;
+    setting.yMm = *y;
+    setting.fontName = query.value(2).toString();
+    // A size that was saved must be one a card can be printed in.
+    const QVariant size = query.value(3);
+    if (!size.isNull() && !size.toString().trimmed().isEmpty() && !storedFontSize(size))
+        return unusable("字号", size);
+    setting.fontSize = storedText(size);
+    setting.styleWord = query.value(4).toString();
+    return std::optional<GuestNameSetting>(setting);
+}
+
+Status LabelStore::saveGuestName(qint16 listId, const GuestNameSetting& setting)
 {
     if (Status s = m_store.check(); !s.isOk())
         return s;
@@ -131,7 +203,7 @@ Status LabelStore::saveGuestName(qint16 listId, const GuestNameValues& values)
             "VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT (ListID) DO UPDATE SET keyx = excluded.keyx, "
             "keyy = excluded.keyy, keyfont = excluded.keyfont, keyfontsize = excluded.keyfontsize, "
             "keyfontstyle = excluded.keyfontstyle"),
-        {listId, values.xMm, values.yMm, values.font, values.fontSize, values.fontStyle});
+        {listId, setting.xMm, setting.yMm, setting.fontName, setting.fontSize, setting.styleWord});
 }
 
 Status LabelStore::setLabelValue(qint64 labelId, LabelColumn column, const QVariant& value)

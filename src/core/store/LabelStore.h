@@ -1,48 +1,18 @@
-// The labels of a card style and its guest-name setting: the queries of the label windows.
+// The labels of a card style and its guest-name setting: every query on them, for the label windows,
+// the print run, the preview and the export.
 #pragma once
 
+#include "core/cards/GuestNameSetting.h"
+#include "core/cards/Label.h"
 #include "core/store/Result.h"
 
 #include <QList>
 #include <QString>
 #include <QVariant>
 
+#include <optional>
+
 class CardStore;
-
-/// The values of one label as the label window writes them.
-struct LabelValues
-{
-    QString keywords; // the label's name
-    QString keyValue; // the text printed
-    double keyXMm = 0;
-    double keyYMm = 0;
-    QString keyFont;
-    QString keyFontSize;
-    QString keyFontStyle;
-};
-
-/// One stored label as the grid shows it, with the row's own identity.
-struct LabelRow
-{
-    qint64 labelId = 0;
-    QVariant keywords;
-    QVariant keyValue;
-    QVariant keyX;
-    QVariant keyY;
-    QVariant keyFont;
-    QVariant keyFontSize;
-    QVariant keyFontStyle;
-};
-
-/// The guest-name setting of a style as the settings window saves it.
-struct GuestNameValues
-{
-    double xMm = 0;
-    double yMm = 0;
-    QString font;
-    QString fontSize;
-    QString fontStyle;
-};
 
 enum class MoveDirection
 {
@@ -69,18 +39,23 @@ class LabelStore
 public:
     explicit LabelStore(CardStore& store) : m_store(store) {}
 
-    /// The labels of the style, oldest first (insertion order even within one millisecond).
-    Result<QList<LabelRow>> labels(qint16 listId);
+    /// The labels of style `listId` (named `styleName` in messages), oldest first: the grid's order,
+    /// insertion order even within one millisecond. A position that is not a number is reported.
+    Result<QList<Label>> labels(qint16 listId, const QString& styleName);
+
+    /// The same labels in the order cards draw them: by the row's identity, the table's first
+    /// column, so that where labels overlap the later one is drawn over the earlier.
+    Result<QList<Label>> labelsToPrint(qint16 listId, const QString& styleName);
 
     /// Whether any style has a label of this name; letter case is ignored as the table does.
     Result<bool> nameInUse(const QString& name);
 
     /// Appends a label to the style; the database stamps its insertion time.
-    Status addLabel(qint16 listId, const LabelValues& values);
+    Status addLabel(qint16 listId, const Label& label);
 
-    /// Overwrites everything but the name of the style's label called `values.keywords`. False when
+    /// Overwrites everything but the name of the style's label called `label.name`. False when
     /// there is no such label any more. Where names differ only in letter case, the exact one wins.
-    Result<bool> changeLabel(qint16 listId, const LabelValues& values);
+    Result<bool> changeLabel(qint16 listId, const Label& label);
 
     /// Deletes every label of the style and nothing else, all or nothing.
     Status clearLabels(qint16 listId);
@@ -89,8 +64,13 @@ public:
     /// many labels moved; 0 when the style has none (nothing is written then).
     Result<int> moveLabels(qint16 listId, MoveDirection direction, double distanceMm);
 
+    /// The guest-name setting of style `listId` (named `styleName` in messages), or nothing when
+    /// the style has no setting row. Font texts never saved are null; a position or size that is
+    /// not a usable number is reported.
+    Result<std::optional<GuestNameSetting>> guestNameSetting(qint16 listId, const QString& styleName);
+
     /// Writes the guest-name setting, creating the style's row if it has none.
-    Status saveGuestName(qint16 listId, const GuestNameValues& values);
+    Status saveGuestName(qint16 listId, const GuestNameSetting& setting);
 
     /// Writes one grid cell of a label. Positions must be numbers; the caller has checked the text.
     Status setLabelValue(qint64 labelId, LabelColumn column, const QVariant& value);
@@ -99,5 +79,7 @@ public:
     Status deleteLabels(const QList<qint64>& labelIds);
 
 private:
+    Result<QList<Label>> readLabels(qint16 listId, const QString& styleName, const QString& order);
+
     CardStore& m_store;
 };

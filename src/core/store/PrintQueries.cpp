@@ -21,26 +21,6 @@ QString likeContaining(const QString& text)
 
 } // namespace
 
-Result<QList<StoredLabel>> PrintQueries::labels(qint16 listId)
-{
-    if (Status s = m_store.check(); !s.isOk())
-        return s;
-    QSqlQuery query(m_store.database());
-    // LabelID is the table's first column: the order of "ORDER BY 1" on all columns.
-    if (Status s = m_store.exec(query,
-                                QStringLiteral("SELECT Keywords, KeyValue, KeyX, KeyY, KeyFont, KeyFontSize, "
-                                               "KeyFontStyle FROM Main WHERE ListID = ? ORDER BY LabelID"),
-                                {listId});
-        !s.isOk())
-        return s;
-    QList<StoredLabel> rows;
-    while (query.next()) {
-        rows.append(StoredLabel{query.value(0).toString(), query.value(1).toString(), query.value(2),
-                                query.value(3), query.value(4), query.value(5), query.value(6)});
-    }
-    return rows;
-}
-
 Result<QList<GuestRow>> PrintQueries::guestsNamed(qint16 listId, const QString& text)
 {
     if (Status s = m_store.check(); !s.isOk())

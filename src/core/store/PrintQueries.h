@@ -1,4 +1,4 @@
-// The queries of printing: the labels drawn on every card, and the guests found by part of a name.
+// The guests found by part of a name, for printing the card of one guest.
 #pragma once
 
 #include "core/store/CardStore.h"
@@ -7,18 +7,6 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
-
-/// One label of a style, exactly as the row holds it.
-struct StoredLabel
-{
-    QString keywords; // the label's name, for messages
-    QString value;    // the printed text
-    QVariant x;
-    QVariant y;
-    QVariant font;
-    QVariant fontSize;
-    QVariant fontStyle;
-};
 
 /// One guest found by name, with the columns the search result shows.
 struct GuestRow
@@ -36,9 +24,6 @@ class PrintQueries
 {
 public:
     explicit PrintQueries(CardStore& store) : m_store(store) {}
-
-    /// The labels of style `listId` in the order they were added (the table's first column).
-    Result<QList<StoredLabel>> labels(qint16 listId);
 
     /// The guests of style `listId` whose name contains `text` anywhere, in entry order. The text is
     /// taken literally: quotes, % and _ are ordinary characters; ASCII letters match in either case.

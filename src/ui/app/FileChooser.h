@@ -1,5 +1,5 @@
-// The file dialogs of the guest list's import and export go through this service, so that tests can
-// answer them without a real dialog.
+// The file dialogs of the program (guest-list import and export, PDF export) go through this
+// service, so that tests can answer them without a real dialog.
 #pragma once
 
 #include <QString>
@@ -16,9 +16,4 @@ public:
     /// The file picked to be written (the dialog asks before replacing one), or an empty text.
     virtual QString fileToSave(QWidget* parent, const QString& caption, const QString& suggestedPath,
                                const QString& filter) = 0;
-
-    /// The chooser in use: the system's file dialogs unless a test has put another in place.
-    static FileChooser& current();
-    /// Puts `chooser` in place of the file dialogs; nullptr goes back to them.
-    static void setCurrent(FileChooser* chooser);
 };

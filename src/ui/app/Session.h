@@ -1,13 +1,14 @@
 // What every window needs, handed to its constructor: the shared state, the card database, the
-// printer, the message boxes and the main window.
+// printer and the services behind every dialog the program opens (message boxes, the font dialog,
+// the file dialogs), so that tests can answer them.
 #pragma once
 
 class CardPrinter;
 class CardStore;
+class FileChooser;
 class FontDialogService;
 class MessageService;
 struct SharedState;
-class w_Main;
 
 struct Session
 {
@@ -15,6 +16,6 @@ struct Session
     CardStore& store;
     CardPrinter& printer;
     MessageService& messages;
-    w_Main* mainWindow = nullptr; // set once the main window exists
-    FontDialogService* fonts = nullptr; // the font dialog of the label windows
+    FontDialogService& fonts;
+    FileChooser& files;
 };

@@ -1,13 +1,13 @@
 #include "ui/guests/GuestListTransfer.h"
 
 #include "core/app/MessageService.h"
-#include "ui/app/Session.h"
 #include "core/app/SharedState.h"
-#include "ui/app/FileChooser.h"
 #include "core/guestlists/GuestCsvWriter.h"
 #include "core/guestlists/ImportSource.h"
-#include "ui/guests/w_ImportGuests.h"
 #include "core/store/GuestTransferStore.h"
+#include "ui/app/FileChooser.h"
+#include "ui/app/Session.h"
+#include "ui/guests/w_ImportGuests.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,7 +16,7 @@ namespace GuestListTransfer {
 
 bool importGuests(Session& session, QWidget* parent)
 {
-    const QString path = FileChooser::current().fileToOpen(
+    const QString path = session.files.fileToOpen(
         parent, QStringLiteral("导入宾客名单"),
         QStringLiteral("宾客名单 (*.xlsx *.csv);;Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
     if (path.isEmpty())
@@ -34,8 +34,8 @@ void exportGuests(Session& session, QWidget* parent)
 {
     const QString suggested =
         QDir::current().filePath(session.state.CurrentListName + QStringLiteral("宾客名单.csv"));
-    QString path = FileChooser::current().fileToSave(parent, QStringLiteral("导出宾客名单"), suggested,
-                                                     QStringLiteral("CSV 文件 (*.csv)"));
+    QString path = session.files.fileToSave(parent, QStringLiteral("导出宾客名单"), suggested,
+                                            QStringLiteral("CSV 文件 (*.csv)"));
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())

@@ -2,12 +2,11 @@
 #include "ui_w_AddGuest.h"
 
 #include "core/app/MessageService.h"
-#include "ui/app/Session.h"
 #include "core/app/SharedState.h"
-#include "ui/guests/GuestListTransfer.h"
-#include "ui/main/w_Main.h"
 #include "core/store/CardStore.h"
 #include "core/store/GuestGridModel.h"
+#include "ui/app/Session.h"
+#include "ui/guests/GuestListTransfer.h"
 
 #include <QDateTime>
 #include <QFocusEvent>
@@ -78,8 +77,7 @@ w_AddGuest::~w_AddGuest() = default;
 void w_AddGuest::done(int result)
 {
     QDialog::done(result);
-    if (m_session.mainWindow)
-        m_session.mainWindow->requestReload();
+    emit guestsChanged();
 }
 
 bool w_AddGuest::eventFilter(QObject* watched, QEvent* event)
@@ -112,7 +110,6 @@ void w_AddGuest::loadGrid()
 
 void w_AddGuest::enterAddMode()
 {
-    m_session.state.AddingNew = true;
     m_loadedGuestId = 0;
     m_ui->T_TimeSign->clear();
     m_ui->Cmd_Save->setText(kAddCaption);
@@ -141,7 +138,7 @@ void w_AddGuest::save()
     const qint16 listId = m_session.state.CurrentListID;
     const GuestFields fields = enteredFields();
 
-    if (!m_session.state.AddingNew) {
+    if (m_loadedGuestId != 0) {
         const Result<bool> changed = m_guests.change(listId, m_loadedGuestId, fields);
         if (!changed.isOk()) {
             // Still in modify mode with every field as typed: the user can try again.
@@ -192,7 +189,6 @@ void w_AddGuest::loadGuest(int row)
     const std::optional<GuestRecord> guest = m_model->guestAt(row);
     if (!guest)
         return; // the read failure has been reported
-    m_session.state.AddingNew = false;
     m_loadedGuestId = guest->id;
     m_ui->T_TimeSign->setText(guest->saveTime);
     m_ui->T_Name->setText(guest->fields.name);

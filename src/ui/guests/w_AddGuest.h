@@ -25,8 +25,12 @@ public:
     explicit w_AddGuest(Session& session, QWidget* parent = nullptr);
     ~w_AddGuest() override;
 
-    /// Closing, however it happens, makes the main window count the guests again.
+    /// Closing, however it happens, tells the opener that the guests may have changed.
     void done(int result) override;
+
+signals:
+    /// The window closed; the style's guests may have been added, changed or deleted.
+    void guestsChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -48,5 +52,5 @@ private:
     GuestStore m_guests;
     GuestGridModel* m_model = nullptr;
     QTimer* m_timer1 = nullptr;
-    qint64 m_loadedGuestId = 0; // the guest a save in modify mode changes
+    qint64 m_loadedGuestId = 0; // the guest a save changes; 0 while adding
 };

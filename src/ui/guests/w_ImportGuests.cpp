@@ -2,9 +2,9 @@
 #include "ui_w_ImportGuests.h"
 
 #include "core/app/MessageService.h"
-#include "ui/app/Session.h"
 #include "core/app/SharedState.h"
 #include "core/store/GuestTransferStore.h"
+#include "ui/app/Session.h"
 
 #include <QComboBox>
 #include <QDateTime>

@@ -2,11 +2,11 @@
 #include "ui_w_AddLabel.h"
 
 #include "core/app/MessageService.h"
-#include "ui/app/Session.h"
 #include "core/app/SharedState.h"
-#include "ui/app/FontDialogService.h"
 #include "core/store/LabelStore.h"
 #include "core/store/NumberText.h"
+#include "ui/app/FontDialogService.h"
+#include "ui/app/Session.h"
 
 #include <QFontMetrics>
 
@@ -19,9 +19,10 @@ const QString kXCaptionEnd = QStringLiteral("X:");
 
 } // namespace
 
-w_AddLabel::w_AddLabel(Session& session, QWidget* parent)
+w_AddLabel::w_AddLabel(Session& session, const std::optional<Label>& toChange, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::w_AddLabel>()),
-      m_session(session), m_dialogFont{QStringLiteral("宋体"), 11, false, false}
+      m_session(session), m_dialogFont{QStringLiteral("宋体"), 11, false, false},
+      m_changing(toChange.has_value())
 {
     m_ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -43,22 +44,22 @@ w_AddLabel::w_AddLabel(Session& session, QWidget* parent)
     connect(m_ui->T_LabName, &QLineEdit::textChanged, m_ui->L_Saved, &QWidget::hide);
 
     m_ui->T_LabName->setFocus();
+    setWindowTitle(QStringLiteral("添加打印标签"));
+    if (toChange) {
+        setWindowTitle(QStringLiteral("修改打印标签"));
+        m_ui->T_LabName->setText(toChange->name);
+        m_ui->T_LabTXT->setPlainText(toChange->text);
+        m_ui->T_X->setText(storedText(toChange->xMm));
+        m_ui->T_Y->setText(storedText(toChange->yMm));
+        m_ui->T_FontName->setText(toChange->fontName);
+        m_ui->T_FontSize->setText(toChange->fontSize);
+        m_ui->T_FontStyle->setText(toChange->styleWord);
+        m_ui->T_LabName->setEnabled(false);
+        m_ui->T_LabTXT->setFocus();
+    }
 }
 
 w_AddLabel::~w_AddLabel() = default;
-
-void w_AddLabel::showLabel(const LabelRow& row)
-{
-    m_ui->T_LabName->setText(storedText(row.keywords));
-    m_ui->T_LabTXT->setPlainText(storedText(row.keyValue));
-    m_ui->T_X->setText(storedText(row.keyX));
-    m_ui->T_Y->setText(storedText(row.keyY));
-    m_ui->T_FontName->setText(storedText(row.keyFont));
-    m_ui->T_FontSize->setText(storedText(row.keyFontSize));
-    m_ui->T_FontStyle->setText(storedText(row.keyFontStyle));
-    m_ui->T_LabName->setEnabled(false);
-    m_ui->T_LabTXT->setFocus();
-}
 
 void w_AddLabel::showEvent(QShowEvent* event)
 {
@@ -137,34 +138,36 @@ bool w_AddLabel::refuseInput()
     return false;
 }
 
-LabelValues w_AddLabel::typedValues() const
+Label w_AddLabel::typedLabel() const
 {
     // The checks have passed, so both positions are digit texts.
-    return LabelValues{m_ui->T_LabName->text(),
-                       m_ui->T_LabTXT->toPlainText(),
-                       digitsNumber(m_ui->T_X->text().trimmed()).value_or(0),
-                       digitsNumber(m_ui->T_Y->text().trimmed()).value_or(0),
-                       m_ui->T_FontName->text(),
-                       m_ui->T_FontSize->text(),
-                       m_ui->T_FontStyle->text()};
+    Label label;
+    label.name = m_ui->T_LabName->text();
+    label.text = m_ui->T_LabTXT->toPlainText();
+    label.xMm = digitsNumber(m_ui->T_X->text().trimmed()).value_or(0);
+    label.yMm = digitsNumber(m_ui->T_Y->text().trimmed()).value_or(0);
+    label.fontName = m_ui->T_FontName->text();
+    label.fontSize = m_ui->T_FontSize->text();
+    label.styleWord = m_ui->T_FontStyle->text();
+    return label;
 }
 
 void w_AddLabel::save()
 {
     if (refuseInput())
         return;
-    const LabelValues values = typedValues();
-    if (m_session.state.AddingNew)
-        addLabel(values);
+    const Label label = typedLabel();
+    if (m_changing)
+        changeLabel(label);
     else
-        changeLabel(values);
+        addLabel(label);
 }
 
-void w_AddLabel::addLabel(const LabelValues& values)
+void w_AddLabel::addLabel(const Label& label)
 {
     MessageService& messages = m_session.messages;
     LabelStore labels(m_session.store);
-    const Result<bool> inUse = labels.nameInUse(values.keywords);
+    const Result<bool> inUse = labels.nameInUse(label.name);
     if (!inUse.isOk()) {
         messages.critical(this, Titles::CriticalError, inUse.error());
         return;
@@ -176,10 +179,11 @@ void w_AddLabel::addLabel(const LabelValues& values)
         m_ui->T_LabName->selectAll();
         return;
     }
-    if (Status added = labels.addLabel(m_session.state.CurrentListID, values); !added.isOk()) {
+    if (Status added = labels.addLabel(m_session.state.CurrentListID, label); !added.isOk()) {
         messages.critical(this, Titles::CriticalError, added.error());
         return;
     }
+    emit labelsChanged();
     m_ui->T_LabName->clear(); // hides the notice of the label before
     m_ui->T_LabTXT->clear();
     m_ui->T_X->clear();
@@ -191,23 +195,22 @@ void w_AddLabel::addLabel(const LabelValues& values)
     m_ui->T_LabName->setFocus();
 }
 
-void w_AddLabel::changeLabel(const LabelValues& values)
+void w_AddLabel::changeLabel(const Label& label)
 {
     LabelStore labels(m_session.store);
-    const Result<bool> changed = labels.changeLabel(m_session.state.CurrentListID, values);
+    const Result<bool> changed = labels.changeLabel(m_session.state.CurrentListID, label);
     if (!changed.isOk()) {
         m_session.messages.critical(this, Titles::CriticalError, changed.error());
         return;
     }
+    emit labelsChanged();
     // A label deleted meanwhile is passed over without a word, as nothing is left to change.
     accept();
 }
 
 void w_AddLabel::chooseFont()
 {
-    if (!m_session.fonts)
-        return;
-    const std::optional<FontChoice> chosen = m_session.fonts->chooseFont(this, m_dialogFont, false);
+    const std::optional<FontChoice> chosen = m_session.fonts.chooseFont(this, m_dialogFont, false);
     if (!chosen)
         return; // cancelled: the boxes keep the font they show
     m_dialogFont = *chosen;

@@ -3,10 +3,12 @@
 #pragma once
 
 #include "core/cards/FontChoice.h"
+#include "core/cards/Label.h"
 
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 
 struct LabelRow;
 struct LabelValues;
@@ -21,11 +23,15 @@ class w_AddLabel : public QDialog
     Q_OBJECT
 
 public:
-    explicit w_AddLabel(Session& session, QWidget* parent = nullptr);
+    /// Adds labels to the current style one after another; with `toChange`, changes that label
+    /// instead: its values fill the boxes and its name, which identifies it, is locked.
+    explicit w_AddLabel(Session& session, const std::optional<Label>& toChange = std::nullopt,
+                        QWidget* parent = nullptr);
     ~w_AddLabel() override;
 
-    /// Fills the seven boxes from a stored label and locks the name, which identifies the label.
-    void showLabel(const LabelRow& row);
+signals:
+    /// A label of the current style was added or changed.
+    void labelsChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -35,13 +41,14 @@ private:
     void save();
     /// The first failing input check, with its message shown and the focus moved; false if none fails.
     bool refuseInput();
-    LabelValues typedValues() const;
-    void addLabel(const LabelValues& values);
-    void changeLabel(const LabelValues& values);
+    Label typedLabel() const;
+    void addLabel(const Label& label);
+    void changeLabel(const Label& label);
     void chooseFont();
     void placeCoordinates();
 
     std::unique_ptr<Ui::w_AddLabel> m_ui;
     Session& m_session;
     FontChoice m_dialogFont; // what the font dialog opens on: its preset, then the last choice
+    bool m_changing = false; // a save changes the label shown instead of adding one
 };

@@ -2,10 +2,10 @@
 #include "ui_w_LabelMove.h"
 
 #include "core/app/MessageService.h"
-#include "ui/app/Session.h"
 #include "core/app/SharedState.h"
 #include "core/store/LabelStore.h"
 #include "core/store/NumberText.h"
+#include "ui/app/Session.h"
 
 w_LabelMove::w_LabelMove(Session& session, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::w_LabelMove>()), m_session(session)

@@ -2,16 +2,17 @@
 #include "ui_w_PRNSet.h"
 
 #include "core/app/MessageService.h"
-#include "ui/app/Session.h"
 #include "core/app/SharedState.h"
-#include "ui/app/FontDialogService.h"
-#include "ui/labels/w_AddLabel.h"
-#include "ui/labels/w_LabelMove.h"
-#include "ui/preview/w_Preview.h"
 #include "core/store/CardStore.h"
 #include "core/store/LabelGridModel.h"
 #include "core/store/LabelStore.h"
 #include "core/store/NumberText.h"
+#include "ui/app/FontDialogService.h"
+#include "ui/app/Session.h"
+#include "ui/labels/StyleWordDelegate.h"
+#include "ui/labels/w_AddLabel.h"
+#include "ui/labels/w_LabelMove.h"
+#include "ui/preview/w_Preview.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -34,6 +35,8 @@ w_PRNSet::w_PRNSet(Session& session, QWidget* parent)
     m_grid = new LabelGridModel(session.store, this);
     m_grid->setObjectName(QStringLiteral("Ado_PRNSet"));
     m_ui->DG_PRN->setModel(m_grid);
+    m_ui->DG_PRN->setItemDelegateForColumn(static_cast<int>(LabelColumn::KeyFontStyle),
+                                           new StyleWordDelegate(m_ui->DG_PRN));
     m_ui->DG_PRN->installEventFilter(this);
     QHeaderView* selectors = m_ui->DG_PRN->verticalHeader();
     selectors->setDefaultAlignment(Qt::AlignCenter);
@@ -81,7 +84,8 @@ void w_PRNSet::load()
     m_timer1->stop();
     m_ui->L_Title->setText(m_session.state.CurrentListName);
     loadGuestName();
-    if (Status read = m_grid->load(m_session.state.CurrentListID); !read.isOk())
+    if (Status read = m_grid->load(m_session.state.CurrentListID, m_session.state.CurrentListName);
+        !read.isOk())
         m_session.messages.critical(this, Titles::CriticalError, read.error());
     if (m_grid->rowCount() == 0)
         setLabelButtonsEnabled(false);
@@ -90,23 +94,21 @@ void w_PRNSet::load()
 
 void w_PRNSet::loadGuestName()
 {
-    const Result<std::optional<GuestNameRow>> row =
-        m_session.store.guestNameRow(m_session.state.CurrentListID);
-    if (!row.isOk()) {
-        m_session.messages.critical(this, Titles::CriticalError, row.error());
+    const SharedState& state = m_session.state;
+    const Result<std::optional<GuestNameSetting>> stored =
+        LabelStore(m_session.store).guestNameSetting(state.CurrentListID, state.CurrentListName);
+    if (!stored.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, stored.error());
         return;
     }
-    if (!row.value())
-        return; // no setting saved for this style yet: the boxes stay empty
-    const GuestNameRow& setting = *row.value();
-    m_ui->T_GX->setText(storedText(setting.keyx));
-    m_ui->T_GY->setText(storedText(setting.keyy));
-    if (!setting.keyfont.isNull())
-        m_ui->T_GFont->setText(storedText(setting.keyfont));
-    if (!setting.keyfontsize.isNull())
-        m_ui->T_GFontSize->setText(storedText(setting.keyfontsize));
-    if (!setting.keyfontstyle.isNull())
-        m_ui->T_GFontStyle->setText(storedText(setting.keyfontstyle));
+    if (!stored.value())
+        return; // no setting row for this style: the boxes stay empty
+    const GuestNameSetting& setting = *stored.value();
+    m_ui->T_GX->setText(storedText(setting.xMm));
+    m_ui->T_GY->setText(storedText(setting.yMm));
+    m_ui->T_GFont->setText(setting.fontName);
+    m_ui->T_GFontSize->setText(setting.fontSize);
+    m_ui->T_GFontStyle->setText(setting.styleWord);
 }
 
 bool w_PRNSet::refreshGrid()
@@ -120,12 +122,9 @@ bool w_PRNSet::refreshGrid()
 
 void w_PRNSet::changeLabel(const QModelIndex& index)
 {
-    m_session.state.AddingNew = false;
     if (m_grid->rowCount() == 0 || !index.isValid())
         return;
-    w_AddLabel labelWindow(m_session, this);
-    labelWindow.showLabel(m_grid->labelAt(index.row()));
-    labelWindow.setWindowTitle(QStringLiteral("修改打印标签"));
+    w_AddLabel labelWindow(m_session, m_grid->labelAt(index.row()), this);
     labelWindow.exec();
     const bool read = refreshGrid();
     setLabelButtonsEnabled(read && m_grid->rowCount() > 0);
@@ -133,9 +132,7 @@ void w_PRNSet::changeLabel(const QModelIndex& index)
 
 void w_PRNSet::addLabels()
 {
-    w_AddLabel labelWindow(m_session, this);
-    labelWindow.setWindowTitle(QStringLiteral("添加打印标签"));
-    m_session.state.AddingNew = true;
+    w_AddLabel labelWindow(m_session, std::nullopt, this);
     labelWindow.exec();
     const bool read = refreshGrid();
     setLabelButtonsEnabled(read && m_grid->rowCount() > 0);
@@ -168,9 +165,7 @@ void w_PRNSet::clearLabels()
 
 void w_PRNSet::chooseFont()
 {
-    if (!m_session.fonts)
-        return;
-    const std::optional<FontChoice> chosen = m_session.fonts->chooseFont(this, m_dialogFont, true);
+    const std::optional<FontChoice> chosen = m_session.fonts.chooseFont(this, m_dialogFont, true);
     if (!chosen)
         return; // cancelled: the boxes keep the font they show
     m_dialogFont = *chosen;
@@ -207,10 +202,14 @@ void w_PRNSet::save()
         m_ui->T_GY->setFocus();
         return;
     }
-    LabelStore labels(m_session.store);
-    const GuestNameValues values{*xMm, *yMm, m_ui->T_GFont->text(), m_ui->T_GFontSize->text(),
-                                 m_ui->T_GFontStyle->text()};
-    if (Status saved = labels.saveGuestName(m_session.state.CurrentListID, values); !saved.isOk()) {
+    GuestNameSetting setting;
+    setting.xMm = *xMm;
+    setting.yMm = *yMm;
+    setting.fontName = m_ui->T_GFont->text();
+    setting.fontSize = m_ui->T_GFontSize->text();
+    setting.styleWord = m_ui->T_GFontStyle->text();
+    if (Status saved = LabelStore(m_session.store).saveGuestName(m_session.state.CurrentListID, setting);
+        !saved.isOk()) {
         messages.critical(this, Titles::CriticalError, saved.error());
         return;
     }

@@ -2,17 +2,17 @@
 #include "ui_w_NameList.h"
 
 #include "core/app/MessageService.h"
-#include "ui/app/Session.h"
-#include "core/app/SharedState.h"
 #include "core/cards/TextTrim.h"
-#include "ui/main/w_Main.h"
 #include "core/store/GuestSearchModel.h"
+#include "ui/app/Session.h"
 
 #include <QHeaderView>
 #include <QTimer>
 
-w_NameList::w_NameList(Session& session, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::w_NameList>()), m_session(session)
+w_NameList::w_NameList(Session& session, qint16 listId, const QString& listName, const QString& searchText,
+                       QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::w_NameList>()), m_session(session), m_listId(listId),
+      m_listName(listName), m_searchText(searchText)
 {
     m_ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -44,8 +44,7 @@ w_NameList::~w_NameList() = default;
 void w_NameList::search()
 {
     m_timer->stop();
-    const SharedState& state = m_session.state;
-    const Status found = m_model->search(m_session.store, state.CurrentListID, state.NamedGuest);
+    const Status found = m_model->search(m_session.store, m_listId, m_searchText);
     if (!found.isOk()) {
         m_session.messages.critical(this, Titles::CriticalError, found.error());
         reject();
@@ -56,7 +55,7 @@ void w_NameList::search()
         m_session.messages.exclamation(
             parentWidget(), Titles::OperationReminder,
             QStringLiteral("在“%1”请柬样式对应的宾客列表里没有找到与“%2”相关的宾客，请核查。")
-                .arg(state.CurrentListName, state.NamedGuest));
+                .arg(m_listName, m_searchText));
         return;
     }
     m_ui->DG_Edit->selectRow(0);
@@ -71,10 +70,6 @@ void w_NameList::pick()
         reject();
         return;
     }
-    SharedState& state = m_session.state;
-    state.NamedGuest = trimAsciiSpaces(m_model->guest(current.row()).name);
-    if (m_session.mainWindow)
-        m_session.mainWindow->prepareNamedGuestPrint(state.NamedGuest);
-    state.PrintNamedGuest = true;
+    emit guestChosen(trimAsciiSpaces(m_model->guest(current.row()).name));
     accept();
 }

@@ -1,8 +1,9 @@
-// Lists the guests of the current style whose name contains the search text, and prepares the main
-// window to print the card of the one the user picks.
+// Lists the guests of a style whose name contains the search text, and tells its opener which one
+// the user picked, so that opener can print that guest's card.
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 #include <memory>
 
@@ -22,8 +23,14 @@ public:
     /// The result when the search found nobody; the opener then asks for a name again.
     static constexpr int NothingFound = 2;
 
-    explicit w_NameList(Session& session, QWidget* parent = nullptr);
+    /// Searches the guests of style `listId` (called `listName`) for `searchText`.
+    w_NameList(Session& session, qint16 listId, const QString& listName, const QString& searchText,
+               QWidget* parent = nullptr);
     ~w_NameList() override;
+
+signals:
+    /// The user picked the guest called `name` (without surrounding ASCII spaces).
+    void guestChosen(const QString& name);
 
 private:
     void search();
@@ -31,6 +38,9 @@ private:
 
     std::unique_ptr<Ui::w_NameList> m_ui;
     Session& m_session;
+    qint16 m_listId = 0;
+    QString m_listName;
+    QString m_searchText;
     GuestSearchModel* m_model = nullptr;
     QTimer* m_timer = nullptr;
 };

@@ -2,9 +2,8 @@
 #include "ui_w_NamePrint.h"
 
 #include "core/app/MessageService.h"
-#include "ui/app/Session.h"
-#include "core/app/SharedState.h"
 #include "core/cards/TextTrim.h"
+#include "ui/app/Session.h"
 
 w_NamePrint::w_NamePrint(Session& session, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::w_NamePrint>()), m_session(session)
@@ -30,6 +29,6 @@ void w_NamePrint::confirm()
         m_ui->T_Name->setFocus();
         return;
     }
-    m_session.state.NamedGuest = text;
+    m_searchText = text;
     accept();
 }

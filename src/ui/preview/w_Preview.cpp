@@ -2,11 +2,11 @@
 #include "ui_w_Preview.h"
 
 #include "core/app/MessageService.h"
-#include "ui/app/Session.h"
 #include "core/app/SharedState.h"
-#include "ui/app/FileChooser.h"
-#include "core/printing/CardPage.h"
 #include "core/cards/CardPreview.h"
+#include "core/printing/CardPage.h"
+#include "ui/app/FileChooser.h"
+#include "ui/app/Session.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -186,8 +186,8 @@ void w_Preview::exportPdf()
         return;
     }
     const QString suggested = QDir::current().filePath(m_cards.styleName + QStringLiteral(".pdf"));
-    const QString path = FileChooser::current().fileToSave(this, QStringLiteral("导出PDF"), suggested,
-                                                           QStringLiteral("PDF 文件 (*.pdf)"));
+    const QString path = m_session.files.fileToSave(this, QStringLiteral("导出PDF"), suggested,
+                                                    QStringLiteral("PDF 文件 (*.pdf)"));
     if (path.isEmpty())
         return;
     if (Status s = checkExportTarget(path, m_session.store.filePath()); !s.isOk()) {

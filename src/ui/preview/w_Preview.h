@@ -2,8 +2,8 @@
 // the default printer's page; and the export of every card into one PDF file.
 #pragma once
 
-#include "core/printing/CardExport.h"
 #include "core/cards/UnprintableText.h"
+#include "core/printing/CardExport.h"
 
 #include <QDialog>
 #include <QPageLayout>

@@ -2,12 +2,11 @@
 #include "ui_w_AddList.h"
 
 #include "core/app/MessageService.h"
-#include "ui/app/Session.h"
 #include "core/app/SharedState.h"
-#include "ui/labels/w_PRNSet.h"
-#include "ui/main/w_Main.h"
 #include "core/store/CardStore.h"
 #include "core/store/StyleStore.h"
+#include "ui/app/Session.h"
+#include "ui/labels/w_PRNSet.h"
 
 #include <QKeyEvent>
 #include <QTimer>
@@ -119,9 +118,8 @@ void w_AddList::createStyle()
         SharedState& state = m_session.state;
         state.CurrentListID = id;
         state.CurrentListName = name;
-        // The main window must not go on printing another style's guests under the new style's name.
-        if (m_session.mainWindow)
-            m_session.mainWindow->requestReload();
+        // Whoever shows the current style must not go on with another style's guests under its name.
+        emit styleChanged();
         openLabels();
         return;
     }

@@ -21,6 +21,10 @@ public:
     explicit w_AddList(Session& session, QWidget* parent = nullptr);
     ~w_AddList() override;
 
+signals:
+    /// The new style was made the current style, to have its labels added at once.
+    void styleChanged();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 

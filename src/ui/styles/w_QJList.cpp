@@ -2,13 +2,11 @@
 #include "ui_w_QJList.h"
 
 #include "core/app/MessageService.h"
-#include "ui/app/Session.h"
 #include "core/app/SharedState.h"
+#include "core/store/CardStore.h"
+#include "ui/app/Session.h"
 #include "ui/guests/w_AddGuest.h"
 #include "ui/labels/w_PRNSet.h"
-#include "ui/main/w_Main.h"
-#include "core/store/CardStore.h"
-#include "ui/styles/w_AddList.h"
 
 #include <QTimer>
 
@@ -106,8 +104,6 @@ void w_QJList::deleteStyle()
         m_session.messages.critical(this, Titles::CriticalError, deleted.error());
         return;
     }
-    if (m_session.mainWindow)
-        m_session.mainWindow->clearStyleDisplay();
     state.CurrentListID = 0;
     state.CurrentListName.clear();
     {
@@ -116,36 +112,23 @@ void w_QJList::deleteStyle()
     }
     disableStyleButtons();
     m_timerLoadList->start();
-    if (m_session.mainWindow)
-        m_session.mainWindow->requestReload();
+    emit styleDeleted();
 }
 
 void w_QJList::confirm()
 {
-    if (m_session.mainWindow)
-        m_session.mainWindow->requestReload();
     accept();
 }
 
 void w_QJList::newStyle()
 {
-    // The chooser gives way to the new-style window; it does not come back afterwards. The new
-    // window opens over the main window once the chooser's own loop has ended.
-    close();
-    Session* session = &m_session;
-    QWidget* owner = m_session.mainWindow ? static_cast<QWidget*>(m_session.mainWindow) : parentWidget();
-    const auto openNewStyle = [session, owner] {
-        w_AddList newStyle(*session, owner);
-        newStyle.exec();
-    };
-    if (owner)
-        QTimer::singleShot(0, owner, openNewStyle);
-    else
-        openNewStyle();
+    // The chooser gives way to the new-style window, which its opener opens once it has closed.
+    done(NewStyle);
 }
 
 void w_QJList::openGuests()
 {
     w_AddGuest guests(m_session, this);
+    connect(&guests, &w_AddGuest::guestsChanged, this, &w_QJList::guestsChanged);
     guests.exec();
 }

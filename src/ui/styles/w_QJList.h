@@ -18,8 +18,17 @@ class w_QJList : public QDialog
     Q_OBJECT
 
 public:
+    /// The result when the user asked for a new style; the opener then opens the new-style window.
+    static constexpr int NewStyle = 2;
+
     explicit w_QJList(Session& session, QWidget* parent = nullptr);
     ~w_QJList() override;
+
+signals:
+    /// The current style was deleted with all its data; the current style is none now.
+    void styleDeleted();
+    /// The guest list window opened from here has closed: the current style's guests may differ.
+    void guestsChanged();
 
 private:
     void loadList();

@@ -1,17 +1,16 @@
 // Importing guest lists from .xlsx and CSV files written by the test, and exporting them: reading,
 // matching columns to guest fields, planning which rows are added, the one-transaction write, the
 // bad files that are refused, the import window driven through its controls, and the round trip.
-#include "XlsxFixture.h"
 #include "core/guestlists/CsvReader.h"
-#include "ui/app/FileChooser.h"
-#include "ui/guests/GuestListTransfer.h"
 #include "core/guestlists/ImportPlan.h"
 #include "core/guestlists/ImportSource.h"
 #include "core/guestlists/XlsxReader.h"
-#include "ui/guests/w_ImportGuests.h"
-#include "ui/guests/w_AddGuest.h"
 #include "core/store/GuestTransferStore.h"
 #include "support/TestSession.h"
+#include "ui/guests/GuestListTransfer.h"
+#include "ui/guests/w_AddGuest.h"
+#include "ui/guests/w_ImportGuests.h"
+#include "XlsxFixture.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -49,19 +48,12 @@ Rows cellsOf(const Result<SheetTable>& table)
 
 // A session with style 1 "婚礼" current, holding `guests` made-up guests, whose file dialogs give
 // `openAnswer` and `saveAnswer`.
-struct Fixture : FileChooser
+struct Fixture
 {
     explicit Fixture(int guests)
     {
         t.db.addStyle(1, "婚礼", 0, guests);
         t.choose(1, "婚礼");
-        FileChooser::setCurrent(this);
-    }
-    ~Fixture() override { FileChooser::setCurrent(nullptr); }
-    QString fileToOpen(QWidget*, const QString&, const QString&) override { return openAnswer; }
-    QString fileToSave(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        return saveAnswer;
     }
 
     // Opens the guest list window and waits until it has read the list.
@@ -73,8 +65,8 @@ struct Fixture : FileChooser
     }
 
     TestSession t;
-    QString openAnswer;
-    QString saveAnswer;
+    QString& openAnswer = t.files.openAnswer;
+    QString& saveAnswer = t.files.saveAnswer;
     std::unique_ptr<w_AddGuest> window;
 };
 

@@ -1,8 +1,8 @@
 // The style chooser and the new-style window over the main window, driven through their controls.
+#include "support/TestSession.h"
 #include "ui/main/w_Main.h"
 #include "ui/styles/w_AddList.h"
 #include "ui/styles/w_QJList.h"
-#include "support/TestSession.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -42,7 +42,7 @@ QString styleButtons(w_QJList& w)
     return enabled;
 }
 
-// Opens the chooser, waits for its list and picks `name` the way a user does: with the arrow keys.
+// Waits for the chooser's list and picks `name` the way a user does: with the arrow keys.
 void openAndPick(w_QJList& chooser, const QString& name)
 {
     chooser.show();
@@ -87,6 +87,21 @@ void whenModalShown(const QString& name, std::function<void(QWidget*)> act)
     poll->start(20);
 }
 
+// Opens the style chooser from the main window's button and hands it to `act`, which closes it.
+void throughChooser(w_Main& m, std::function<void(w_QJList&)> act)
+{
+    whenModalShown(QStringLiteral("w_QJList"),
+                   [act](QWidget* chooser) { act(*qobject_cast<w_QJList*>(chooser)); });
+    QTest::mouseClick(child<QPushButton>(m, "Cmd_QJList"), Qt::LeftButton);
+}
+
+// A main window shown and loaded on the current style.
+void showLoaded(w_Main& m)
+{
+    m.show();
+    waitFor(m, "Timer_Load");
+}
+
 } // namespace
 
 class tst_style_windows : public QObject
@@ -94,33 +109,53 @@ class tst_style_windows : public QObject
     Q_OBJECT
 
 private slots:
-    // Catches a pick that does not change the current style at once, Cancel reloading the main window,
-    // and OK not reloading it.
+    // Catches a pick that does not change the current style at once, Cancel leaving another style
+    // current than the one the main window prints, and OK not reloading the main window.
     void choosingThenCancelOrOk()
     {
         TestSession t;
         t.db.addStyle(3, QStringLiteral("寿宴"), 2, 5);
         t.db.addStyle(8, QStringLiteral("婚宴"), 1, 7);
+        t.choose(3, QStringLiteral("寿宴"));
         w_Main m(t.session);
-        m.show();
-        waitFor(m, "Timer_Load");
-        t.choose(3, QStringLiteral("寿宴")); // a style is already current when the chooser opens
-        {
-            w_QJList chooser(t.session, &m);
+        showLoaded(m);
+        throughChooser(m, [&](w_QJList& chooser) {
             openAndPick(chooser, QStringLiteral("婚宴"));
             QCOMPARE(t.state.CurrentListID, qint16(8));
             QCOMPARE(styleButtons(chooser), QStringLiteral("1111"));
             QTest::mouseClick(child<QPushButton>(chooser, "Cmd_Close"), Qt::LeftButton);
-            QVERIFY(!chooser.isVisible());
-            QTest::qWait(150);
-            QCOMPARE(text(m, "L_ListName"), QString());
-        }
-        w_QJList chooser(t.session, &m);
-        openAndPick(chooser, QStringLiteral("寿宴"));
-        QTest::mouseClick(child<QPushButton>(chooser, "Cmd_OK"), Qt::LeftButton);
-        QVERIFY(!chooser.isVisible());
-        QTRY_COMPARE(text(m, "L_ListName") + text(m, "L_Guests"), QStringLiteral("寿宴5"));
+        });
+        QTest::qWait(150);
+        QCOMPARE(t.state.CurrentListID, qint16(3));
+        QCOMPARE(text(m, "L_ListName") + text(m, "L_Guests"), QStringLiteral("寿宴5"));
+
+        throughChooser(m, [&](w_QJList& chooser) {
+            openAndPick(chooser, QStringLiteral("婚宴"));
+            QTest::mouseClick(child<QPushButton>(chooser, "Cmd_OK"), Qt::LeftButton);
+        });
+        QTRY_COMPARE(text(m, "L_ListName") + text(m, "L_Guests"), QStringLiteral("婚宴7"));
         QVERIFY(child(m, "Cmd_Print")->isEnabled());
+    }
+
+    // Catches the main window still showing the old guest count after the guest window, opened from
+    // the chooser, has closed.
+    void closingTheGuestWindowReloadsTheMainWindow()
+    {
+        TestSession t;
+        t.db.addStyle(5, QStringLiteral("五"), 2, 3);
+        t.choose(5, QStringLiteral("五"));
+        w_Main m(t.session);
+        showLoaded(m);
+        QCOMPARE(text(m, "L_Guests"), QStringLiteral("3"));
+        throughChooser(m, [&](w_QJList& chooser) {
+            openAndPick(chooser, QStringLiteral("五"));
+            t.db.exec(QStringLiteral("INSERT INTO Guests (ListID, Name) VALUES (5, '新甲'), (5, '新乙')"));
+            whenModalShown(QStringLiteral("w_AddGuest"), [](QWidget* guests) { guests->close(); });
+            QTest::mouseClick(child<QPushButton>(chooser, "Cmd_Guests"), Qt::LeftButton);
+            QTRY_COMPARE(text(m, "L_Guests"), QStringLiteral("5"));
+            QTest::mouseClick(child<QPushButton>(chooser, "Cmd_Close"), Qt::LeftButton);
+        });
+        QCOMPARE(text(m, "L_ListName") + text(m, "L_Guests"), QStringLiteral("五5"));
     }
 
     // Catches a button wired to the wrong window, or to none: each opens its window modally.
@@ -183,28 +218,34 @@ private slots:
         t.db.addStyle(6, QStringLiteral("O'B\"%X"), 3, 4);
         t.choose(5, name);
         w_Main m(t.session);
-        m.show();
-        waitFor(m, "Timer_Load");
+        showLoaded(m);
         const QString before = t.db.snapshot();
 
-        w_QJList chooser(t.session, &m);
-        openAndPick(chooser, name);
-        t.messages.setNextAnswer(yes);
-        if (locked)
-            t.db.exec(QStringLiteral("BEGIN EXCLUSIVE"));
-        QTest::mouseClick(child<QPushButton>(chooser, "Cmd_DEL"), Qt::LeftButton);
-        if (locked)
-            t.db.exec(QStringLiteral("ROLLBACK"));
-        QVERIFY(t.messages.shown().at(0).text.contains(QStringLiteral("“ %1 ”").arg(name)));
-        waitFor(chooser, "Timer_LoadList");
+        QString buttonsAfter;
+        int listedAfter = 0;
+        throughChooser(m, [&](w_QJList& chooser) {
+            openAndPick(chooser, name);
+            t.messages.setNextAnswer(yes);
+            if (locked)
+                t.db.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+            QTest::mouseClick(child<QPushButton>(chooser, "Cmd_DEL"), Qt::LeftButton);
+            if (locked)
+                t.db.exec(QStringLiteral("ROLLBACK"));
+            waitFor(chooser, "Timer_LoadList");
+            waitFor(m, "Timer_Load");
+            buttonsAfter = styleButtons(chooser);
+            listedAfter = child<QComboBox>(chooser, "Combo_QJList")->count();
+            QTest::mouseClick(child<QPushButton>(chooser, "Cmd_Close"), Qt::LeftButton);
+        });
         waitFor(m, "Timer_Load");
+        QVERIFY(t.messages.shown().at(0).text.contains(QStringLiteral("“ %1 ”").arg(name)));
         if (!yes || locked) {
             QCOMPARE(t.db.snapshot(), before);
             QCOMPARE(t.messages.count(), locked ? 2 : 1);
             QCOMPARE(t.messages.last().text.contains(QStringLiteral("正被其他程序使用")), locked);
             QCOMPARE(t.state.CurrentListID, qint16(5));
             QCOMPARE(text(m, "L_ListName") + text(m, "L_Guests"), name + QString::number(guests));
-            QCOMPARE(styleButtons(chooser), QStringLiteral("1111"));
+            QCOMPARE(buttonsAfter, QStringLiteral("1111"));
             return;
         }
         for (const char* table : {"Lists", "GuestXY", "Guests", "Main"})
@@ -214,8 +255,8 @@ private slots:
         QCOMPARE(t.state.CurrentListID, qint16(0));
         QCOMPARE(t.messages.count(), 1);
         // The list comes back without the style and with nothing picked; the main window shows no style.
-        QCOMPARE(child<QComboBox>(chooser, "Combo_QJList")->count(), 1);
-        QCOMPARE(styleButtons(chooser), QStringLiteral("0000"));
+        QCOMPARE(listedAfter, 1);
+        QCOMPARE(buttonsAfter, QStringLiteral("0000"));
         QCOMPARE(text(m, "L_ListName") + text(m, "L_Guests"), QStringLiteral("0"));
         QVERIFY(!child(m, "Cmd_Print")->isEnabled());
     }
@@ -326,12 +367,9 @@ private slots:
             t.messages.setNextAnswer(true);
             enter(*addList, QStringLiteral("007"), QStringLiteral("生日"));
         });
-        {
-            w_QJList chooser(t.session, &m);
-            chooser.show();
+        throughChooser(m, [](w_QJList& chooser) {
             QTest::mouseClick(child<QPushButton>(chooser, "Cmd_New"), Qt::LeftButton);
-            QVERIFY(!chooser.isVisible());
-        }
+        });
         QTRY_COMPARE(labelsParent, static_cast<QWidget*>(&m));
         QCOMPARE(addListParent, static_cast<QWidget*>(&m));
         QVERIFY(chooserGone && addListHidden);

@@ -4,14 +4,15 @@
 // texts that will not print whole.
 #include "core/app/Startup.h"
 #include "core/cards/CardDrawing.h"
+#include "core/cards/CardPreview.h"
+#include "core/cards/CardRendering.h"
 #include "core/printing/CardExport.h"
 #include "core/printing/CardPage.h"
-#include "core/cards/CardPreview.h"
 #include "core/printing/PdfCardPrinter.h"
 #include "core/printing/SystemCardPrinter.h"
-#include "ui/preview/w_Preview.h"
-#include "support/TestSession.h"
 #include "ExportFixture.h"
+#include "support/TestSession.h"
+#include "ui/preview/w_Preview.h"
 
 #include <QDir>
 #include <QFontMetricsF>
@@ -34,10 +35,10 @@ namespace {
 constexpr double kToleranceMm = 0.5;
 
 // A trimmed label, a label of three lines and one at the corner, and a name in italics.
-const QList<CardLabel> kLabels{{{}, "  敬请光临  ", 20, 30, "宋体", 12, "常规"},
-                               {{}, "甲组\n戊组\r\n庚组", 50.5, 80, "微软雅黑", 16, "粗体"},
-                               {{}, "题名", 0, 0, "宋体", 24, "常规"}};
-const GuestNameSetting kName{40, 120.25, "楷体", 20, "斜体"};
+const QList<Label> kLabels{{0, "题词", "  敬请光临  ", 20, 30, "宋体", "12", "常规"},
+                           {0, "分组", "甲组\n戊组\r\n庚组", 50.5, 80, "微软雅黑", "16", "粗体"},
+                           {0, "题名", "题名", 0, 0, "宋体", "24", "常规"}};
+const GuestNameSetting kName{40, 120.25, "楷体", "20", "斜体"};
 
 QPageLayout withMargins(QPageSize::PageSizeId paper, const QMarginsF& marginsMm)
 {
@@ -61,8 +62,8 @@ QString printCard(const QString& folder, const QPageLayout& layout, const GuestN
     PdfCardPrinter printer(folder, layout);
     printer.setUnitMillimetres();
     printer.setOrigin(0, 0);
-    if (!drawLabels(printer, kLabels).isOk() || !drawGuestName(printer, name, guest).isOk() ||
-        !printer.endDocument().isOk() || printer.writtenFiles().size() != 1)
+    if (!drawCardFor(printer, kLabels, name, guest).isOk() || !printer.endDocument().isOk() ||
+        printer.writtenFiles().size() != 1)
         return {};
     return printer.writtenFiles().first();
 }
@@ -317,11 +318,11 @@ private slots:
         printer.setUnitMillimetres();
         printer.setOrigin(0, 0);
         for (const char* guest : {"赵钱", "孙李", "周吴"}) {
-            QVERIFY(drawLabels(printer, kLabels).isOk() && drawGuestName(printer, kName, guest).isOk());
+            QVERIFY(drawCardFor(printer, kLabels, kName, guest).isOk());
             const Status sent = printer.endDocument();
             QVERIFY2(sent.isOk(), qPrintable(sent.error()));
         }
-        QVERIFY(drawLabels(printer, kLabels).isOk());
+        QVERIFY(drawCardFor(printer, kLabels, kName, u"不寄出"_s).isOk());
         printer.discardDocument();
         QTRY_VERIFY_WITH_TIMEOUT(completedJobs(queue, before).size() >= 3, 60000);
         QTest::qWait(1000);

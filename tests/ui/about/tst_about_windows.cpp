@@ -1,9 +1,9 @@
 // The help window (the delivered help, a missing file, another document in its place, unusable files)
 // and the about window (its version text and links).
 #include "core/help/HelpFile.h"
+#include "support/TestSession.h"
 #include "ui/about/w_About.h"
 #include "ui/about/w_Help.h"
-#include "support/TestSession.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
@@ -16,14 +17,11 @@ class tst_startup : public QObject
     Q_OBJECT
 
 private slots:
+    // Catches a directory, a dangling link or a missing file taken for the data file.
     void dataFileMustBeARegularFile()
     {
         QTemporaryDir dir;
-        const QString path = Startup::dataFilePath(dir.path(), QStringLiteral("Date_D.dat"));
-        QCOMPARE(path, QDir::toNativeSeparators(dir.path() + QStringLiteral("/Date_D.dat")));
-        QVERIFY(
-            QDir::isAbsolutePath(Startup::dataFilePath(QStringLiteral("."), QStringLiteral("Date_D.dat"))));
-
+        const QString path = dir.filePath(QStringLiteral("Date_D.dat"));
         QVERIFY(!Startup::isOrdinaryFile(path)); // missing
 
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Date_D.dat")));
@@ -42,6 +40,8 @@ private slots:
         QVERIFY(!Startup::isOrdinaryFile(path)); // a dangling link does not
     }
 
+    // Catches a program that starts without its data file, or finds one elsewhere than in the
+    // directory that is current at start.
     void startsOnlyWithTheDataFileOfTheCurrentDirectory()
     {
         QTemporaryDir dir;
@@ -62,12 +62,7 @@ private slots:
         messages.clear();
         QVERIFY(Startup::locateDataFile(state, messages));
         QCOMPARE(messages.count(), 0);
-        QCOMPARE(state.DataFileName, QStringLiteral("Date_D.dat"));
-        QCOMPARE(state.DbConnectionString,
-                 QDir::toNativeSeparators(QDir(dir.path()).absoluteFilePath("Date_D.dat")));
-        QCOMPARE(state.CurrentListID, qint16(0));
-        QVERIFY(state.CurrentListName.isEmpty() && state.NamedGuest.isEmpty());
-        QVERIFY(!state.AddingNew && !state.PrintNamedGuest);
+        QCOMPARE(QFileInfo(state.DbConnectionString), QFileInfo(file));
         QVERIFY(QDir::setCurrent(before));
     }
 

@@ -1,14 +1,15 @@
 // The label windows driven through their controls: the label window (its checks in order, adding
 // labels one after another, changing one), the move window, and the label and print settings window
 // with its guest-name setting and label grid.
+#include "core/store/LabelStore.h"
+#include "support/TestSession.h"
 #include "ui/labels/w_AddLabel.h"
 #include "ui/labels/w_LabelMove.h"
 #include "ui/labels/w_PRNSet.h"
-#include "core/store/LabelStore.h"
-#include "support/TestSession.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 #include <QToolButton>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -62,13 +64,11 @@ void typeLabel(TestSession& t, QWidget& w, const QString& fields, bool withFont 
     }
 }
 
-// Style 1 with `labels` labels at (10, 20), (11, 21)..., made current; `adding` sets the label
-// window's mode.
-void chooseStyle(TestSession& t, int labels, bool adding = true)
+// Style 1 with `labels` labels at (10, 20), (11, 21)..., made current.
+void chooseStyle(TestSession& t, int labels)
 {
     t.db.addStyle(1, QStringLiteral("一"), labels);
     t.choose(1, QStringLiteral("一"));
-    t.state.AddingNew = adding;
 }
 
 void openSettings(w_PRNSet& w)
@@ -201,10 +201,9 @@ private slots:
     void changesOneLabelAndCancelOfTheFontKeepsItsFont()
     {
         TestSession t;
-        chooseStyle(t, 2, false);
+        chooseStyle(t, 2);
         t.db.exec(QStringLiteral("UPDATE Main SET Keywords = CASE LabelID WHEN 1 THEN 'abc' ELSE 'ABC' END"));
-        w_AddLabel w(t.session);
-        w.showLabel(LabelStore(t.store).labels(1).value().at(1));
+        w_AddLabel w(t.session, LabelStore(t.store).labels(1, QStringLiteral("一")).value().at(1));
         w.show();
         t.fonts.setNextCancel();
         click(w, "Cmd_SelFont");
@@ -365,9 +364,11 @@ private slots:
 
         // Columns 2 and 3 are the positions (sign and one point allowed), 5 the size (above zero).
         const QString before = t.db.snapshot();
-        const QStringList refusedEdits = QStringList{"2:abc", "2:1 2", "2:1e3", "2:1.2.3", "2:-",  "2:+5",
-                                                     "3:",    "3:１",  "5:",    "5:大",    "5:-3", "5:0"}
-                                         << "3:" + QString(400, u'9');
+        // Column 6, the style word, takes only the four words; its editor offers just those.
+        const QStringList refusedEdits =
+            QStringList{"2:abc", "2:1 2", "2:1e3", "2:1.2.3", "2:-",    "2:+5", "3:",     "3:１",
+                        "5:",    "5:大",  "5:-3",  "5:0",     "6:Bold", "6:",   "6:粗体 "}
+            << "3:" + QString(400, u'9');
         for (const QString& edit : refusedEdits)
             QVERIFY2(!model->setData(model->index(1, edit.left(1).toInt()), edit.mid(2)), qPrintable(edit));
         QTRY_COMPARE(t.messages.count(), int(refusedEdits.size()));
@@ -377,6 +378,10 @@ private slots:
         QVERIFY(model->setData(model->index(1, 2), QStringLiteral(" -2.5 ")));
         QVERIFY(model->setData(model->index(1, 5), QStringLiteral("10.5")));
         QVERIFY(model->setData(model->index(1, 0), QStringLiteral("50%_'")));
+        QVERIFY(model->setData(model->index(1, 6), QStringLiteral("粗斜体")));
+        std::unique_ptr<QWidget> editor(
+            grid->itemDelegateForColumn(6)->createEditor(grid->viewport(), {}, model->index(1, 6)));
+        QCOMPARE(qobject_cast<QComboBox*>(editor.get())->count(), 4);
         QCOMPARE(
             t.db.scalar(QStringLiteral("SELECT KeyX || KeyFontSize FROM Main WHERE Keywords = '50%_'''")),
             QVariant(QStringLiteral("-2.510.5")));

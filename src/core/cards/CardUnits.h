@@ -1,0 +1,26 @@
+// The units and text rules that drawing and measuring a card share, so that what is measured for
+// the preview and the checks is exactly what is drawn.
+#pragma once
+
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+
+namespace CardUnits {
+
+inline constexpr double kMmPerInch = 25.4;
+
+/// Device dots in one millimetre at `dotsPerInch`.
+inline double dotsPerMm(double dotsPerInch)
+{
+    return dotsPerInch / kMmPerInch;
+}
+
+/// The lines of a card text: a line break is CR LF, CR or LF, as typed in any editor.
+inline QStringList lines(const QString& text)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    return text.split(lineBreak);
+}
+
+} // namespace CardUnits

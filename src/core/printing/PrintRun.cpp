@@ -1,0 +1,243 @@
+#include "core/printing/PrintRun.h"
+
+#include "core/app/MessageService.h"
+#include "core/cards/CardPrinter.h"
+#include "core/cards/CardRendering.h"
+#include "core/cards/UnprintableText.h"
+#include "core/printing/StyleLoad.h"
+#include "core/store/CardSetQueries.h"
+#include "core/store/LabelStore.h"
+
+#include <QTimer>
+
+namespace {
+
+// Clears a flag when the handler that set it returns, on every path.
+class BusyGuard
+{
+public:
+    explicit BusyGuard(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~BusyGuard() { m_flag = false; }
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+} // namespace
+
+PrintRun::PrintRun(CardStore& store, CardPrinter& printer, MessageService& messages, QObject* parent)
+    : QObject(parent), m_store(store), m_printer(printer), m_messages(messages)
+{
+    m_timerPrint = new QTimer(this);
+    m_timerPrint->setObjectName(QStringLiteral("Timer_Print"));
+    m_timerPrint->setInterval(4000);
+    connect(m_timerPrint, &QTimer::timeout, this, &PrintRun::tick);
+}
+
+bool PrintRun::isGoing() const
+{
+    return m_state == State::Running || m_state == State::Paused || m_state == State::Stepping;
+}
+
+void PrintRun::setState(State state)
+{
+    if (state != State::Paused)
+        m_failedWhileStepping = false;
+    m_state = state;
+    if (state == State::Running)
+        m_timerPrint->start();
+    else
+        m_timerPrint->stop();
+}
+
+void PrintRun::setStatus(const QString& status)
+{
+    m_status = status;
+    emit changed();
+}
+
+bool PrintRun::load(qint16 listId, const QString& listName)
+{
+    setState(State::Ready);
+    m_styleChooserAllowed = true;
+    // A single-card print prepared before this load must not name every card of the next run.
+    m_namedGuest.reset();
+    m_listId = listId;
+    m_listName = listName;
+    m_printable = false;
+    if (listId <= 0) {
+        emit changed();
+        return false;
+    }
+    const Result<StyleLoad> load = loadStyle(m_store, listId, listName, m_guestName);
+    if (!load.isOk()) {
+        emit changed();
+        m_messages.critical(m_messageParent, Titles::CriticalError, load.error());
+        return false;
+    }
+    m_guestName = load.value().guestName;
+    m_guestCount = load.value().guestCount;
+    m_cursor = load.value().cursor;
+    m_printable = load.value().printable();
+    m_printed = 0;
+    emit changed();
+    return m_printable;
+}
+
+void PrintRun::forgetStyle()
+{
+    m_guestCount = 0;
+    m_printed = 0;
+    emit changed();
+}
+
+QString PrintRun::unprintableQuestion()
+{
+    const Result<QList<Label>> labels = LabelStore(m_store).labelsToPrint(m_listId, m_listName);
+    if (!labels.isOk() || !checkDrawable(labels.value(), m_listName).isOk())
+        return {}; // the card itself reports what is wrong
+    QStringList names;
+    if (m_namedGuest) {
+        names << *m_namedGuest;
+    } else {
+        const Result<QList<GuestName>> guests = CardSetQueries(m_store).guests(m_listId);
+        if (!guests.isOk())
+            return {};
+        names.reserve(guests.value().size());
+        for (const GuestName& guest : guests.value())
+            names << guest.name;
+    }
+    GlyphCoverage coverage;
+    return ::unprintableQuestion(findUnprintable(labels.value(), m_guestName, names, coverage));
+}
+
+void PrintRun::press(Mode mode)
+{
+    BusyGuard busy(m_busy);
+    if (m_printer.installedPrinterCount() == 0) {
+        m_messages.critical(
+            m_messageParent, Titles::CriticalError,
+            QStringLiteral(
+                "系统未发现指定的打印机，请检查打印机安装是否正确。\n\n"
+                "该错误的发生可能导致打印过程终止，请检查打印机后按“确定”，程序将尝试是否可以继续。"));
+    }
+    // Before the first card of a run: characters that would print as empty boxes.
+    if (m_state == State::Ready) {
+        const QString question = unprintableQuestion();
+        if (!question.isEmpty() && !m_messages.question(m_messageParent, Titles::PleaseConfirm, question))
+            return;
+    }
+    m_styleChooserAllowed = false;
+    setStatus(QStringLiteral("正在生成并打印，请稍候……"));
+    m_printer.setUnitMillimetres();
+    m_printer.setOrigin(0, 0);
+
+    const bool atStart = m_state == State::Ready || m_state == State::Finished;
+    if (mode == Mode::Automatic) {
+        setState(atStart || m_state == State::Paused ? State::Running : State::Paused);
+    } else if (atStart || m_state == State::Stepping || m_failedWhileStepping) {
+        // A card that failed in the one-card mode is tried again by the next press, as the pause
+        // message promises; a pause the user made in the automatic mode stays a pause.
+        setState(State::Stepping);
+        printOneCard();
+    }
+    emit changed();
+}
+
+void PrintRun::tick()
+{
+    if (m_busy)
+        return; // a message of the press or of a card is open; the next tick produces the card
+    BusyGuard busy(m_busy);
+    printOneCard();
+}
+
+void PrintRun::printOneCard()
+{
+    const Result<QList<Label>> labels = LabelStore(m_store).labelsToPrint(m_listId, m_listName);
+    if (!labels.isOk()) {
+        pauseAfterFailure(labels.error());
+        return;
+    }
+    if (m_cursor.atEnd && !m_namedGuest) {
+        m_printer.discardDocument();
+        finish();
+        return;
+    }
+    if (labels.value().isEmpty()) {
+        pauseAfterFailure(QStringLiteral("请柬样式“%1”已经没有任何标签，无法打印请柬。"
+                                         "请在“编辑样式”中添加标签后再继续。")
+                              .arg(m_listName),
+                          Mend::Style);
+        return;
+    }
+    if (Status drawable = checkDrawable(labels.value(), m_listName); !drawable.isOk()) {
+        pauseAfterFailure(drawable.error(), Mend::Style);
+        return;
+    }
+
+    const QString name = m_namedGuest ? *m_namedGuest : m_cursor.name;
+    setStatus(QStringLiteral("正在生成并打印邀请“%1”的请柬...").arg(name));
+    // The cursor moves on only once the card has left: a failed card is printed again on continue.
+    const Result<GuestCursor> next = m_store.nextGuest(m_cursor);
+    if (!next.isOk()) {
+        pauseAfterFailure(next.error());
+        return;
+    }
+    if (Status drawn = drawCardFor(m_printer, labels.value(), m_guestName, name); !drawn.isOk()) {
+        m_printer.discardDocument();
+        pauseAfterFailure(drawn.error());
+        return;
+    }
+    if (Status sent = m_printer.endDocument(); !sent.isOk()) {
+        pauseAfterFailure(sent.error());
+        return;
+    }
+    m_cursor = next.value();
+    ++m_printed;
+    if (m_printed == m_guestCount) {
+        finish();
+        m_namedGuest.reset();
+    }
+    emit changed();
+}
+
+void PrintRun::finish()
+{
+    setState(State::Finished);
+    m_printer.discardDocument();
+    m_styleChooserAllowed = true;
+    setStatus(QStringLiteral("打印已全部完成！"));
+}
+
+void PrintRun::pauseAfterFailure(const QString& message, Mend mend)
+{
+    // Paused before the message opens, so no tick produces a card behind it.
+    const bool stepping = m_state == State::Stepping;
+    setState(State::Paused);
+    m_failedWhileStepping = stepping;
+    QString advice = QStringLiteral("\n\n这张请柬没有打印，也没有计数。"
+                                    "排除问题后按“继续打印”，将从这张请柬接着打印。");
+    if (mend == Mend::Style) {
+        // The labels can only be mended through the style chooser; leaving it with "取消" keeps the
+        // run where it is, while confirming a style reloads and starts the list afresh.
+        m_styleChooserAllowed = true;
+        advice += QStringLiteral("改正样式后请在样式选择窗口中按“取消”返回，以便接着打印。");
+    }
+    setStatus(QStringLiteral("请柬没有打印，打印已暂停。"));
+    m_messages.critical(m_messageParent, Titles::CriticalError, message + advice);
+}
+
+void PrintRun::prepareNamedGuest(const QString& name)
+{
+    if (isGoing())
+        return;
+    // After a finished run this is a fresh run of one card.
+    setState(State::Ready);
+    m_namedGuest = name;
+    m_guestCount = 1;
+    m_printed = 0;
+    setStatus(QStringLiteral("即将单独打印的请柬宾客为:  ") + name);
+}

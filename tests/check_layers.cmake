@@ -1,0 +1,17 @@
+# Fails when a file of the core library includes a widget header or anything of the windows' layer:
+# the core links no widgets, and the command-line exporter proves it builds on the core alone.
+file(GLOB_RECURSE sources "${CORE_DIR}/*.h" "${CORE_DIR}/*.cpp")
+set(widgets "QWidget|QDialog|QMainWindow|QApplication|QPushButton|QLabel|QLineEdit|QMessageBox|QFileDialog|QFontDialog|QAbstractButton|QComboBox|QTableView|QAbstractItemView|QHeaderView|QProgressDialog|QStyledItemDelegate|QtWidgets/")
+set(found "")
+foreach(source IN LISTS sources)
+    file(STRINGS "${source}" lines REGEX "^[ \t]*#[ \t]*include")
+    foreach(line IN LISTS lines)
+        if(line MATCHES "<(${widgets})" OR line MATCHES "\"ui/" OR line MATCHES "\"ui_")
+            string(APPEND found "\n  ${source}: ${line}")
+        endif()
+    endforeach()
+endforeach()
+if(found)
+    message(FATAL_ERROR "The core library must not include widgets or windows:${found}")
+endif()
+message(STATUS "core: no widget or window includes in ${CORE_DIR}")

@@ -1,0 +1,260 @@
+// The main window over the print run: its controls show the run and forward clicks, a style picked
+// in the chooser and then cancelled never mixes into the loaded style's cards, and the named-guest
+// windows (asking for the name, the literal search, picking the guest).
+#include "core/app/Startup.h"
+#include "core/printing/PrintRun.h"
+#include "support/TestSession.h"
+#include "ui/main/w_Main.h"
+#include "ui/main/w_NameList.h"
+#include "ui/main/w_NamePrint.h"
+#include "ui/styles/w_QJList.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Runs `act` on the next modal window of type T once it is shown.
+template <typename T> void onNextModal(std::function<void(T*)> act)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll->deleteLater();
+        poll->stop();
+        act(dialog);
+    });
+    poll->start(10);
+}
+
+void click(QWidget* window, const char* name)
+{
+    QTest::mouseClick(window->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
+}
+
+// A main window on styles 1 "婚宴" (labels 婚宴标签, guests 宾客1...) and 2 "寿宴" (寿宴标签,
+// 寿宴宾客1...), loaded on style 1.
+struct MainFixture
+{
+    explicit MainFixture(int guests = 3)
+    {
+        for (const auto& [id, name] : {std::pair{1, u"婚宴"_s}, std::pair{2, u"寿宴"_s}}) {
+            t.db.addStyle(id, name, 0, 0);
+            t.db.exec(u"INSERT INTO Main (ListID, Keywords, KeyValue, KeyX, KeyY, KeyFont, KeyFontSize, "
+                      "KeyFontStyle) VALUES (?, ?, ?, 1, 2, '宋体', '12', '常规')"_s,
+                      {id, name + u"标签"_s, name + u"标签"_s});
+            for (int i = 1; i <= guests; ++i) {
+                const QString guest = (id == 1 ? u"宾客%1"_s : u"寿宴宾客%1"_s).arg(i);
+                t.db.exec(u"INSERT INTO Guests (ListID, Name) VALUES (?, ?)"_s, {id, guest});
+            }
+        }
+        window = std::make_unique<w_Main>(t.session);
+        window->show();
+        t.choose(1, u"婚宴"_s);
+        reload();
+    }
+
+    void reload()
+    {
+        window->requestReload();
+        QVERIFY(QTest::qWaitFor([this] { return !window->findChild<QTimer*>(u"Timer_Load"_s)->isActive(); }));
+    }
+
+    QPushButton* button(const char* name) { return window->findChild<QPushButton*>(QLatin1String(name)); }
+    QString text(const char* name) { return window->findChild<QLabel*>(QLatin1String(name))->text(); }
+    void selectOne() { window->findChild<QRadioButton*>(u"O_One"_s)->click(); }
+    void selectAll() { window->findChild<QRadioButton*>(u"O_All"_s)->click(); }
+    void clickPrint() { QTest::mouseClick(button("Cmd_Print"), Qt::LeftButton); }
+
+    TestSession t;
+    std::unique_ptr<w_Main> window;
+};
+
+// Shows the search result of `list` and returns the grid.
+QTableView* searched(w_NameList& list)
+{
+    list.show();
+    (void)QTest::qWaitFor([&] { return !list.findChild<QTimer*>(u"Timer1"_s)->isActive(); });
+    return list.findChild<QTableView*>(u"DG_Edit"_s);
+}
+
+} // namespace
+
+class tst_w_main : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { Startup::installFontSubstitutions(); }
+
+    // Catches a control that does not follow the run: the caption, the counters, the print button
+    // and the style chooser during and after a run, and 指定打印 usable while a run is going (a
+    // named card would end the run with guests never printed).
+    void theControlsFollowTheRun()
+    {
+        MainFixture f(2);
+        QCOMPARE(f.text("L_ListName"), u"婚宴"_s);
+        QCOMPARE(f.text("L_Guests"), u"2"_s);
+        QVERIFY(f.button("Cmd_Print")->isEnabled() && f.button("Cmd_NamePrint")->isEnabled());
+
+        f.window->findChild<QTimer*>(u"Timer_Print"_s)->setInterval(3600 * 1000);
+        f.clickPrint(); // O_All: running
+        QCOMPARE(f.button("Cmd_Print")->text(), u"暂停打印(&P)"_s);
+        QVERIFY(!f.button("Cmd_NamePrint")->isEnabled());
+        QVERIFY(!f.button("Cmd_QJList")->isEnabled());
+        f.clickPrint();
+        QCOMPARE(f.button("Cmd_Print")->text(), u"继续打印(&P)"_s);
+        QVERIFY(!f.button("Cmd_NamePrint")->isEnabled());
+
+        f.selectOne();
+        f.reload();
+        f.clickPrint();
+        QCOMPARE(f.button("Cmd_Print")->text(), u"打印下一份(&P)"_s);
+        QCOMPARE(f.text("L_OK"), u"1"_s);
+        QVERIFY(!f.button("Cmd_NamePrint")->isEnabled());
+        f.clickPrint();
+        QCOMPARE(f.text("L_state"), u"打印已全部完成！"_s);
+        QCOMPARE(f.button("Cmd_Print")->text(), u"开始打印(&P)"_s);
+        QVERIFY(!f.button("Cmd_Print")->isEnabled());
+        QVERIFY(f.button("Cmd_NamePrint")->isEnabled() && f.button("Cmd_QJList")->isEnabled());
+        QCOMPARE(f.t.printer.printedNames(), QStringList({"宾客1", "宾客2"}));
+    }
+
+    // Catches a card with one style's labels and another style's guest. The pause after unusable
+    // labels sends the user to the chooser to mend them; a pick there followed by "取消" must leave
+    // the loaded style current, and the run goes on with it where it stopped.
+    void cancellingTheChooserKeepsTheLoadedStyle()
+    {
+        MainFixture f(3);
+        f.selectOne();
+        f.clickPrint();
+        f.t.db.exec(u"UPDATE Main SET KeyFontSize = '大' WHERE ListID = 1"_s);
+        f.clickPrint(); // pauses: the chooser opens up so the label can be mended
+        QVERIFY(f.button("Cmd_QJList")->isEnabled());
+        onNextModal<w_QJList>([&f](w_QJList* chooser) {
+            auto* styles = chooser->findChild<QComboBox*>(u"Combo_QJList"_s);
+            QVERIFY(QTest::qWaitFor([&] { return styles->count() == 2; }));
+            styles->setCurrentIndex(styles->findText(u"寿宴"_s));
+            QCOMPARE(f.t.state.CurrentListID, qint16(2)); // a pick takes effect at once
+            f.t.db.exec(u"UPDATE Main SET KeyFontSize = '12' WHERE ListID = 1"_s); // mended
+            click(chooser, "Cmd_Close");
+        });
+        click(f.window.get(), "Cmd_QJList");
+        QCOMPARE(f.t.state.CurrentListID, qint16(1));
+        QCOMPARE(f.t.state.CurrentListName, u"婚宴"_s);
+        f.clickPrint();
+        QCOMPARE(f.t.printer.jobs.size(), 2);
+        QCOMPARE(f.t.printer.jobs.last().first().text, u"婚宴标签"_s);
+        QCOMPARE(f.t.printer.printedNames(), QStringList({"宾客1", "宾客2"}));
+    }
+
+    // Catches ', % and _ taken as SQL or as wildcards, and guests of other styles listed.
+    void theSearchTakesTheTextLiterally()
+    {
+        TestSession t;
+        t.db.addStyle(1, u"婚宴"_s, 0, 0);
+        for (const char* name : {"张三", "张%四", "张_五", "O'Neil", "王张六", "李四", "a\\b", "ab"})
+            t.db.exec(u"INSERT INTO Guests (ListID, Name) VALUES (1, ?)"_s, {QString::fromUtf8(name)});
+        t.db.addStyle(2, u"别的样式"_s, 0, 0);
+        t.db.exec(u"INSERT INTO Guests (ListID, Name) VALUES (2, '张七')"_s);
+        const QString before = t.db.snapshot();
+        const struct
+        {
+            const char* text;
+            QStringList found;
+        } searches[] = {
+            {"张", {"张三", "张%四", "张_五", "王张六"}},
+            {"%", {"张%四"}},
+            {"_", {"张_五"}},
+            {"o'neil", {"O'Neil"}}, // a quote, and ASCII letters in either case
+            {"\\", {"a\\b"}},
+        };
+        for (const auto& search : searches) {
+            w_NameList list(t.session, 1, u"婚宴"_s, QString::fromUtf8(search.text));
+            const QAbstractItemModel* shown = searched(list)->model();
+            QStringList names;
+            for (int row = 0; row < shown->rowCount(); ++row)
+                names << shown->index(row, 0).data().toString();
+            QCOMPARE(names, search.found);
+        }
+        QCOMPARE(t.messages.count(), 0);
+        QCOMPARE(t.db.snapshot(), before);
+    }
+
+    // Catches an empty name accepted, a missing not-found message, and no second chance to type.
+    void nobodyFoundAsksForTheNameAgain()
+    {
+        MainFixture f(2);
+        bool askedAgain = false;
+        onNextModal<w_NamePrint>([&](w_NamePrint* first) {
+            auto* name = first->findChild<QLineEdit*>(u"T_Name"_s);
+            name->setText(u"   "_s);
+            click(first, "Cmd_OK");
+            name->setText(u"  无此人 "_s);
+            click(first, "Cmd_OK");
+            onNextModal<w_NamePrint>([&](w_NamePrint* second) {
+                askedAgain = second->findChild<QLineEdit*>(u"T_Name"_s)->text().isEmpty();
+                click(second, "Cmd_Close");
+            });
+        });
+        click(f.window.get(), "Cmd_NamePrint");
+        QVERIFY(askedAgain);
+        QCOMPARE(f.t.messages.count(), 2);
+        QVERIFY(f.t.messages.shown().at(0).text.startsWith(u"请输入你需要打印的宾客的姓名"_s));
+        QVERIFY(f.t.messages.shown().at(1).text.contains(
+            u"在“婚宴”请柬样式对应的宾客列表里没有找到与“无此人”"_s));
+        QCOMPARE(f.text("L_Guests"), u"2"_s);
+    }
+
+    // Catches the wrong guest picked (OK takes the first listed, a double-click its row, trimmed)
+    // and a named-guest card that does not reach the run.
+    void pickingAGuestPreparesItsCard()
+    {
+        MainFixture f(3);
+        f.t.db.exec(u"UPDATE Guests SET Name = ' 宾客3 ' WHERE Name = '宾客3'"_s);
+        QStringList chosen;
+        {
+            w_NameList list(f.t.session, 1, u"婚宴"_s, u"宾客"_s);
+            QObject::connect(&list, &w_NameList::guestChosen, [&](const QString& name) { chosen << name; });
+            searched(list);
+            click(&list, "Cmd_OK");
+        }
+        onNextModal<w_NamePrint>([](w_NamePrint* ask) {
+            ask->findChild<QLineEdit*>(u"T_Name"_s)->setText(u"宾客"_s);
+            onNextModal<w_NameList>([](w_NameList* list) {
+                QTableView* view = searched(*list);
+                const QPoint cell = view->visualRect(view->model()->index(2, 0)).center();
+                QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell);
+                QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell);
+            });
+            click(ask, "Cmd_OK");
+        });
+        click(f.window.get(), "Cmd_NamePrint");
+        QCOMPARE(chosen, QStringList({"宾客1"}));
+        QCOMPARE(f.text("L_Guests"), u"1"_s);
+        QCOMPARE(f.text("L_state"), u"即将单独打印的请柬宾客为:  宾客3"_s);
+
+        f.selectOne();
+        f.clickPrint();
+        QCOMPARE(f.t.printer.printedNames(), QStringList({"宾客3"}));
+        QCOMPARE(f.text("L_state"), u"打印已全部完成！"_s);
+    }
+};
+
+QTEST_MAIN(tst_w_main)
+#include "tst_w_main.moc"

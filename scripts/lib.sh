@@ -9,9 +9,16 @@ BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libqt6print
 # Qt's own Chinese texts for its standard dialogs (the font dialog of the label windows).
 BUILD_PACKAGES+=(qt6-translations-l10n)
 
+# Packaging: dpkg-shlibdeps (dpkg-dev) works out the Debian package's library dependencies.
+PACKAGE_PACKAGES=(dpkg-dev)
+
 # Testing: a real spooler with a PDF queue (cups, cups-pdf) for the printing tests, and poppler's
 # pdftotext/pdfinfo to measure where the text landed in the produced PDF files.
 TEST_PACKAGES=(cups printer-driver-cups-pdf poppler-utils)
+# The suite builds the Debian package and judges it with lintian, desktop-file-validate
+# (desktop-file-utils) and appstreamcli (appstream); xdg-user-dir (xdg-user-dirs) is one of the two
+# ways the launcher finds the documents folder, and both are tried.
+TEST_PACKAGES+=("${PACKAGE_PACKAGES[@]}" lintian desktop-file-utils appstream xdg-user-dirs)
 
 # Installs the named packages that are not installed yet; does nothing (and needs no network) when
 # all are there.

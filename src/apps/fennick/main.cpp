@@ -11,8 +11,19 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
+
 int main(int argc, char* argv[])
 {
+    // Answered before Qt starts, so it needs neither a display nor a data file.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("fennick %s\n", FENNICK_VERSION_STRING);
+            return 0;
+        }
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Fennick"));
     QApplication::setApplicationVersion(QStringLiteral(FENNICK_VERSION_STRING));

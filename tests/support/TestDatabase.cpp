@@ -11,12 +11,12 @@ namespace {
 int g_counter = 0;
 }
 
-TestDatabase::TestDatabase()
+TestDatabase::TestDatabase(const QString& source)
     : m_path(m_dir.filePath(QStringLiteral("Date_D.dat"))),
       m_connection(QStringLiteral("test-db-%1").arg(++g_counter))
 {
-    if (!QFile::copy(QStringLiteral(FENNICK_EMPTY_DB), m_path))
-        qFatal("cannot copy the empty database");
+    if (!QFile::copy(source, m_path))
+        qFatal("cannot copy %s", qPrintable(source));
     QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     db.setDatabaseName(m_path);

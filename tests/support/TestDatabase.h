@@ -1,5 +1,5 @@
-// A fresh copy of the delivered empty Date_D.dat in a temporary folder, with helpers to fill it and
-// read it back through a connection of the test's own.
+// A fresh copy of the delivered empty Date_D.dat (or another file) in a temporary folder, with helpers to
+// fill it and read it back through a connection of the test's own.
 #pragma once
 
 #include <QString>
@@ -9,7 +9,8 @@
 class TestDatabase
 {
 public:
-    TestDatabase();
+    /// A copy of `source`: the delivered empty database unless a test starts from another file.
+    explicit TestDatabase(const QString& source = QStringLiteral(FENNICK_EMPTY_DB));
     ~TestDatabase();
 
     const QString& path() const { return m_path; }

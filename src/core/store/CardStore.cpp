@@ -1,11 +1,17 @@
 #include "core/store/CardStore.h"
 
+#include "core/store/SchemaUpgrade.h"
+
 #include <QAtomicInt>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -44,11 +50,19 @@ QString quoted(const QString& text)
     return QStringLiteral("“%1”").arg(text);
 }
 
+// A text as an SQL string literal, for the few statements that take no bound values.
+QString sqlText(const QString& text)
+{
+    QString escaped = text;
+    return QLatin1Char('\'') + escaped.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+}
+
 } // namespace
 
 CardStore::CardStore(QString filePath)
     : m_filePath(std::move(filePath)),
-      m_connectionName(QStringLiteral("fennick-store-%1").arg(g_connectionCounter.fetchAndAddRelaxed(1)))
+      m_connectionName(QStringLiteral("fennick-store-%1").arg(g_connectionCounter.fetchAndAddRelaxed(1))),
+      m_steps(SchemaUpgrade::steps())
 {
 }
 
@@ -74,12 +88,19 @@ Status CardStore::open()
     // SQLite would quietly create a new, empty file; the program never does.
     if (!QFileInfo(m_filePath).isFile())
         return Status::failure(QStringLiteral("数据文件%1丢失。").arg(quoted(m_filePath)));
+    return openFile(m_filePath, m_readOnly);
+}
 
+Status CardStore::openFile(const QString& path, bool readOnly)
+{
+    QSqlDatabase db = database();
+    if (db.isOpen())
+        db.close();
     if (!db.isValid())
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-    db.setDatabaseName(m_filePath);
+    db.setDatabaseName(path);
     QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeoutMs);
-    if (m_readOnly)
+    if (readOnly)
         options += QStringLiteral(";QSQLITE_OPEN_READONLY");
     db.setConnectOptions(options);
     if (!db.open())
@@ -91,14 +112,139 @@ Status CardStore::check()
 {
     if (m_checked && database().isOpen())
         return Status::ok();
+    if (!m_upgradeFailure.isEmpty())
+        return Status::failure(m_upgradeFailure); // tried once: no second backup, no second attempt
     if (Status opened = open(); !opened.isOk())
         return opened;
-    if (Status schema = checkSchema(); !schema.isOk()) {
+    // The tables every version has come first: a file that is no card database is never changed.
+    Status checked = checkSchema();
+    if (checked.isOk())
+        checked = upgrade();
+    if (!checked.isOk()) {
         database().close(); // a later attempt looks at the file afresh
-        return schema;
+        return checked;
     }
     m_checked = true;
     return Status::ok();
+}
+
+Result<int> CardStore::userVersion()
+{
+    QSqlQuery query(database());
+    if (Status s = exec(query, QStringLiteral("PRAGMA user_version")); !s.isOk())
+        return s;
+    return query.next() ? query.value(0).toInt() : 0;
+}
+
+QString CardStore::backupFolder() const
+{
+    const QFileInfo file(m_filePath);
+    return file.dir().filePath(file.completeBaseName() + QStringLiteral("备份"));
+}
+
+Status CardStore::copyTo(const QString& path)
+{
+    // A consistent copy even while another program reads the file, written in one go.
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("VACUUM INTO %1").arg(sqlText(path))))
+        return Status::failure(describe(query.lastError()));
+    return Status::ok();
+}
+
+Status CardStore::upgrade()
+{
+    const Result<int> version = userVersion();
+    if (!version.isOk())
+        return Status::failure(version.error());
+    const int target = m_steps.isEmpty() ? 1 : m_steps.last().version;
+    // The delivered database is version 1; files made by other tools may say 0.
+    const int from = std::max(version.value(), 1);
+    if (from == target)
+        return Status::ok();
+    if (from > target) {
+        // Written by a newer program: its additions are kept intact by never writing to the file.
+        m_notice = QStringLiteral(
+                       "数据文件%1由较新版本的程序保存（数据版本%2，本程序只认识到版本%3）。"
+                       "为了不损坏其中的数据，本程序以只读方式打开它：可以查看和打印，但不能保存任何修改。"
+                       "请使用新版本的程序修改这个文件。")
+                       .arg(quoted(m_filePath))
+                       .arg(from)
+                       .arg(target);
+        if (m_readOnly)
+            return Status::ok();
+        m_readOnly = true;
+        return openFile(m_filePath, true);
+    }
+    if (m_readOnly)
+        return upgradeWorkingCopy(from);
+
+    if (!m_backupBeforeUpgrade)
+        return applySteps(from, target);
+    const QDir folder(backupFolder());
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
+    QString backup = folder.filePath(QStringLiteral("%1 升级前 数据版本%2.dat").arg(stamp).arg(from));
+    for (int n = 2; QFileInfo::exists(backup) && n < 100; ++n)
+        backup = folder.filePath(QStringLiteral("%1 升级前 数据版本%2 (%3).dat").arg(stamp).arg(from).arg(n));
+    if (!QDir().mkpath(folder.path()) || QFileInfo::exists(backup)) {
+        return Status::failure(QStringLiteral("数据文件%1需要升级，但无法在文件夹%2中为它保存升级前的备份。"
+                                              "数据文件没有做任何修改。")
+                                   .arg(quoted(m_filePath), quoted(QDir::toNativeSeparators(folder.path()))));
+    }
+    if (Status copied = copyTo(backup); !copied.isOk()) {
+        QFile::remove(backup);
+        return Status::failure(QStringLiteral("数据文件%1需要升级，但升级前的备份没有保存成功：%2"
+                                              "数据文件没有做任何修改。")
+                                   .arg(quoted(m_filePath), copied.error()));
+    }
+    if (Status applied = applySteps(from, target); !applied.isOk()) {
+        m_upgradeFailure = QStringLiteral("数据文件%1无法升级到数据版本%2：%3 数据文件保持原样，"
+                                          "升级前的备份保存在%4。")
+                               .arg(quoted(m_filePath))
+                               .arg(target)
+                               .arg(applied.error(), quoted(QDir::toNativeSeparators(backup)));
+        return Status::failure(m_upgradeFailure);
+    }
+    return Status::ok();
+}
+
+Status CardStore::applySteps(int from, int target)
+{
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        return Status::failure(describe(db.lastError()));
+    for (const UpgradeStep& step : m_steps) {
+        if (step.version <= from)
+            continue;
+        if (Status s = step.apply(db); !s.isOk()) {
+            db.rollback();
+            return Status::failure(QStringLiteral("%1没有完成（%2）。").arg(step.what, s.error()));
+        }
+    }
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version = %1").arg(target)) || !db.commit()) {
+        const QString message = describe(query.lastError().isValid() ? query.lastError() : db.lastError());
+        db.rollback();
+        return Status::failure(message);
+    }
+    return Status::ok();
+}
+
+Status CardStore::upgradeWorkingCopy(int from)
+{
+    // Opened read-only (the exporter): the file itself is never written, so the program works on an
+    // upgraded copy of it instead.
+    m_workingFolder = std::make_unique<QTemporaryDir>();
+    const QString copy = m_workingFolder->filePath(QStringLiteral("Date_D.dat"));
+    if (!m_workingFolder->isValid())
+        return Status::failure(
+            QStringLiteral("无法创建临时文件夹来读取数据文件%1。").arg(quoted(m_filePath)));
+    if (Status s = copyTo(copy); !s.isOk())
+        return s;
+    if (Status s = openFile(copy, false); !s.isOk())
+        return s;
+    if (Status s = applySteps(from, m_steps.isEmpty() ? 1 : m_steps.last().version); !s.isOk())
+        return s;
+    return openFile(copy, true);
 }
 
 Status CardStore::checkSchema()

@@ -3,13 +3,16 @@
 #pragma once
 
 #include "core/store/Result.h"
+#include "core/store/SchemaUpgrade.h"
 
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QVariant>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QSqlError;
@@ -38,9 +41,26 @@ public:
     void setBusyTimeoutMs(int milliseconds) { m_busyTimeoutMs = milliseconds; }
     /// Opens the file read-only (for checks and tests); every write then fails with a message.
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    /// The steps check() applies to a file of an earlier version: the program's own unless a test
+    /// sets others.
+    void setUpgradeSteps(QList<UpgradeStep> steps) { m_steps = std::move(steps); }
+    /// Whether an upgrade first copies the file into the backup folder (always, but for the build's
+    /// own empty database).
+    void setBackupBeforeUpgrade(bool backup) { m_backupBeforeUpgrade = backup; }
 
     /// Opens the file if needed and checks that it is a card database with all tables and columns.
+    /// A file of an earlier version is first copied into the backup folder, then brought up to date
+    /// in one transaction (a read-only store works on an upgraded temporary copy instead); a file of
+    /// a newer version is opened read-only and notice() says so.
     Status check();
+
+    /// What the user should be told about the file once check() has run; empty when nothing.
+    const QString& notice() const { return m_notice; }
+    /// The folder beside the data file where copies made before changes are kept ("Date_D备份").
+    QString backupFolder() const;
+    /// Copies the whole database, consistent even while it is in use, to `path`, which must not
+    /// exist yet.
+    Status copyTo(const QString& path);
 
     // Card styles
     Result<QStringList> styleNames();
@@ -70,7 +90,12 @@ public:
 
 private:
     Status open();
+    Status openFile(const QString& path, bool readOnly);
     Status checkSchema();
+    Result<int> userVersion();
+    Status upgrade();
+    Status applySteps(int from, int target);
+    Status upgradeWorkingCopy(int from);
     Result<GuestCursor> guestAfter(qint16 listId, qint64 guestId);
 
     QString m_filePath;
@@ -78,4 +103,9 @@ private:
     int m_busyTimeoutMs = 3000;
     bool m_readOnly = false;
     bool m_checked = false;
+    bool m_backupBeforeUpgrade = true;
+    QList<UpgradeStep> m_steps;
+    QString m_notice;
+    QString m_upgradeFailure;
+    std::unique_ptr<QTemporaryDir> m_workingFolder; // the upgraded copy a read-only store works on
 };

@@ -5,6 +5,7 @@
 #include "core/app/SharedState.h"
 #include "core/cards/CardPrinter.h"
 #include "core/printing/PrintRun.h"
+#include "core/store/CardStore.h"
 #include "ui/about/w_About.h"
 #include "ui/about/w_Help.h"
 #include "ui/app/Session.h"
@@ -91,6 +92,10 @@ void w_Main::open()
         m_session.messages.critical(this, Titles::CriticalError,
                                     QStringLiteral("系统未安装打印机，您设计的请柬可能无法打印。"));
     }
+    // A file of a newer program is opened read-only; the user hears it before changing anything.
+    // A file that cannot be opened is reported by the first window that reads it.
+    if (m_session.store.check().isOk() && !m_session.store.notice().isEmpty())
+        m_session.messages.exclamation(this, Titles::Reminder, m_session.store.notice());
     show();
 }
 

@@ -23,7 +23,8 @@ public:
     explicit w_Main(Session& session, QWidget* parent = nullptr);
     ~w_Main() override;
 
-    /// Warns when no printer is installed, then shows the window; the first load follows shortly.
+    /// Warns when no printer is installed or the data file is open read-only, then shows the
+    /// window; the first load follows shortly.
     void open();
 
     /// Makes the window reload the current style shortly (switches `Timer_Load` on).

@@ -3,6 +3,7 @@
 #include "core/store/CardStore.h"
 #include "support/TestDatabase.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -242,8 +243,8 @@ private slots:
         }
 
         QProcess helper;
-        helper.start(QStringLiteral(STORE_DELETE_HELPER),
-                     {db.path(), QStringLiteral("1"), QStringLiteral("3")});
+        helper.start(QStringLiteral(STORE_KILL_HELPER),
+                     {QStringLiteral("delete"), db.path(), QStringLiteral("1"), QStringLiteral("3")});
         QVERIFY(helper.waitForStarted(10000));
         QByteArray said;
         while (!said.contains("inside") && helper.waitForReadyRead(10000))
@@ -266,6 +267,93 @@ private slots:
                                                             .arg(rows[2])
                                                             .arg(rows[3])));
         }
+    }
+
+    // Catches an upgrade that changes a file without a backup, is not all or nothing, writes to a
+    // file opened read-only, or writes to a file of a newer program; the rows of an old file must
+    // come through unchanged.
+    void olderFilesAreUpgradedAfterABackup()
+    {
+        const auto step = [](int version, const QStringList& sql) {
+            return UpgradeStep{version, QStringLiteral("第%1步").arg(version),
+                               [sql](QSqlDatabase& db) { return SchemaUpgrade::runStatements(db, sql); }};
+        };
+        const QList<UpgradeStep> steps{
+            step(2, {QStringLiteral("CREATE TABLE Added (A INTEGER)")}),
+            step(3, {QStringLiteral("ALTER TABLE Guests ADD COLUMN Added TEXT NOT NULL DEFAULT '一'")})};
+        const QString rowsOnly = QStringLiteral("SELECT group_concat(Name || ListID) FROM Guests");
+
+        TestDatabase db(QStringLiteral(FENNICK_V1_DB));
+        db.addStyle(1, QStringLiteral("婚宴"), 2, 3);
+        const QVariant guests = db.scalar(rowsOnly);
+        {
+            CardStore store(db.path());
+            store.setUpgradeSteps({steps.at(0), step(3, {QStringLiteral("CREATE TABLE Added (B)")})});
+            const Status failed = store.check(); // the second step fails: nothing of the first stays
+            QVERIFY2(!failed.isOk() && failed.error().contains(QStringLiteral("第3步")),
+                     qPrintable(failed.error()));
+            QVERIFY(failed.error().contains(QStringLiteral("保持原样")));
+        }
+        QCOMPARE(db.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 1);
+        QVERIFY(db.scalar(QStringLiteral("SELECT name FROM sqlite_master WHERE name = 'Added'")).isNull());
+        {
+            CardStore store(db.path());
+            store.setReadOnly(true); // the exporter: an upgraded copy, the file untouched
+            store.setUpgradeSteps(steps);
+            QVERIFY(store.check().isOk());
+            QCOMPARE(store.guestCount(1).value(), 3);
+        }
+        QCOMPARE(db.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 1);
+        {
+            CardStore store(db.path());
+            store.setUpgradeSteps(steps);
+            QVERIFY(store.check().isOk());
+            QVERIFY(store.notice().isEmpty());
+        }
+        QCOMPARE(db.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 3);
+        QCOMPARE(db.scalar(rowsOnly), guests);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT group_concat(Added) FROM Guests")).toString(),
+                 QStringLiteral("一,一,一"));
+        const QStringList backups = QDir(db.dir() + QStringLiteral("/Date_D备份")).entryList(QDir::Files);
+        QCOMPARE(backups.size(), 2); // one copy before each attempt
+        for (const QString& backup : backups)
+            QVERIFY2(backup.contains(QStringLiteral(" 升级前 数据版本1")), qPrintable(backup));
+
+        // A file of a newer program: read, never written.
+        db.exec(QStringLiteral("PRAGMA user_version = 9"));
+        CardStore newer(db.path());
+        newer.setUpgradeSteps(steps);
+        QVERIFY(newer.check().isOk());
+        QVERIFY2(newer.notice().contains(QStringLiteral("只读")), qPrintable(newer.notice()));
+        QCOMPARE(newer.guestCount(1).value(), 3);
+        const Status write = newer.deleteStyle(1);
+        QVERIFY2(!write.isOk() && write.error().contains(QStringLiteral("只读")), qPrintable(write.error()));
+        QCOMPARE(db.scalar(rowsOnly), guests);
+    }
+
+    // Catches an upgrade that is not one transaction: a process killed in the middle of its step
+    // leaves the version-1 file as it was, and the next start upgrades it.
+    void upgradeKilledPartWayLeavesTheFileAsItWas()
+    {
+        TestDatabase db(QStringLiteral(FENNICK_V1_DB));
+        db.addStyle(1, QStringLiteral("婚宴"), 2, 3);
+        const QString before = db.snapshot();
+        QProcess helper;
+        helper.start(QStringLiteral(STORE_KILL_HELPER), {QStringLiteral("upgrade"), db.path()});
+        QByteArray said;
+        while (!said.contains("inside") && helper.waitForReadyRead(10000))
+            said += helper.readAllStandardOutput();
+        QVERIFY2(said.contains("inside"), qPrintable(helper.readAllStandardError()));
+        helper.kill();
+        QVERIFY(helper.waitForFinished(10000));
+
+        QCOMPARE(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+        QCOMPARE(db.scalar(QStringLiteral("PRAGMA user_version")).toInt(), 1);
+        QCOMPARE(db.snapshot(), before);
+        QVERIFY(db.scalar(QStringLiteral("SELECT name FROM sqlite_master WHERE name = 'Added'")).isNull());
+        CardStore store(db.path());
+        QVERIFY(store.check().isOk());
+        QCOMPARE(db.scalar(QStringLiteral("PRAGMA user_version")).toInt(), SchemaUpgrade::currentVersion());
     }
 };
 

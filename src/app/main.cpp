@@ -1,4 +1,5 @@
 // Fennick: prints personalised event cards onto the stationery in the default printer.
+#include "app/AllocatorTuning.h"
 #include "app/MessageService.h"
 #include "app/QMessageBoxService.h"
 #include "app/Session.h"
@@ -13,6 +14,7 @@
 
 int main(int argc, char* argv[])
 {
+    tuneAllocatorForPages();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Fennick"));
     QApplication::setApplicationVersion(QStringLiteral(FENNICK_VERSION_STRING));

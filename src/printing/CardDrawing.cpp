@@ -235,7 +235,10 @@ void drawTextMm(QPainter& painter, const QString& text, double xMm, double yMm, 
     painter.save();
     painter.setFont(font);
     painter.setPen(Qt::black);
-    ShapeCache* cache = shapeCache();
+    // Kept glyphs are drawn on painters that are at most moved; a scaled or turned painter, which no
+    // card drawing uses, draws as drawText does.
+    ShapeCache* cache =
+        painter.combinedTransform().type() <= QTransform::TxTranslate ? shapeCache() : nullptr;
     if (!cache) {
         drawUnshaped(painter, text, x, y, font);
         painter.restore();

@@ -114,7 +114,7 @@ void untilPainted(PaintWatch& watch)
 int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    tuneAllocatorForPages();
+    tuneAllocatorForPages(); // as the program's own main does
     QApplication app(argc, argv);
     Startup::installFontSubstitutions();
     QTemporaryDir dir;

@@ -2,6 +2,7 @@
 // (time per card), the resident memory over 1,000 cards of one run, and the time per job through
 // the real spooler when the default printer is a cups-pdf queue. Prints medians as JSON.
 #include "BenchSupport.h"
+#include "app/AllocatorTuning.h"
 #include "app/MessageService.h"
 #include "app/Session.h"
 #include "app/SharedState.h"
@@ -180,6 +181,7 @@ std::vector<double> spoolerJobs()
 
 int main(int argc, char* argv[])
 {
+    tuneAllocatorForPages(); // as the program's own main does
     QApplication app(argc, argv);
     Startup::installFontSubstitutions();
     QTemporaryDir dir;

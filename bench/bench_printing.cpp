@@ -2,6 +2,7 @@
 // (time per card), the resident memory over 1,000 cards of one run, and the time per job through
 // the real spooler when the default printer is a cups-pdf queue. Prints medians as JSON.
 #include "BenchSupport.h"
+#include "core/app/AllocatorTuning.h"
 #include "core/app/MessageService.h"
 #include "core/app/SharedState.h"
 #include "core/app/Startup.h"
@@ -182,6 +183,7 @@ std::vector<double> spoolerJobs()
 
 int main(int argc, char* argv[])
 {
+    tuneAllocatorForPages(); // as the program's own main does
     QApplication app(argc, argv);
     Startup::installFontSubstitutions();
     QTemporaryDir dir;

@@ -3,13 +3,17 @@
 
 The card: six fixed CJK texts (Noto Serif/Sans CJK SC, 22/14/11/10/12/8 points) and the guest's
 name in 18 points bold, as in bench/peer/invitation.glabels; the guest lists come from
-bench/peer/make_guests.py. Every run is timed with /usr/bin/time (wall time and peak resident memory), each size
-a few times, and the medians are printed side by side with the ratio, then as JSON.
+bench/peer/make_guests.py. Every run is timed (wall time, CPU time and peak resident memory of the
+process), each size a few times with the programs taking turns, so that a change in the machine's
+load falls on all of them alike; the medians are printed side by side with the ratio, then as JSON.
 
     python3 bench/compare_export.py --build build/release [--sizes 100,1000,10000] [--reps 3]
+        [--baseline OTHER_BUILD]
 
-The peer is run up to --peer-max guests (default 1000; it needs minutes and several GB beyond a
-few thousand). Install it with `apt-get install glabels`; it is never a dependency of Fennick.
+--baseline runs the fennick-export of another build in the same turns (an earlier commit, say) and
+adds its medians and the speed-up over it. The peer is run up to --peer-max guests (default 1000;
+it needs minutes and several GB beyond a few thousand). Install it with `apt-get install glabels`;
+it is never a dependency of Fennick.
 """
 import argparse
 import csv
@@ -21,6 +25,8 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import threading
+import time
 
 PEER_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "peer")
 MM_PER_POINT = 25.4 / 72
@@ -73,18 +79,30 @@ def make_database(empty_db, guests_csv, path):
 
 
 def timed(cmd, timeout):
-    """Wall seconds and peak resident MiB of one run, or None when it failed or ran out of time."""
-    fmt = "BENCH %e %M"
-    try:
-        done = subprocess.run(["/usr/bin/time", "-f", fmt] + cmd, capture_output=True, text=True, timeout=timeout)
-    except subprocess.TimeoutExpired:
-        return None
-    line = [l for l in done.stderr.splitlines() if l.startswith("BENCH ")]
-    if done.returncode != 0 or not line:
-        sys.stderr.write(done.stderr[-2000:])
-        return None
-    _, seconds, kib = line[-1].split()
-    return float(seconds), int(kib) / 1024
+    """Wall seconds, CPU seconds and peak resident MiB of one run, or None when it failed or ran out of time."""
+    with tempfile.TemporaryFile() as err:
+        start = time.perf_counter()
+        proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=err)
+        killer = threading.Timer(timeout, proc.kill)
+        killer.start()
+        _, status, usage = os.wait4(proc.pid, 0)  # the child's own resource use, unlike proc.wait()
+        wall = time.perf_counter() - start
+        killer.cancel()
+        proc.returncode = os.waitstatus_to_exitcode(status)
+        if proc.returncode != 0:
+            err.seek(0)
+            sys.stderr.write(err.read()[-2000:].decode(errors="replace"))
+            return None
+    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024
+
+
+def find_program(build, name):
+    """The executable `name` somewhere under `build` (its folder moves with the source tree)."""
+    for root, dirs, files in os.walk(build):
+        dirs[:] = [d for d in dirs if not d.endswith("_autogen") and d != "CMakeFiles"]
+        if name in files and os.access(os.path.join(root, name), os.X_OK):
+            return os.path.join(root, name)
+    sys.exit(f"compare_export.py: no {name} under {build}; build it first")
 
 
 def pages(pdf):
@@ -99,19 +117,32 @@ def median_of(runs):
     runs = [r for r in runs if r]
     if not runs:
         return None
-    return statistics.median(r[0] for r in runs), statistics.median(r[1] for r in runs)
+    return tuple(statistics.median(r[i] for r in runs) for i in range(3))
+
+
+def cell(m):
+    return f"{m[0]:7.3f} s {m[1]:6.2f} cpu {m[2]:5.0f} MiB" if m else "not run"
+
+
+def as_json(m, name):
+    if not m:
+        return {f"{name}_s": None, f"{name}_cpu_s": None, f"{name}_mib": None}
+    return {f"{name}_s": round(m[0], 3), f"{name}_cpu_s": round(m[1], 3), f"{name}_mib": round(m[2])}
 
 
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--build", default="build/release")
+    ap.add_argument("--baseline", help="another build whose fennick-export runs in the same turns")
     ap.add_argument("--sizes", default="100,1000,10000")
     ap.add_argument("--reps", type=int, default=3)
     ap.add_argument("--peer-max", type=int, default=1000)
     ap.add_argument("--peer-timeout", type=int, default=600)
     args = ap.parse_args()
 
-    exporter = os.path.join(args.build, "src", "fennick-export")
+    exporters = {"fennick": find_program(os.path.join(args.build, "src"), "fennick-export")}
+    if args.baseline:
+        exporters["baseline"] = find_program(os.path.join(args.baseline, "src"), "fennick-export")
     empty_db = os.path.join(args.build, "data", "Date_D.dat")
     peer = shutil.which("glabels-3-batch")
     results = []
@@ -122,31 +153,42 @@ def main():
             db = os.path.join(work, f"g{n}.dat")
             make_database(empty_db, guests, db)
 
-            ours_pdf = os.path.join(work, f"fennick{n}.pdf")
-            ours = [timed([exporter, "--db", db, "--style", "基准请柬", "--out", ours_pdf, "--paper", "A6"], 600)
-                    for _ in range(args.reps)]
-            assert pages(ours_pdf) == n, "fennick-export wrote the wrong number of pages"
-            row = {"guests": n, "fennick": median_of(ours), "peer": None}
-
+            commands = {name: [exe, "--db", db, "--style", "基准请柬", "--out", os.path.join(work, f"{name}{n}.pdf"),
+                               "--paper", "A6"] for name, exe in exporters.items()}
+            timeouts = {name: 600 for name in commands}
             if peer and n <= args.peer_max:
-                peer_pdf = os.path.join(work, f"glabels{n}.pdf")
-                theirs = [timed([peer, "-i", guests, "-o", peer_pdf, os.path.join(PEER_DIR, "invitation.glabels")],
-                                args.peer_timeout) for _ in range(args.reps)]
-                row["peer"] = median_of(theirs)
+                commands["peer"] = [peer, "-i", guests, "-o", os.path.join(work, f"peer{n}.pdf"),
+                                    os.path.join(PEER_DIR, "invitation.glabels")]
+                timeouts["peer"] = args.peer_timeout
+            runs = {name: [] for name in commands}
+            for _ in range(args.reps):
+                for name, cmd in commands.items():
+                    runs[name].append(timed(cmd, timeouts[name]))
+            for name in exporters:
+                assert pages(commands[name][6]) == n, f"{name} fennick-export wrote the wrong number of pages"
+            row = {"guests": n}
+            row.update({name: median_of(r) for name, r in runs.items()})
             results.append(row)
 
-    print(f"{'guests':>7} | {'fennick-export':>20} | {'glabels-3-batch':>20} | speed-up")
+    header = f"{'guests':>7} | {'fennick-export':>30} | {'glabels-3-batch':>30} | speed-up"
+    if args.baseline:
+        header += f" | {'baseline fennick-export':>30} | faster than baseline"
+    print(header)
     for r in results:
-        f, p = r["fennick"], r["peer"]
-        fs = f"{f[0]:7.2f} s {f[1]:7.0f} MiB" if f else "failed"
-        ps = f"{p[0]:7.2f} s {p[1]:7.0f} MiB" if p else "not run"
-        ratio = f"{p[0] / f[0]:.1f}x" if f and p else ""
-        print(f"{r['guests']:>7} | {fs:>20} | {ps:>20} | {ratio}")
-    print(json.dumps([{"guests": r["guests"],
-                       "fennick_s": r["fennick"] and round(r["fennick"][0], 3),
-                       "fennick_mib": r["fennick"] and round(r["fennick"][1]),
-                       "peer_s": r["peer"] and round(r["peer"][0], 3),
-                       "peer_mib": r["peer"] and round(r["peer"][1])} for r in results]))
+        f, p, b = r["fennick"], r.get("peer"), r.get("baseline")
+        line = f"{r['guests']:>7} | {cell(f):>30} | {cell(p):>30} | {f'{p[0] / f[0]:.1f}x' if f and p else '':>8}"
+        if args.baseline:
+            line += f" | {cell(b):>30} | {f'{b[0] / f[0]:.2f}x' if f and b else ''}"
+        print(line)
+    rows = []
+    for r in results:
+        row = {"guests": r["guests"]}
+        for name in ["fennick", "peer"] + (["baseline"] if args.baseline else []):
+            row.update(as_json(r.get(name), name))
+        if r["fennick"] and r.get("peer"):
+            row["speed_up"] = round(r["peer"][0] / r["fennick"][0], 2)
+        rows.append(row)
+    print(json.dumps(rows))
 
 
 if __name__ == "__main__":

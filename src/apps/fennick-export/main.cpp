@@ -1,5 +1,6 @@
 // fennick-export: writes every card of one style into a PDF file, one page per guest, from the
 // command line. Built on the core library alone; it draws the same pages as the preview's export.
+#include "core/app/AllocatorTuning.h"
 #include "core/app/Startup.h"
 #include "core/printing/CardExport.h"
 #include "core/printing/CardPage.h"
@@ -145,6 +146,7 @@ void quietQt(QtMsgType type, const QMessageLogContext&, const QString& message)
 
 int main(int argc, char* argv[])
 {
+    tuneAllocatorForPages();
     // Our arguments are read before Qt sees any: Qt would take --style and -platform for its own.
     QStringList args;
     for (int i = 0; i < argc; ++i)

@@ -1,4 +1,5 @@
 // Fennick: prints personalised event cards onto the stationery in the default printer.
+#include "core/app/AllocatorTuning.h"
 #include "core/app/SharedState.h"
 #include "core/app/Startup.h"
 #include "core/printing/SystemCardPrinter.h"
@@ -24,6 +25,7 @@ int main(int argc, char* argv[])
         }
     }
 
+    tuneAllocatorForPages();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Fennick"));
     QApplication::setApplicationVersion(QStringLiteral(FENNICK_VERSION_STRING));

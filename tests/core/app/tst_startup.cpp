@@ -1,4 +1,6 @@
-// Start-up: finding the data file, the connection path, and the CJK faces behind Windows names.
+// Start-up: finding the data file, the CJK faces behind Windows names, and the heap that keeps the
+// memory of one page for the next.
+#include "core/app/AllocatorTuning.h"
 #include "core/app/SharedState.h"
 #include "core/app/Startup.h"
 #include "support/ScriptedMessages.h"
@@ -11,6 +13,13 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdlib>
+#include <cstring>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 class tst_startup : public QObject
 {
@@ -76,6 +85,26 @@ private slots:
             const QFontMetrics metrics(font);
             QVERIFY(metrics.inFont(QChar(0x8BF7))); // 请
         }
+    }
+
+    // Catches a tuning that never reaches the allocator (the PDF writer's 16 MiB page buffers then
+    // come from fresh mappings, or the heap is given back after every page and faulted in again).
+    void pageSizedBlocksStayInTheHeapOnceFreed()
+    {
+#ifndef __GLIBC__
+        QSKIP("the allocator is tuned only where the C library is glibc");
+#else
+        tuneAllocatorForPages();
+        const size_t size = 16 * 1024 * 1024;
+        const size_t mappedBefore = mallinfo2().hblkhd;
+        char* block = static_cast<char*>(std::malloc(size));
+        QVERIFY(block);
+        std::memset(block, 1, size);
+        const struct mallinfo2 withBlock = mallinfo2();
+        std::free(block);
+        QCOMPARE(withBlock.hblkhd, mappedBefore);     // taken from the heap, not mapped on its own
+        QCOMPARE(mallinfo2().arena, withBlock.arena); // and the heap did not shrink when it was freed
+#endif
     }
 };
 

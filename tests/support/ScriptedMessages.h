@@ -34,7 +34,6 @@ public:
     const QList<ShownMessage>& shown() const { return m_shown; }
     int count() const { return static_cast<int>(m_shown.size()); }
     const ShownMessage& last() const { return m_shown.last(); }
-    void clear() { m_shown.clear(); }
 
 private:
     QList<ShownMessage> m_shown;

@@ -43,7 +43,6 @@ public:
 
     QList<PrintedDocument> jobs; // documents sent, in order
     PrintedDocument openDocument;
-    int discarded = 0;
     int begun = 0;
 
     /// The name printed on each card: the last text of each job.
@@ -78,7 +77,6 @@ protected:
     {
         m_painter.reset();
         openDocument.clear();
-        ++discarded;
     }
 
 private:

@@ -2,6 +2,7 @@
 // read it back through a connection of the test's own.
 #pragma once
 
+#include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -19,6 +20,8 @@ public:
     void exec(const QString& sql, const QVariantList& values = {});
     /// The first column of the first row of a query, or an invalid QVariant when there is no row.
     QVariant scalar(const QString& sql, const QVariantList& values = {});
+    /// Whether the database refuses the statement (a refusal is what the test expects).
+    bool refuses(const QString& sql);
     /// The number of rows of `table` whose ListID is `listId`.
     int rowsOf(const QString& table, int listId);
 
@@ -29,6 +32,8 @@ public:
     QString snapshot();
 
 private:
+    QSqlQuery run(const QString& sql, const QVariantList& values);
+
     QTemporaryDir m_dir;
     QString m_path;
     QString m_connection;

@@ -133,6 +133,7 @@ private slots:
         click(*f.window, "Cmd_QJList");
         QCOMPARE(f.t.state.CurrentListID, qint16(1));
         QCOMPARE(f.t.state.CurrentListName, u"婚宴"_s);
+        QCOMPARE(f.text("L_ListName") + f.text("L_Guests"), u"婚宴3"_s);
         f.clickPrint();
         QCOMPARE(f.t.printer.jobs.size(), 2);
         QCOMPARE(f.t.printer.jobs.last().first().text, u"婚宴标签"_s);

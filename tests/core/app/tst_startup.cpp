@@ -18,48 +18,35 @@ class tst_startup : public QObject
     Q_OBJECT
 
 private slots:
-    void startsOnlyWithAFileInTheCurrentFolder_data()
-    {
-        QTest::addColumn<QString>("there"); // what the current folder holds under the data file's name
-        QTest::addColumn<bool>("starts");
-        QTest::newRow("nothing") << u""_s << false;
-        QTest::newRow("a folder") << u"folder"_s << false;
-        QTest::newRow("an empty file") << u"file"_s << true; // whether it is a database is the store's check
-        QTest::newRow("a link to a file") << u"link"_s << true;
-        QTest::newRow("a dangling link") << u"dangling"_s << false;
-    }
-
     // Catches a program that starts without its data file (a folder or a dangling link taken for
     // it), refuses a file that is there, or looks elsewhere than in the folder current at start.
     void startsOnlyWithAFileInTheCurrentFolder()
     {
-        QFETCH(QString, there);
-        QFETCH(bool, starts);
         QTemporaryDir dir;
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
         const auto back = qScopeGuard([&] { QDir::setCurrent(before); });
-        QFile real(u"real.dat"_s);
-        QVERIFY(real.open(QIODevice::WriteOnly));
-        real.close();
-        if (there == u"folder")
-            QVERIFY(QDir().mkdir(u"Date_D.dat"_s));
-        else if (there == u"file")
-            QVERIFY(real.rename(u"Date_D.dat"_s));
-        else if (!there.isEmpty())
-            QVERIFY(QFile::link(dir.filePath(u"real.dat"_s), u"Date_D.dat"_s));
-        if (there == u"dangling")
-            QVERIFY(real.remove());
-
         SharedState state;
         ScriptedMessages messages;
-        QCOMPARE(Startup::locateDataFile(state, messages), starts);
-        QCOMPARE(messages.count(), starts ? 0 : 1);
-        if (!starts) {
-            QCOMPARE(messages.last().kind, ShownMessage::Kind::Critical);
-            QCOMPARE(messages.last().title + u": "_s + messages.last().text,
-                     u"关键性错误: 数据文件丢失，程序无法启动。"_s);
-        }
+        const auto starts = [&] { return Startup::locateDataFile(state, messages); };
+        QFile data(u"Date_D.dat"_s), real(dir.filePath(u"real.dat"_s));
+
+        QVERIFY(!starts());
+        QCOMPARE(messages.last().kind, ShownMessage::Kind::Critical);
+        QCOMPARE(messages.last().title + u": "_s + messages.last().text,
+                 u"关键性错误: 数据文件丢失，程序无法启动。"_s);
+        QVERIFY(QDir().mkdir(data.fileName()));
+        QVERIFY(!starts());
+        QVERIFY(QDir().rmdir(data.fileName()));
+        QVERIFY(data.open(QIODevice::WriteOnly) && real.open(QIODevice::WriteOnly));
+        data.close();
+        real.close();
+        QVERIFY(starts()); // even empty: whether it is a database is the store's check
+        QVERIFY(data.remove() && real.link(data.fileName()));
+        QVERIFY(starts()); // a link to a file
+        QVERIFY(real.remove());
+        QVERIFY(!starts()); // a dangling link
+        QCOMPARE(messages.count(), 3);
     }
 
     // Catches a Windows face name (as stored labels carry them) drawn without Chinese glyphs.

@@ -1,4 +1,4 @@
-// The card database: its schema, exact name lookups, all-or-nothing style deletion, the guest cursor,
+// The card database: its schema, exact name lookups, the guest cursor, all-or-nothing style deletion,
 // and clear messages for files that are not what they should be.
 #include "core/store/CardStore.h"
 #include "support/TestDatabase.h"
@@ -69,6 +69,8 @@ private slots:
         QCOMPARE(store.styleIdByName(u"o'brien"_s).value().value_or(-1), 1); // letter case ignored
     }
 
+    // Catches a cursor that walks by name rather than entry, strays into another style's guests entered
+    // in between, or is not at its end for a style without guests.
     void guestCursorWalksInEntryOrder()
     {
         TestDatabase db;
@@ -76,17 +78,12 @@ private slots:
         db.addStyle(2, u"二"_s, 1, 2);
         db.exec(u"INSERT INTO Guests (ListID, Name) VALUES (1, '后来者')"_s);
         CardStore store(db.path());
-
         QCOMPARE(store.guestCount(1).value(), 4);
-        QCOMPARE(store.guestCount(5).value(), 0);
         QStringList seen;
         for (Result<GuestCursor> c = store.firstGuest(1); !c.value().atEnd; c = store.nextGuest(c.value()))
             seen << c.value().name;
         QCOMPARE(seen, (QStringList{u"宾客1"_s, u"宾客2"_s, u"宾客3"_s, u"后来者"_s}));
-        const Result<GuestCursor> empty = store.firstGuest(5);
-        QVERIFY(empty.isOk());
-        QVERIFY(empty.value().atEnd);
-        QVERIFY(store.nextGuest(empty.value()).value().atEnd);
+        QVERIFY(store.firstGuest(5).value().atEnd);
     }
 
     void badFilesGetAClearMessage_data()

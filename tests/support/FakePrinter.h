@@ -1,5 +1,5 @@
 // A printer for tests: the real printer state and drawing, onto a small image, recording what each
-// document held. The test sets the number of installed printers and can make a document fail.
+// document held. The test can make a document fail.
 #pragma once
 
 #include "core/cards/PainterCardPrinter.h"
@@ -26,7 +26,7 @@ class FakePrinter : public PainterCardPrinter
 public:
     ~FakePrinter() override { discardDocument(); }
 
-    int installedPrinterCount() const override { return printerCount; }
+    int installedPrinterCount() const override { return 1; }
 
     Status printText(const QString& text) override
     {
@@ -37,7 +37,6 @@ public:
         return s;
     }
 
-    int printerCount = 1;
     bool offline = false; // every document fails to begin while set
     int refuseJob = 0;    // the job of this document (counting every document begun, from 1) is refused
 

@@ -196,27 +196,23 @@ private slots:
         QCOMPARE(f.t.messages.count(), 0); // ordinary names: the character check asks nothing
     }
 
-    // Catches names not printed as stored, a run that does not end at the last guest, and a card
-    // or a crash when the cursor runs past the end of a shrunk list before the counter reaches
-    // the guest count.
-    void theOneCardModeEndsAtTheLastGuestOrPastTheEnd()
+    // Catches names not printed as stored or in another order than entered, and a card or a crash when
+    // the cursor runs past the end of a shrunk list before the counter reaches the guest count. (The
+    // one-card run that ends at its count is the main window's test.)
+    void theOneCardModeEndsPastTheEndOfAShrunkList()
     {
-        for (const bool listShrinks : {false, true}) {
-            PrintFixture f(3);
-            f.t.db.exec(u"UPDATE Guests SET Name = ' 宾客2 ' WHERE Name = '宾客2'"_s);
-            f.addLabel();
-            f.open();
-            f.pressOne();
-            if (listShrinks)
-                f.t.db.exec(u"DELETE FROM Guests WHERE Name = '宾客3'"_s);
-            f.pressOne();
-            f.pressOne();
-            const QStringList names = QStringList({"宾客1", " 宾客2 ", "宾客3"}).mid(0, listShrinks ? 2 : 3);
-            QCOMPARE(f.t.printer.printedNames(), names);
-            QVERIFY(f.t.printer.openDocument.isEmpty());
-            QCOMPARE(f.run->printed(), names.size());
-            QCOMPARE(f.state(), RunState::Finished);
-        }
+        PrintFixture f(3);
+        f.t.db.exec(u"UPDATE Guests SET Name = ' 宾客2 ' WHERE Name = '宾客2'"_s);
+        f.addLabel();
+        f.open();
+        f.pressOne();
+        f.t.db.exec(u"DELETE FROM Guests WHERE Name = '宾客3'"_s);
+        f.pressOne();
+        f.pressOne();
+        QCOMPARE(f.t.printer.printedNames(), QStringList({"宾客1", " 宾客2 "}));
+        QVERIFY(f.t.printer.openDocument.isEmpty());
+        QCOMPARE(f.run->printed(), 2);
+        QCOMPARE(f.state(), RunState::Finished);
     }
 
     void aFailingPrinterPausesAndEveryGuestIsPrintedOnce_data()

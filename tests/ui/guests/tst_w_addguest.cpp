@@ -202,11 +202,8 @@ private slots:
         grid(*w)->scrollTo(grid(*w)->model()->index(250, 0));
         pickRow(*w, 250, Qt::ControlModifier);
         QTest::keyClick(grid(*w), Qt::Key_Delete);
-        QCOMPARE(t->db
-                     .scalar(u"SELECT count(*) FROM Guests WHERE Name IN ('宾客2', '宾客4', "
-                             "'宾客251')"_s)
-                     .toInt(),
-                 0);
+        QVERIFY(
+            !t->db.scalar(u"SELECT 1 FROM Guests WHERE Name IN ('宾客2', '宾客4', '宾客251')"_s).isValid());
         QCOMPARE(t->db.rowsOf(u"Guests"_s, 2), 447);
         QCOMPARE(cell(*w, 2) + cell(*w, 247) + cell(*w, 446), u"宾客5宾客250宾客450"_s);
         QCOMPARE(t->messages.count(), 0);

@@ -30,16 +30,10 @@ struct MainFixture
 {
     explicit MainFixture(int guests = 3)
     {
-        for (const auto& [id, name] : {std::pair{1, u"婚宴"_s}, std::pair{2, u"寿宴"_s}}) {
-            t.db.addStyle(id, name, 0, 0);
-            t.db.exec(u"INSERT INTO Main (ListID, Keywords, KeyValue, KeyX, KeyY, KeyFont, KeyFontSize, "
-                      "KeyFontStyle) VALUES (?, ?, ?, 1, 2, '宋体', '12', '常规')"_s,
-                      {id, name + u"标签"_s, name + u"标签"_s});
-            for (int i = 1; i <= guests; ++i) {
-                const QString guest = (id == 1 ? u"宾客%1"_s : u"寿宴宾客%1"_s).arg(i);
-                t.db.exec(u"INSERT INTO Guests (ListID, Name) VALUES (?, ?)"_s, {id, guest});
-            }
-        }
+        t.db.addStyle(1, u"婚宴"_s, 1, guests);
+        t.db.addStyle(2, u"寿宴"_s, 1, guests);
+        t.db.exec(u"UPDATE Main SET KeyValue = CASE ListID WHEN 1 THEN '婚宴标签' ELSE '寿宴标签' END"_s);
+        t.db.exec(u"UPDATE Guests SET Name = '寿宴' || Name WHERE ListID = 2"_s);
         window = std::make_unique<w_Main>(t.session);
         window->show();
         t.choose(1, u"婚宴"_s);

@@ -1,5 +1,5 @@
 // A printer for tests: the real printer state and drawing, onto a small image, recording what each
-// document held. The test sets the number of installed printers and can make a document fail.
+// document held. The test can make a document fail.
 #pragma once
 
 #include "core/cards/PainterCardPrinter.h"
@@ -26,7 +26,7 @@ class FakePrinter : public PainterCardPrinter
 public:
     ~FakePrinter() override { discardDocument(); }
 
-    int installedPrinterCount() const override { return printerCount; }
+    int installedPrinterCount() const override { return 1; }
 
     Status printText(const QString& text) override
     {
@@ -37,13 +37,11 @@ public:
         return s;
     }
 
-    int printerCount = 1;
     bool offline = false; // every document fails to begin while set
     int refuseJob = 0;    // the job of this document (counting every document begun, from 1) is refused
 
     QList<PrintedDocument> jobs; // documents sent, in order
     PrintedDocument openDocument;
-    int discarded = 0;
     int begun = 0;
 
     /// The name printed on each card: the last text of each job.
@@ -78,7 +76,6 @@ protected:
     {
         m_painter.reset();
         openDocument.clear();
-        ++discarded;
     }
 
 private:

@@ -1,26 +1,19 @@
-// File dialogs for tests: each answers with the path the test set (empty: cancelled) and records
-// the caption it was opened with.
+// File dialogs for tests: each answers with the path the test set (empty: cancelled).
 #pragma once
 
 #include "ui/app/FileChooser.h"
 
-#include <QStringList>
+#include <QString>
 
 class ScriptedFiles : public FileChooser
 {
 public:
-    QString fileToOpen(QWidget*, const QString& caption, const QString&) override
+    QString fileToOpen(QWidget*, const QString&, const QString&) override { return openAnswer; }
+    QString fileToSave(QWidget*, const QString&, const QString&, const QString&) override
     {
-        captions << caption;
-        return openAnswer;
-    }
-    QString fileToSave(QWidget*, const QString& caption, const QString&, const QString&) override
-    {
-        captions << caption;
         return saveAnswer;
     }
 
     QString openAnswer;
     QString saveAnswer;
-    QStringList captions;
 };

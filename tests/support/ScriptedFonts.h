@@ -15,8 +15,11 @@ struct FontRequest
 class ScriptedFonts : public FontDialogService
 {
 public:
-    std::optional<FontChoice> chooseFont(QWidget* parent, const FontChoice& current,
-                                         bool scalableOnly) override;
+    std::optional<FontChoice> chooseFont(QWidget*, const FontChoice& current, bool scalableOnly) override
+    {
+        m_requests.append({current, scalableOnly});
+        return m_answers.isEmpty() ? std::nullopt : m_answers.takeFirst();
+    }
 
     /// The next dialog returns `choice`.
     void setNextChoice(const FontChoice& choice) { m_answers.append(choice); }

@@ -23,10 +23,23 @@ struct ShownMessage
 class ScriptedMessages : public MessageService
 {
 public:
-    void critical(QWidget* parent, const QString& title, const QString& text) override;
-    void exclamation(QWidget* parent, const QString& title, const QString& text) override;
-    void information(QWidget* parent, const QString& title, const QString& text) override;
-    bool question(QWidget* parent, const QString& title, const QString& text) override;
+    void critical(QWidget*, const QString& title, const QString& text) override
+    {
+        m_shown.append({ShownMessage::Kind::Critical, title, text});
+    }
+    void exclamation(QWidget*, const QString& title, const QString& text) override
+    {
+        m_shown.append({ShownMessage::Kind::Exclamation, title, text});
+    }
+    void information(QWidget*, const QString& title, const QString& text) override
+    {
+        m_shown.append({ShownMessage::Kind::Information, title, text});
+    }
+    bool question(QWidget*, const QString& title, const QString& text) override
+    {
+        m_shown.append({ShownMessage::Kind::Question, title, text});
+        return !m_answers.isEmpty() && m_answers.takeFirst();
+    }
 
     /// The answer to the next question; questions without a scripted answer get No.
     void setNextAnswer(bool yes) { m_answers.append(yes); }
@@ -34,7 +47,6 @@ public:
     const QList<ShownMessage>& shown() const { return m_shown; }
     int count() const { return static_cast<int>(m_shown.size()); }
     const ShownMessage& last() const { return m_shown.last(); }
-    void clear() { m_shown.clear(); }
 
 private:
     QList<ShownMessage> m_shown;

@@ -30,25 +30,32 @@ TestDatabase::~TestDatabase()
     QSqlDatabase::removeDatabase(m_connection);
 }
 
-void TestDatabase::exec(const QString& sql, const QVariantList& values)
+QSqlQuery TestDatabase::run(const QString& sql, const QVariantList& values)
 {
     QSqlQuery query(QSqlDatabase::database(m_connection));
     query.prepare(sql);
     for (const QVariant& v : values)
         query.addBindValue(v);
-    if (!query.exec())
-        qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+    query.exec();
+    return query;
+}
+
+void TestDatabase::exec(const QString& sql, const QVariantList& values)
+{
+    scalar(sql, values);
 }
 
 QVariant TestDatabase::scalar(const QString& sql, const QVariantList& values)
 {
-    QSqlQuery query(QSqlDatabase::database(m_connection));
-    query.prepare(sql);
-    for (const QVariant& v : values)
-        query.addBindValue(v);
-    if (!query.exec())
+    QSqlQuery query = run(sql, values);
+    if (query.lastError().isValid())
         qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
     return query.next() ? query.value(0) : QVariant();
+}
+
+bool TestDatabase::refuses(const QString& sql)
+{
+    return run(sql, {}).lastError().isValid();
 }
 
 int TestDatabase::rowsOf(const QString& table, int listId)

@@ -2,6 +2,7 @@
 // fill it and read it back through a connection of the test's own.
 #pragma once
 
+#include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -20,6 +21,8 @@ public:
     void exec(const QString& sql, const QVariantList& values = {});
     /// The first column of the first row of a query, or an invalid QVariant when there is no row.
     QVariant scalar(const QString& sql, const QVariantList& values = {});
+    /// Whether the database refuses the statement (a refusal is what the test expects).
+    bool refuses(const QString& sql);
     /// The number of rows of `table` whose ListID is `listId`.
     int rowsOf(const QString& table, int listId);
 
@@ -30,6 +33,8 @@ public:
     QString snapshot();
 
 private:
+    QSqlQuery run(const QString& sql, const QVariantList& values);
+
     QTemporaryDir m_dir;
     QString m_path;
     QString m_connection;

@@ -13,10 +13,19 @@
 
 struct TestSession
 {
-    TestSession();
+    TestSession() : store(db.path()), session{state, store, printer, messages, fonts, files}
+    {
+        state.DataFileName = QStringLiteral("Date_D.dat");
+        state.DbConnectionString = db.path();
+        store.setBusyTimeoutMs(200);
+    }
 
     /// Makes style `listId` current as the style chooser does.
-    void choose(qint16 listId, const QString& name);
+    void choose(qint16 listId, const QString& name)
+    {
+        state.CurrentListID = listId;
+        state.CurrentListName = name;
+    }
 
     TestDatabase db;
     SharedState state;

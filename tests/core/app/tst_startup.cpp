@@ -1,5 +1,5 @@
-// Start-up: finding the data file, the CJK faces behind Windows names, and the heap that keeps the
-// memory of one page for the next.
+// Start-up: finding the data file in the current folder, the CJK faces behind Windows names, and
+// the heap that keeps the memory of one page for the next.
 #include "core/app/AllocatorTuning.h"
 #include "core/app/SharedState.h"
 #include "core/app/Startup.h"
@@ -7,10 +7,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,69 +20,52 @@
 #include <malloc.h>
 #endif
 
+using namespace Qt::StringLiterals;
+
 class tst_startup : public QObject
 {
     Q_OBJECT
 
 private slots:
-    // Catches a directory, a dangling link or a missing file taken for the data file.
-    void dataFileMustBeARegularFile()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("Date_D.dat"));
-        QVERIFY(!Startup::isOrdinaryFile(path)); // missing
-
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Date_D.dat")));
-        QVERIFY(!Startup::isOrdinaryFile(path)); // a directory is no data file
-        QVERIFY(QDir(dir.path()).rmdir(QStringLiteral("Date_D.dat")));
-
-        const QString real = dir.filePath(QStringLiteral("real.dat"));
-        QFile file(real);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        QVERIFY(Startup::isOrdinaryFile(real)); // even an empty file is present
-
-        QVERIFY(QFile::link(real, path));
-        QVERIFY(Startup::isOrdinaryFile(path)); // a link to a file counts
-        QVERIFY(QFile::remove(real));
-        QVERIFY(!Startup::isOrdinaryFile(path)); // a dangling link does not
-    }
-
-    // Catches a program that starts without its data file, or finds one elsewhere than in the
-    // directory that is current at start.
-    void startsOnlyWithTheDataFileOfTheCurrentDirectory()
+    // Catches a program that starts without its data file (a folder or a dangling link taken for
+    // it), refuses a file that is there, or looks elsewhere than in the folder current at start.
+    void startsOnlyWithAFileInTheCurrentFolder()
     {
         QTemporaryDir dir;
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
+        const auto back = qScopeGuard([&] { QDir::setCurrent(before); });
         SharedState state;
         ScriptedMessages messages;
+        const auto starts = [&] { return Startup::locateDataFile(state, messages); };
+        QFile data(u"Date_D.dat"_s), real(dir.filePath(u"real.dat"_s));
 
-        QVERIFY(!Startup::locateDataFile(state, messages));
-        QCOMPARE(messages.count(), 1);
+        QVERIFY(!starts());
         QCOMPARE(messages.last().kind, ShownMessage::Kind::Critical);
-        QCOMPARE(messages.last().title, QStringLiteral("关键性错误"));
-        QCOMPARE(messages.last().text, QStringLiteral("数据文件丢失，程序无法启动。"));
-
-        QFile file(dir.filePath(QStringLiteral("Date_D.dat")));
-        QVERIFY(file.open(QIODevice::WriteOnly)); // present, even if empty: the check is the store's
-        file.close();
-        messages.clear();
-        QVERIFY(Startup::locateDataFile(state, messages));
-        QCOMPARE(messages.count(), 0);
-        QCOMPARE(QFileInfo(state.DbConnectionString), QFileInfo(file));
-        QVERIFY(QDir::setCurrent(before));
+        QCOMPARE(messages.last().title + u": "_s + messages.last().text,
+                 u"关键性错误: 数据文件丢失，程序无法启动。"_s);
+        QVERIFY(QDir().mkdir(data.fileName()));
+        QVERIFY(!starts());
+        QVERIFY(QDir().rmdir(data.fileName()));
+        QVERIFY(data.open(QIODevice::WriteOnly) && real.open(QIODevice::WriteOnly));
+        data.close();
+        real.close();
+        QVERIFY(starts()); // even empty: whether it is a database is the store's check
+        QVERIFY(data.remove() && real.link(data.fileName()));
+        QVERIFY(starts()); // a link to a file
+        QVERIFY(real.remove());
+        QVERIFY(!starts()); // a dangling link
+        QCOMPARE(messages.count(), 3);
     }
 
+    // Catches a Windows face name (as stored labels carry them) drawn without Chinese glyphs.
     void windowsFaceNamesGetChineseGlyphs()
     {
         Startup::installFontSubstitutions();
         for (const char* face : {"宋体", "微软雅黑", "黑体", "楷体", "仿宋", "新宋体"}) {
             const QFont font(QString::fromUtf8(face), 12);
-            const QFontInfo info(font);
-            QVERIFY2(info.family().contains(QStringLiteral("CJK")), qPrintable(info.family()));
-            const QFontMetrics metrics(font);
-            QVERIFY(metrics.inFont(QChar(0x8BF7))); // 请
+            QVERIFY2(QFontInfo(font).family().contains(u"CJK"_s), qPrintable(QFontInfo(font).family()));
+            QVERIFY(QFontMetrics(font).inFont(QChar(0x8BF7))); // 请
         }
     }
 

@@ -7,12 +7,12 @@
 #include "core/guestlists/XlsxReader.h"
 #include "core/store/GuestTransferStore.h"
 #include "support/TestSession.h"
+#include "support/Widgets.h"
 #include "ui/guests/GuestListTransfer.h"
 #include "ui/guests/w_AddGuest.h"
 #include "ui/guests/w_ImportGuests.h"
 #include "XlsxFixture.h"
 
-#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -46,8 +46,7 @@ Rows cellsOf(const Result<SheetTable>& table)
     return rows;
 }
 
-// A session with style 1 "婚礼" current, holding `guests` made-up guests, whose file dialogs give
-// `openAnswer` and `saveAnswer`.
+// A session with style 1 "婚礼" current, holding `guests` made-up guests.
 struct Fixture
 {
     explicit Fixture(int guests)
@@ -61,12 +60,10 @@ struct Fixture
     {
         window = std::make_unique<w_AddGuest>(t.session, nullptr);
         window->show();
-        QTRY_VERIFY(!window->findChild<QTimer*>("Timer1")->isActive());
+        waitFor(*window, "Timer1");
     }
 
     TestSession t;
-    QString& openAnswer = t.files.openAnswer;
-    QString& saveAnswer = t.files.saveAnswer;
     std::unique_ptr<w_AddGuest> window;
 };
 
@@ -88,17 +85,6 @@ bool withImportWindow(const std::function<void()>& action, const std::function<v
     timer.start(0);
     action();
     return opened;
-}
-
-void click(QWidget& w, const char* button)
-{
-    QTest::mouseClick(w.findChild<QAbstractButton*>(button), Qt::LeftButton);
-}
-
-void addBadFile(const char* tag, const QString& fileName, const QByteArray& bytes, const QString& says,
-                qint64 partLimit = 0)
-{
-    QTest::newRow(tag) << fileName << bytes << says << partLimit;
 }
 
 } // namespace
@@ -156,9 +142,10 @@ private slots:
     }
 
     // Catches headings matched wrongly (spaces and colons around them, two contact columns), sexes
-    // not normalised, a changed match not used, and a title above the headings taken for a guest or
-    // for a row without name.
-    void headingsAreMatchedToFields()
+    // not normalised, a changed match not used, a title above the headings taken for a guest or for a
+    // row without name, rows without a name (or only spaces) imported or not reported, and duplicates
+    // (in the list or earlier in the file) not counted, or still written when they are to be skipped.
+    void importIsPlannedFromTheHeadings()
     {
         const SheetTable table =
             csv("序号,宾客 姓名,性    别：,单位,手机,电话,备注,关系\n"
@@ -174,20 +161,10 @@ private slots:
         QCOMPARE(ImportPlan::build(table, match, {}).accepted(true).at(0),
                  (G{"张三", "男", "同事", "某公司", "", "1"}));
 
-        const SheetTable titled = csv("张李婚宴宾客名单\n姓名,电话\n张三,1\n");
-        const ImportPlan titledPlan = ImportPlan::build(titled, GuestColumns::guess(titled), {});
-        QCOMPARE(titledPlan.accepted(true), (Guests{G{"张三", "", "", "", "1"}}));
-        QVERIFY(titledPlan.linesWithoutName.isEmpty());
-    }
-
-    // Catches rows without a name (or only spaces) imported or not reported, and duplicates (in the
-    // list or earlier in the file) not counted, or still written when they are to be skipped.
-    void rowsWithoutNameAndDuplicatesArePlanned()
-    {
-        const SheetTable table =
-            csv("姓名,备注\n张三,a\n,no name\n李四,b\n  ,blank name\n张三,again\n王五,c\n");
-        const ImportPlan plan = ImportPlan::build(table, GuestColumns::guess(table), {"李四"});
-        QCOMPARE(plan.linesWithoutName, (QList<int>{3, 5}));
+        const SheetTable titled =
+            csv("张李婚宴宾客名单\n姓名,备注\n张三,a\n,no name\n李四,b\n  ,blank name\n张三,again\n王五,c\n");
+        const ImportPlan plan = ImportPlan::build(titled, GuestColumns::guess(titled), {"李四"});
+        QCOMPARE(plan.linesWithoutName, (QList<int>{4, 6}));
         QCOMPARE(plan.duplicates, 2);
         QCOMPARE(plan.accepted(false),
                  (Guests{G{"张三", "", "", "", "", "a"}, G{"王五", "", "", "", "", "c"}}));
@@ -226,6 +203,10 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("says");
         QTest::addColumn<qint64>("partLimit"); // 0: through the import button's action
+        const auto addBadFile = [](const char* tag, const QString& fileName, const QByteArray& bytes,
+                                   const QString& says, qint64 partLimit = 0) {
+            QTest::newRow(tag) << fileName << bytes << says << partLimit;
+        };
         const QByteArray good = workbook({{"姓名"}, {"张三"}, {"李四"}});
         const QByteArray image = QByteArray::fromHex("89504e470d0a1a0a") + QByteArray(500, 'x');
         const QString xlsx = QStringLiteral("名单.xlsx");
@@ -249,10 +230,10 @@ private slots:
         QFETCH(qint64, partLimit);
         Fixture f(2);
         const QString before = f.t.db.snapshot();
-        f.openAnswer = writeFile(f.t.db.dir() + "/" + fileName, bytes);
+        f.t.files.openAnswer = writeFile(f.t.db.dir() + "/" + fileName, bytes);
         QString message;
         if (partLimit > 0) {
-            message = XlsxReader::read(f.openAnswer, partLimit).error();
+            message = XlsxReader::read(f.t.files.openAnswer, partLimit).error();
         } else {
             QVERIFY(!withImportWindow([&] { GuestListTransfer::importGuests(f.t.session, nullptr); },
                                       [](w_ImportGuests&) {}));
@@ -270,7 +251,7 @@ private slots:
     {
         Fixture f(0);
         f.t.db.exec("INSERT INTO Guests (ListID, Name) VALUES (1, '张三')");
-        f.openAnswer =
+        f.t.files.openAnswer =
             writeFile(f.t.db.dir() + "/名单.csv", gbk("宾客,性别,电话,备注\r\n李四,女,13812345678,素食\r\n"
                                                       "张三,男,,\r\n,,010-1,无名\r\n王五,M,,\r\n"));
         f.openWindow();
@@ -312,14 +293,14 @@ private slots:
                             G{"李四", "", "朋友", "", "+86 139", "第一行\r\n第二行"}, G{"王五😀𠀀", "女"}};
         QVERIFY(GuestTransferStore(f.t.store).addAll(1, guests, QDateTime::currentDateTime()).isOk());
         f.openWindow();
-        f.saveAnswer = f.t.db.dir() + "/导出"; // the .csv is added
+        f.t.files.saveAnswer = f.t.db.dir() + "/导出"; // the .csv is added
         click(*f.window, "Cmd_Export");
-        const Result<ImportSource> back = ImportSource::open(f.saveAnswer + ".csv");
+        const Result<ImportSource> back = ImportSource::open(f.t.files.saveAnswer + ".csv");
         QVERIFY2(back.isOk() && back.value().encodingFixed(), qPrintable(back.error()));
         const SheetTable& table = back.value().table();
         QCOMPARE(ImportPlan::build(table, GuestColumns::guess(table), {}).accepted(true), guests);
 
-        f.saveAnswer = "/proc/名单.csv"; // a folder nobody may write to, not even root
+        f.t.files.saveAnswer = "/proc/名单.csv"; // a folder nobody may write to, not even root
         click(*f.window, "Cmd_Export");
         QVERIFY2(f.t.messages.last().text.contains("无法保存文件"), qPrintable(f.t.messages.last().text));
     }

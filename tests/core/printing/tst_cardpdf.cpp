@@ -12,6 +12,7 @@
 #include "core/printing/SystemCardPrinter.h"
 #include "ExportFixture.h"
 #include "support/TestSession.h"
+#include "support/Widgets.h"
 #include "ui/preview/w_Preview.h"
 
 #include <QDir>
@@ -21,12 +22,10 @@
 #include <QLineEdit>
 #include <QPdfWriter>
 #include <QPrinterInfo>
-#include <QPushButton>
 #include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -101,24 +100,19 @@ std::unique_ptr<w_Preview> preview(TestSession& t, const QStringList& guests)
     t.choose(1, u"婚宴"_s);
     auto w = std::make_unique<w_Preview>(t.session);
     w->show();
-    (void)QTest::qWaitFor([&] { return !w->findChild<QTimer*>(u"Timer1"_s)->isActive(); });
+    waitFor(*w, "Timer1");
     return w;
-}
-
-void click(w_Preview& w, const char* button)
-{
-    QTest::mouseClick(w.findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
 }
 
 // The preview's note under the card, and "+red" when anything on the card is outlined in red.
 QString marks(w_Preview& w)
 {
-    const QImage image = w.findChild<QLabel*>(u"L_Card"_s)->pixmap().toImage();
+    const QImage image = child<QLabel>(w, "L_Card")->pixmap().toImage();
     bool red = false;
     for (int y = 0; y < image.height() && !red; ++y)
         for (int x = 0; x < image.width() && !red; ++x)
             red = image.pixel(x, y) == qRgb(255, 0, 0);
-    return w.findChild<QLabel*>(u"L_Note"_s)->text() + (red ? u"+red"_s : QString());
+    return labelText(w, "L_Note") + (red ? u"+red"_s : QString());
 }
 
 // The ids of the completed jobs of `queue` that are not in `before`.
@@ -263,37 +257,31 @@ private slots:
         QVERIFY(unmatched(shown(moved), printed) > 5);
     }
 
-    // Catches stepping past either end, and a search that does not go on from the guest shown
-    // or come round to the start.
-    void previewStepsAndFindsGuests()
+    // Catches stepping past either end, a search that does not go on from the guest shown or come
+    // round to the start, a text past the printable area or a character no font draws shown as if it
+    // would print, and a window that shows labels as they were rather than as saved when it opens.
+    void previewStepsFindsAndMarks()
     {
         TestSession t;
-        const auto w = preview(t, {u"张三"_s, u"李四"_s, u"张伟"_s, u"刘洋"_s});
+        auto w = preview(t, {u"张三"_s, u"李四"_s, u"张伟"_s, u"刘洋"_s, u"李\uE000"_s});
         const struct
         {
             const char* button;
             int shown;
-        } steps[] = {{"Cmd_Prev", 0}, {"Cmd_Next", 1},  {"Cmd_Last", 3}, {"Cmd_Next", 3},
-                     {"Cmd_Prev", 2}, {"Cmd_First", 0}, {"Cmd_Find", 2}, {"Cmd_Find", 0}};
-        w->findChild<QLineEdit*>(u"T_Find"_s)->setText(u"张"_s);
+        } steps[] = {{"Cmd_Prev", 0}, {"Cmd_Next", 1},  {"Cmd_Last", 4}, {"Cmd_Next", 4},
+                     {"Cmd_Prev", 3}, {"Cmd_First", 0}, {"Cmd_Find", 2}, {"Cmd_Find", 0}};
+        child<QLineEdit>(*w, "T_Find")->setText(u"张"_s);
         for (const auto& step : steps) {
             click(*w, step.button);
             QVERIFY2(w->currentGuest() == step.shown, step.button);
         }
-        w->findChild<QLineEdit*>(u"T_Find"_s)->setText(u"王"_s);
+        child<QLineEdit>(*w, "T_Find")->setText(u"王"_s);
         click(*w, "Cmd_Find");
         QCOMPARE(w->currentGuest(), 0);
         QCOMPARE(t.messages.last().text, u"没有找到姓名中含有“王”的宾客。"_s);
-    }
 
-    // Catches a text past the printable area or a character no font draws shown as if it would
-    // print, and a window that shows labels as they were rather than as saved when it opens.
-    void previewMarksTextsThatWillNotPrintWhole()
-    {
-        TestSession t;
-        auto w = preview(t, {u"张三"_s, u"李\uE000"_s});
         QCOMPARE(marks(*w), QString());
-        click(*w, "Cmd_Next");
+        click(*w, "Cmd_Last");
         QCOMPARE(marks(*w), u"宾客姓名中的“\uE000”(U+E000)没有字体可以打印。+red"_s);
         t.db.exec(u"UPDATE Main SET KeyX = 400 WHERE Keywords = '邀请'"_s);
         t.db.exec(u"UPDATE GuestXY SET keyy = -5 WHERE ListID = 1"_s);

@@ -1,26 +1,22 @@
 // The guest list window driven through its controls.
 #include "support/TestSession.h"
+#include "support/Widgets.h"
 #include "ui/guests/w_AddGuest.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QInputMethodEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 
 #include <optional>
 
-namespace {
+using namespace Qt::StringLiterals;
 
-template <typename T = QWidget> T* child(QWidget& w, const char* name)
-{
-    return w.findChild<T*>(QLatin1String(name));
-}
+namespace {
 
 QTableView* grid(QWidget& w)
 {
@@ -34,7 +30,7 @@ void open(w_AddGuest& w)
                                  &w);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QTRY_VERIFY(!w.findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
+    waitFor(w, "Timer1");
 }
 
 QString cell(w_AddGuest& w, int row, int column = 0)
@@ -76,8 +72,8 @@ void pickRow(w_AddGuest& w, int row, Qt::KeyboardModifiers modifiers = {})
 QString stored(TestDatabase& db, int n)
 {
     return db
-        .scalar(QStringLiteral("SELECT printf('%s|%s|%s|%s|%s|%s|%s', Name, ifnull(Sex, '-'), Connection, "
-                               "Job, Contact, Remark, ListID) FROM Guests ORDER BY GuestID LIMIT 1 OFFSET ?"),
+        .scalar(u"SELECT printf('%s|%s|%s|%s|%s|%s|%s', Name, ifnull(Sex, '-'), Connection, "
+                "Job, Contact, Remark, ListID) FROM Guests ORDER BY GuestID LIMIT 1 OFFSET ?"_s,
                 {n})
         .toString();
 }
@@ -94,10 +90,10 @@ class tst_w_addguest : public QObject
     // Makes style 2 with `guests` guests current, runs `sql` on the file, and opens the guest window.
     w_AddGuest& openOn(int guests, const QString& sql = {})
     {
-        t->db.addStyle(2, QStringLiteral("婚宴"), 1, guests);
+        t->db.addStyle(2, u"婚宴"_s, 1, guests);
         if (!sql.isEmpty())
             t->db.exec(sql);
-        t->choose(2, QStringLiteral("婚宴"));
+        t->choose(2, u"婚宴"_s);
         w = std::make_unique<w_AddGuest>(t->session);
         open(*w);
         return *w;
@@ -109,50 +105,32 @@ class tst_w_addguest : public QObject
 private slots:
     void init() { w.reset(), t.emplace(); }
 
-    void opensInAddMode_data()
-    {
-        QTest::addColumn<int>("guests");
-        QTest::newRow("no guests") << 0;
-        QTest::newRow("three guests") << 3;
-    }
-
-    // Catches a window that opens in modify mode, another style's guests in the grid, and clearing
-    // offered for an empty list.
-    void opensInAddMode()
-    {
-        QFETCH(int, guests);
-        t->db.addStyle(3, QStringLiteral("其他"), 0, 2);
-        openOn(guests);
-        QCOMPARE(ui<QPushButton>("Cmd_Save")->text(), QStringLiteral("添加保存(&S)"));
-        QCOMPARE(grid(*w)->model()->rowCount(), guests);
-        QCOMPARE(ui<QPushButton>("Cmd_CleanAll")->isEnabled(), guests > 0);
-        QVERIFY(!ui("F_saved")->isVisible());
-    }
-
-    // Catches texts stored untrimmed or altered (quotes, wildcards), a save time not to the second, fields
-    // not emptied after saving, and the notice not shown or not hidden on typing or leaving the name.
+    // Catches a window that does not open in add mode or offers clearing an empty list, texts stored
+    // untrimmed or altered (quotes, wildcards), a save time not to the second, fields not emptied after
+    // saving, and the notice not shown or not hidden on typing or leaving the name.
     void addingStoresTheGuestAndShowsTheNotice()
     {
         openOn(0);
+        QCOMPARE(ui<QPushButton>("Cmd_Save")->text(), u"添加保存(&S)"_s);
+        QVERIFY(!ui("Cmd_CleanAll")->isEnabled() && !ui("F_saved")->isVisible());
         fill(*w, 1, {" O'Neil 张 ", "  老乡 ", " 100% ", " a_b ", " 坐第一桌 "});
         QTest::keyClick(ui("T_Remark"), Qt::Key_Return); // Enter saves from any field
-        QCOMPARE(stored(t->db, 0), QStringLiteral("O'Neil 张|男|  老乡 |100%|a_b|坐第一桌|2"));
-        const QString saved = t->db.scalar(QStringLiteral("SELECT SaveTime FROM Guests")).toString();
-        QVERIFY(
-            qAbs(QDateTime::fromString(saved, "yyyy-MM-dd HH:mm:ss").secsTo(QDateTime::currentDateTime())) <
-            3);
-        QCOMPARE(cell(*w, 0), QStringLiteral("O'Neil 张"));
+        QCOMPARE(stored(t->db, 0), u"O'Neil 张|男|  老乡 |100%|a_b|坐第一桌|2"_s);
+        const QString saved = t->db.scalar(u"SELECT SaveTime FROM Guests"_s).toString();
+        QVERIFY(qAbs(QDateTime::fromString(saved, u"yyyy-MM-dd HH:mm:ss"_s)
+                         .secsTo(QDateTime::currentDateTime())) < 3);
+        QCOMPARE(cell(*w, 0), u"O'Neil 张"_s);
         QCOMPARE(ui<QLineEdit>("T_Name")->text() + ui<QLineEdit>("T_Remark")->text(), QString());
-        QCOMPARE(ui<QComboBox>("Combo_Sex")->currentText(), QStringLiteral("男"));
+        QCOMPARE(ui<QComboBox>("Combo_Sex")->currentText(), u"男"_s);
         QVERIFY(ui("F_saved")->isVisible());
         QTRY_COMPARE(QApplication::focusWidget(), ui("T_Name"));
         QTest::keyClicks(ui("T_Name"), "Li");
         QVERIFY(!ui("F_saved")->isVisible());
 
         // The empty sex entry stores no sex; Enter in the relation list saves as well.
-        fill(*w, 0, {QStringLiteral("李四"), QStringLiteral("同")});
+        fill(*w, 0, {u"李四"_s, u"同"_s});
         QTest::keyClick(ui<QComboBox>("Combo_Connection"), Qt::Key_Return);
-        QCOMPARE(stored(t->db, 1), QStringLiteral("李四|-|同||||2"));
+        QCOMPARE(stored(t->db, 1), u"李四|-|同||||2"_s);
         QVERIFY(ui("F_saved")->isVisible());
         QTest::keyClick(ui("T_Name"), Qt::Key_Tab);
         QVERIFY(!ui("F_saved")->isVisible());
@@ -163,8 +141,8 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::newRow("empty") << QString();
-        QTest::newRow("blanks") << QStringLiteral("   ");
-        QTest::newRow("ideographic spaces") << QStringLiteral("\u3000 \u3000");
+        QTest::newRow("blanks") << u"   "_s;
+        QTest::newRow("ideographic spaces") << u"\u3000 \u3000"_s;
     }
 
     // Catches a guest stored without a name, or the other fields lost on refusal.
@@ -173,12 +151,12 @@ private slots:
         QFETCH(QString, name);
         openOn(2);
         const QString before = t->db.snapshot();
-        fill(*w, 2, {name, QStringLiteral("朋友"), QStringLiteral("单位")});
+        fill(*w, 2, {name, u"朋友"_s, u"单位"_s});
         QTest::keyClick(ui("T_Job"), Qt::Key_Return);
         QCOMPARE(t->messages.count(), 1);
-        QCOMPARE(lastMessage(), QStringLiteral("缺少必要项目: 请输入宾客姓名。"));
+        QCOMPARE(lastMessage(), u"缺少必要项目: 请输入宾客姓名。"_s);
         QCOMPARE(t->db.snapshot(), before);
-        QCOMPARE(ui<QLineEdit>("T_Job")->text(), QStringLiteral("单位"));
+        QCOMPARE(ui<QLineEdit>("T_Job")->text(), u"单位"_s);
         QTRY_COMPARE(QApplication::focusWidget(), ui("T_Name"));
     }
 
@@ -186,26 +164,25 @@ private slots:
     // the one shown before, and the window staying in modify mode after the save.
     void doubleClickedGuestIsChangedAlone()
     {
-        openOn(2, QStringLiteral(
-                      "UPDATE Guests SET Sex = CASE Name WHEN '宾客1' THEN '女' END, Job = '旧', "
-                      "Connection = '同学', Contact = '', Remark = '', SaveTime = '2026-05-01 12:00:00'"));
+        openOn(2, u"UPDATE Guests SET Sex = CASE Name WHEN '宾客1' THEN '女' END, Job = '旧', "
+                  "Connection = '同学', Contact = '', Remark = '', SaveTime = '2026-05-01 12:00:00'"_s);
         ui<QComboBox>("Combo_Sex")->setCurrentIndex(1);
         doubleClickRow(*w, 1);
-        QCOMPARE(ui<QPushButton>("Cmd_Save")->text(), QStringLiteral("修改保存(&S)"));
+        QCOMPARE(ui<QPushButton>("Cmd_Save")->text(), u"修改保存(&S)"_s);
         QCOMPARE(ui<QComboBox>("Combo_Sex")->currentIndex(), 0);
-        ui<QLineEdit>("T_Job")->setText(QStringLiteral("新"));
-        QTest::mouseClick(ui<QPushButton>("Cmd_Save"), Qt::LeftButton);
-        QCOMPARE(stored(t->db, 0), QStringLiteral("宾客1|女|同学|旧|||2"));
-        QCOMPARE(stored(t->db, 1), QStringLiteral("宾客2|-|同学|新|||2"));
-        QCOMPARE(cell(*w, 1, 3), QStringLiteral("新"));
-        QCOMPARE(ui<QPushButton>("Cmd_Save")->text(), QStringLiteral("添加保存(&S)"));
+        ui<QLineEdit>("T_Job")->setText(u"新"_s);
+        click(*w, "Cmd_Save");
+        QCOMPARE(stored(t->db, 0), u"宾客1|女|同学|旧|||2"_s);
+        QCOMPARE(stored(t->db, 1), u"宾客2|-|同学|新|||2"_s);
+        QCOMPARE(cell(*w, 1, 3), u"新"_s);
+        QCOMPARE(ui<QPushButton>("Cmd_Save")->text(), u"添加保存(&S)"_s);
 
         // Loading one guest and then another changes the one loaded last.
         doubleClickRow(*w, 1);
         doubleClickRow(*w, 0);
-        ui<QLineEdit>("T_Name")->setText(QStringLiteral("甲"));
+        ui<QLineEdit>("T_Name")->setText(u"甲"_s);
         QTest::keyClick(ui("T_Name"), Qt::Key_Return);
-        QCOMPARE(stored(t->db, 0) + stored(t->db, 1), QStringLiteral("甲|女|同学|旧|||2宾客2|-|同学|新|||2"));
+        QCOMPARE(stored(t->db, 0) + stored(t->db, 1), u"甲|女|同学|旧|||2宾客2|-|同学|新|||2"_s);
     }
 
     // Catches rows read from the wrong page, Delete removing a merely clicked cell or the wrong rows,
@@ -214,55 +191,54 @@ private slots:
     {
         openOn(450);
         for (const int row : {449, 0, 199, 200, 317}) // out of order, over three pages
-            QCOMPARE(cell(*w, row), QStringLiteral("宾客%1").arg(row + 1));
+            QCOMPARE(cell(*w, row), u"宾客%1"_s.arg(row + 1));
         doubleClickRow(*w, 1); // the single clicked cell is no pick: Delete does nothing
         QTest::keyClick(grid(*w), Qt::Key_Delete);
-        QCOMPARE(t->db.rowsOf(QStringLiteral("Guests"), 2), 450);
-        ui<QLineEdit>("T_Name")->setText(QStringLiteral("宾客2改"));
+        QCOMPARE(t->db.rowsOf(u"Guests"_s, 2), 450);
+        ui<QLineEdit>("T_Name")->setText(u"宾客2改"_s);
 
         pickRow(*w, 1);
         pickRow(*w, 3, Qt::ControlModifier);
         grid(*w)->scrollTo(grid(*w)->model()->index(250, 0));
         pickRow(*w, 250, Qt::ControlModifier);
         QTest::keyClick(grid(*w), Qt::Key_Delete);
-        QCOMPARE(t->db
-                     .scalar(QStringLiteral("SELECT count(*) FROM Guests WHERE Name IN ('宾客2', '宾客4', "
-                                            "'宾客251')"))
-                     .toInt(),
-                 0);
-        QCOMPARE(t->db.rowsOf(QStringLiteral("Guests"), 2), 447);
-        QCOMPARE(cell(*w, 2) + cell(*w, 247) + cell(*w, 446), QStringLiteral("宾客5宾客250宾客450"));
+        QVERIFY(
+            !t->db.scalar(u"SELECT 1 FROM Guests WHERE Name IN ('宾客2', '宾客4', '宾客251')"_s).isValid());
+        QCOMPARE(t->db.rowsOf(u"Guests"_s, 2), 447);
+        QCOMPARE(cell(*w, 2) + cell(*w, 247) + cell(*w, 446), u"宾客5宾客250宾客450"_s);
         QCOMPARE(t->messages.count(), 0);
 
         const QString before = t->db.snapshot();
-        QTest::mouseClick(ui<QPushButton>("Cmd_Save"), Qt::LeftButton);
+        click(*w, "Cmd_Save");
         QCOMPARE(t->db.snapshot(), before);
-        QVERIFY(lastMessage().contains(QStringLiteral("修改未能保存")));
+        QVERIFY(lastMessage().contains(u"修改未能保存"_s));
         // What was typed is still there and is saved as a new guest.
-        QTest::mouseClick(ui<QPushButton>("Cmd_Save"), Qt::LeftButton);
-        QCOMPARE(cell(*w, 447), QStringLiteral("宾客2改"));
-        QCOMPARE(t->db.rowsOf(QStringLiteral("Guests"), 2), 448);
+        click(*w, "Cmd_Save");
+        QCOMPARE(cell(*w, 447), u"宾客2改"_s);
+        QCOMPARE(t->db.rowsOf(u"Guests"_s, 2), 448);
     }
 
-    // Catches clearing without asking, and other styles' guests or the style itself removed.
+    // Catches another style's guests in the grid, clearing without asking, and other styles' guests
+    // or the style itself removed.
     void clearingEmptiesOnlyThisStyle()
     {
-        t->db.addStyle(1, QStringLiteral("一"), 0, 4);
+        t->db.addStyle(1, u"一"_s, 0, 4);
         openOn(6);
+        QCOMPARE(grid(*w)->model()->rowCount(), 6);
         const QString before = t->db.snapshot();
         t->messages.setNextAnswer(false);
-        QTest::mouseClick(ui<QPushButton>("Cmd_CleanAll"), Qt::LeftButton);
-        QCOMPARE(lastMessage(), QStringLiteral("用户确认: 确定要清空宾客名单吗？"));
+        click(*w, "Cmd_CleanAll");
+        QCOMPARE(lastMessage(), u"用户确认: 确定要清空宾客名单吗？"_s);
         QCOMPARE(t->db.snapshot(), before);
 
         t->messages.setNextAnswer(true);
-        QTest::mouseClick(ui<QPushButton>("Cmd_CleanAll"), Qt::LeftButton);
-        QCOMPARE(t->db.rowsOf(QStringLiteral("Guests"), 2), 0);
-        QCOMPARE(t->db.rowsOf(QStringLiteral("Guests"), 1), 4);
-        QCOMPARE(t->db.rowsOf(QStringLiteral("Main"), 2), 1);
+        click(*w, "Cmd_CleanAll");
+        QCOMPARE(t->db.rowsOf(u"Guests"_s, 2), 0);
+        QCOMPARE(t->db.rowsOf(u"Guests"_s, 1), 4);
+        QCOMPARE(t->db.rowsOf(u"Main"_s, 2), 1);
         QCOMPARE(grid(*w)->model()->rowCount(), 0);
         QVERIFY(!ui<QPushButton>("Cmd_CleanAll")->isEnabled());
-        QCOMPARE(lastMessage(), QStringLiteral("告知: 宾客名单已清空。"));
+        QCOMPARE(lastMessage(), u"告知: 宾客名单已清空。"_s);
     }
 };
 

@@ -1,51 +1,28 @@
 // The main window over the print run: its controls show the run and forward clicks, a style picked
 // in the chooser and then cancelled never mixes into the loaded style's cards, and the named-guest
-// windows (asking for the name, the literal search, picking the guest).
+// windows (the literal search, asking for the name and picking the guest).
 #include "core/app/Startup.h"
 #include "core/printing/PrintRun.h"
 #include "support/TestSession.h"
+#include "support/Widgets.h"
 #include "ui/main/w_Main.h"
 #include "ui/main/w_NameList.h"
 #include "ui/main/w_NamePrint.h"
 #include "ui/styles/w_QJList.h"
 
 #include <QAbstractItemModel>
-#include <QApplication>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Runs `act` on the next modal window of type T once it is shown.
-template <typename T> void onNextModal(std::function<void(T*)> act)
-{
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        poll->deleteLater();
-        poll->stop();
-        act(dialog);
-    });
-    poll->start(10);
-}
-
-void click(QWidget* window, const char* name)
-{
-    QTest::mouseClick(window->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
-}
 
 // A main window on styles 1 "婚宴" (labels 婚宴标签, guests 宾客1...) and 2 "寿宴" (寿宴标签,
 // 寿宴宾客1...), loaded on style 1.
@@ -53,16 +30,10 @@ struct MainFixture
 {
     explicit MainFixture(int guests = 3)
     {
-        for (const auto& [id, name] : {std::pair{1, u"婚宴"_s}, std::pair{2, u"寿宴"_s}}) {
-            t.db.addStyle(id, name, 0, 0);
-            t.db.exec(u"INSERT INTO Main (ListID, Keywords, KeyValue, KeyX, KeyY, KeyFont, KeyFontSize, "
-                      "KeyFontStyle) VALUES (?, ?, ?, 1, 2, '宋体', '12', '常规')"_s,
-                      {id, name + u"标签"_s, name + u"标签"_s});
-            for (int i = 1; i <= guests; ++i) {
-                const QString guest = (id == 1 ? u"宾客%1"_s : u"寿宴宾客%1"_s).arg(i);
-                t.db.exec(u"INSERT INTO Guests (ListID, Name) VALUES (?, ?)"_s, {id, guest});
-            }
-        }
+        t.db.addStyle(1, u"婚宴"_s, 1, guests);
+        t.db.addStyle(2, u"寿宴"_s, 1, guests);
+        t.db.exec(u"UPDATE Main SET KeyValue = CASE ListID WHEN 1 THEN '婚宴标签' ELSE '寿宴标签' END"_s);
+        t.db.exec(u"UPDATE Guests SET Name = '寿宴' || Name WHERE ListID = 2"_s);
         window = std::make_unique<w_Main>(t.session);
         window->show();
         t.choose(1, u"婚宴"_s);
@@ -72,14 +43,13 @@ struct MainFixture
     void reload()
     {
         window->requestReload();
-        QVERIFY(QTest::qWaitFor([this] { return !window->findChild<QTimer*>(u"Timer_Load"_s)->isActive(); }));
+        waitFor(*window, "Timer_Load");
     }
 
-    QPushButton* button(const char* name) { return window->findChild<QPushButton*>(QLatin1String(name)); }
-    QString text(const char* name) { return window->findChild<QLabel*>(QLatin1String(name))->text(); }
-    void selectOne() { window->findChild<QRadioButton*>(u"O_One"_s)->click(); }
-    void selectAll() { window->findChild<QRadioButton*>(u"O_All"_s)->click(); }
-    void clickPrint() { QTest::mouseClick(button("Cmd_Print"), Qt::LeftButton); }
+    QAbstractButton* button(const char* name) { return child<QAbstractButton>(*window, name); }
+    QString text(const char* name) { return labelText(*window, name); }
+    void selectOne() { child<QRadioButton>(*window, "O_One")->click(); }
+    void clickPrint() { click(*window, "Cmd_Print"); }
 
     TestSession t;
     std::unique_ptr<w_Main> window;
@@ -89,8 +59,8 @@ struct MainFixture
 QTableView* searched(w_NameList& list)
 {
     list.show();
-    (void)QTest::qWaitFor([&] { return !list.findChild<QTimer*>(u"Timer1"_s)->isActive(); });
-    return list.findChild<QTableView*>(u"DG_Edit"_s);
+    waitFor(list, "Timer1");
+    return child<QTableView>(list, "DG_Edit");
 }
 
 } // namespace
@@ -112,7 +82,7 @@ private slots:
         QCOMPARE(f.text("L_Guests"), u"2"_s);
         QVERIFY(f.button("Cmd_Print")->isEnabled() && f.button("Cmd_NamePrint")->isEnabled());
 
-        f.window->findChild<QTimer*>(u"Timer_Print"_s)->setInterval(3600 * 1000);
+        child<QTimer>(*f.window, "Timer_Print")->setInterval(3600 * 1000);
         f.clickPrint(); // O_All: running
         QCOMPARE(f.button("Cmd_Print")->text(), u"暂停打印(&P)"_s);
         QVERIFY(!f.button("Cmd_NamePrint")->isEnabled());
@@ -146,17 +116,18 @@ private slots:
         f.t.db.exec(u"UPDATE Main SET KeyFontSize = '大' WHERE ListID = 1"_s);
         f.clickPrint(); // pauses: the chooser opens up so the label can be mended
         QVERIFY(f.button("Cmd_QJList")->isEnabled());
-        onNextModal<w_QJList>([&f](w_QJList* chooser) {
-            auto* styles = chooser->findChild<QComboBox*>(u"Combo_QJList"_s);
+        onNextModal<w_QJList>([&f](w_QJList& chooser) {
+            auto* styles = child<QComboBox>(chooser, "Combo_QJList");
             QVERIFY(QTest::qWaitFor([&] { return styles->count() == 2; }));
             styles->setCurrentIndex(styles->findText(u"寿宴"_s));
             QCOMPARE(f.t.state.CurrentListID, qint16(2)); // a pick takes effect at once
             f.t.db.exec(u"UPDATE Main SET KeyFontSize = '12' WHERE ListID = 1"_s); // mended
             click(chooser, "Cmd_Close");
         });
-        click(f.window.get(), "Cmd_QJList");
+        click(*f.window, "Cmd_QJList");
         QCOMPARE(f.t.state.CurrentListID, qint16(1));
         QCOMPARE(f.t.state.CurrentListName, u"婚宴"_s);
+        QCOMPARE(f.text("L_ListName") + f.text("L_Guests"), u"婚宴3"_s);
         f.clickPrint();
         QCOMPARE(f.t.printer.jobs.size(), 2);
         QCOMPARE(f.t.printer.jobs.last().first().text, u"婚宴标签"_s);
@@ -196,34 +167,10 @@ private slots:
         QCOMPARE(t.db.snapshot(), before);
     }
 
-    // Catches an empty name accepted, a missing not-found message, and no second chance to type.
-    void nobodyFoundAsksForTheNameAgain()
-    {
-        MainFixture f(2);
-        bool askedAgain = false;
-        onNextModal<w_NamePrint>([&](w_NamePrint* first) {
-            auto* name = first->findChild<QLineEdit*>(u"T_Name"_s);
-            name->setText(u"   "_s);
-            click(first, "Cmd_OK");
-            name->setText(u"  无此人 "_s);
-            click(first, "Cmd_OK");
-            onNextModal<w_NamePrint>([&](w_NamePrint* second) {
-                askedAgain = second->findChild<QLineEdit*>(u"T_Name"_s)->text().isEmpty();
-                click(second, "Cmd_Close");
-            });
-        });
-        click(f.window.get(), "Cmd_NamePrint");
-        QVERIFY(askedAgain);
-        QCOMPARE(f.t.messages.count(), 2);
-        QVERIFY(f.t.messages.shown().at(0).text.startsWith(u"请输入你需要打印的宾客的姓名"_s));
-        QVERIFY(f.t.messages.shown().at(1).text.contains(
-            u"在“婚宴”请柬样式对应的宾客列表里没有找到与“无此人”"_s));
-        QCOMPARE(f.text("L_Guests"), u"2"_s);
-    }
-
-    // Catches the wrong guest picked (OK takes the first listed, a double-click its row, trimmed)
-    // and a named-guest card that does not reach the run.
-    void pickingAGuestPreparesItsCard()
+    // Catches an empty name accepted, a missing not-found message, no second chance to type, the wrong
+    // guest picked (OK takes the first listed, a double-click its row, trimmed) and a named-guest card
+    // that does not reach the run.
+    void namingAGuestPreparesItsCard()
     {
         MainFixture f(3);
         f.t.db.exec(u"UPDATE Guests SET Name = ' 宾客3 ' WHERE Name = '宾客3'"_s);
@@ -232,20 +179,35 @@ private slots:
             w_NameList list(f.t.session, 1, u"婚宴"_s, u"宾客"_s);
             QObject::connect(&list, &w_NameList::guestChosen, [&](const QString& name) { chosen << name; });
             searched(list);
-            click(&list, "Cmd_OK");
+            click(list, "Cmd_OK");
         }
-        onNextModal<w_NamePrint>([](w_NamePrint* ask) {
-            ask->findChild<QLineEdit*>(u"T_Name"_s)->setText(u"宾客"_s);
-            onNextModal<w_NameList>([](w_NameList* list) {
-                QTableView* view = searched(*list);
-                const QPoint cell = view->visualRect(view->model()->index(2, 0)).center();
-                QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell);
-                QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell);
-            });
-            click(ask, "Cmd_OK");
-        });
-        click(f.window.get(), "Cmd_NamePrint");
         QCOMPARE(chosen, QStringList({"宾客1"}));
+
+        bool askedAgain = false;
+        onNextModal<w_NamePrint>([&](w_NamePrint& first) {
+            auto* name = child<QLineEdit>(first, "T_Name");
+            name->setText(u"   "_s);
+            click(first, "Cmd_OK");
+            name->setText(u"  无此人 "_s);
+            onNextModal<w_NamePrint>([&](w_NamePrint& second) {
+                askedAgain = child<QLineEdit>(second, "T_Name")->text().isEmpty();
+                child<QLineEdit>(second, "T_Name")->setText(u"宾客"_s);
+                onNextModal<w_NameList>([](w_NameList& list) {
+                    QTableView* view = searched(list);
+                    const QPoint cell = view->visualRect(view->model()->index(2, 0)).center();
+                    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell);
+                    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, cell);
+                });
+                click(second, "Cmd_OK");
+            });
+            click(first, "Cmd_OK");
+        });
+        click(*f.window, "Cmd_NamePrint");
+        QVERIFY(askedAgain);
+        QCOMPARE(f.t.messages.count(), 2);
+        QVERIFY(f.t.messages.shown().at(0).text.startsWith(u"请输入你需要打印的宾客的姓名"_s));
+        QVERIFY(f.t.messages.shown().at(1).text.contains(
+            u"在“婚宴”请柬样式对应的宾客列表里没有找到与“无此人”"_s));
         QCOMPARE(f.text("L_Guests"), u"1"_s);
         QCOMPARE(f.text("L_state"), u"即将单独打印的请柬宾客为:  宾客3"_s);
 

@@ -1,44 +1,29 @@
 // The style chooser and the new-style window over the main window, driven through their controls.
 #include "support/TestSession.h"
+#include "support/Widgets.h"
 #include "ui/main/w_Main.h"
 #include "ui/styles/w_AddList.h"
 #include "ui/styles/w_QJList.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <functional>
-#include <memory>
+
+using namespace Qt::StringLiterals;
 
 namespace {
-
-template <typename T = QWidget> T* child(QWidget& w, const char* name)
-{
-    return w.findChild<T*>(QLatin1String(name));
-}
-
-QString text(QWidget& w, const char* label)
-{
-    return child<QLabel>(w, label)->text();
-}
-
-void waitFor(QObject& window, const char* timer)
-{
-    QTRY_VERIFY(!window.findChild<QTimer*>(QLatin1String(timer))->isActive());
-}
 
 // Which of OK, Edit, Delete and Guests are enabled, as "1111" for all.
 QString styleButtons(w_QJList& w)
 {
     QString enabled;
     for (const char* name : {"Cmd_OK", "Cmd_Edit", "Cmd_DEL", "Cmd_Guests"})
-        enabled += child(w, name)->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+        enabled += child(w, name)->isEnabled() ? u'1' : u'0';
     return enabled;
 }
 
@@ -47,7 +32,7 @@ void openAndPick(w_QJList& chooser, const QString& name)
 {
     chooser.show();
     waitFor(chooser, "Timer_LoadList");
-    QCOMPARE(styleButtons(chooser), QStringLiteral("0000")); // nothing picked yet
+    QCOMPARE(styleButtons(chooser), u"0000"_s); // nothing picked yet
     auto* list = child<QComboBox>(chooser, "Combo_QJList");
     list->setFocus();
     for (int i = 0; i <= list->count() && list->currentText() != name; ++i)
@@ -58,7 +43,7 @@ void openAndPick(w_QJList& chooser, const QString& name)
 // The entries of the new-style window's list of existing styles, once loaded.
 QStringList listed(w_AddList& w)
 {
-    (void)QTest::qWaitFor([&] { return !child<QTimer>(w, "Timer_List")->isActive(); });
+    waitFor(w, "Timer_List");
     QStringList entries;
     for (int i = 0; i < child<QListWidget>(w, "List_QJList")->count(); ++i)
         entries << child<QListWidget>(w, "List_QJList")->item(i)->text();
@@ -70,29 +55,31 @@ void enter(QWidget& w, const QString& number, const QString& name)
 {
     child<QLineEdit>(w, "T_ListID")->setText(number);
     child<QLineEdit>(w, "T_ListName")->setText(name);
-    QTest::mouseClick(child<QPushButton>(w, "Cmd_OK"), Qt::LeftButton);
-}
-
-// Hands the modal window `name` to `act` as soon as it shows; `act` closes it.
-void whenModalShown(const QString& name, std::function<void(QWidget*)> act)
-{
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->objectName() == name) {
-            poll->stop();
-            poll->deleteLater();
-            act(modal);
-        }
-    });
-    poll->start(20);
+    click(w, "Cmd_OK");
 }
 
 // Opens the style chooser from the main window's button and hands it to `act`, which closes it.
 void throughChooser(w_Main& m, std::function<void(w_QJList&)> act)
 {
-    whenModalShown(QStringLiteral("w_QJList"),
-                   [act](QWidget* chooser) { act(*qobject_cast<w_QJList*>(chooser)); });
-    QTest::mouseClick(child<QPushButton>(m, "Cmd_QJList"), Qt::LeftButton);
+    onNextModal<w_QJList>(act);
+    click(m, "Cmd_QJList");
+}
+
+// The object name of the modal window that `button` opened (closed again at once), or nothing.
+QString opens(QWidget& from, const char* button)
+{
+    QString shown;
+    QTimer poll; // dies with this call, so it cannot act on a later window
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != &from) {
+            shown = modal->objectName();
+            poll.stop();
+            modal->close();
+        }
+    });
+    poll.start(20);
+    click(from, button);
+    return shown;
 }
 
 // A main window shown and loaded on the current style.
@@ -109,84 +96,37 @@ class tst_style_windows : public QObject
     Q_OBJECT
 
 private slots:
-    // Catches a pick that does not change the current style at once, Cancel leaving another style
-    // current than the one the main window prints, and OK not reloading the main window.
-    void choosingThenCancelOrOk()
+    // Catches a button wired to the wrong window or to none (each opens its window modally), the main
+    // window still showing the old guest count after the guest window, opened from the chooser, has
+    // closed, a pick that does not enable the style's buttons, and OK not reloading the main window.
+    // (Cancel after a pick is the main window's test.)
+    void buttonsOpenTheirWindowsAndOkReloads()
     {
         TestSession t;
-        t.db.addStyle(3, QStringLiteral("寿宴"), 2, 5);
-        t.db.addStyle(8, QStringLiteral("婚宴"), 1, 7);
-        t.choose(3, QStringLiteral("寿宴"));
+        t.db.addStyle(5, u"五"_s, 2, 3);
+        t.db.addStyle(8, u"婚宴"_s, 1, 7);
+        t.choose(5, u"五"_s);
         w_Main m(t.session);
         showLoaded(m);
+        QCOMPARE(opens(m, "Cmd_About"), u"w_About"_s);
+        QCOMPARE(opens(m, "Cmd_Help"), u"w_Help"_s);
         throughChooser(m, [&](w_QJList& chooser) {
-            openAndPick(chooser, QStringLiteral("婚宴"));
-            QCOMPARE(t.state.CurrentListID, qint16(8));
-            QCOMPARE(styleButtons(chooser), QStringLiteral("1111"));
-            QTest::mouseClick(child<QPushButton>(chooser, "Cmd_Close"), Qt::LeftButton);
+            openAndPick(chooser, u"五"_s);
+            QCOMPARE(opens(chooser, "Cmd_Edit"), u"w_PRNSet"_s);
+            t.db.exec(u"INSERT INTO Guests (ListID, Name) VALUES (5, '新甲'), (5, '新乙')"_s);
+            QCOMPARE(opens(chooser, "Cmd_Guests"), u"w_AddGuest"_s);
+            QTRY_COMPARE(labelText(m, "L_Guests"), u"5"_s);
+            click(chooser, "Cmd_Close");
         });
-        QTest::qWait(150);
-        QCOMPARE(t.state.CurrentListID, qint16(3));
-        QCOMPARE(text(m, "L_ListName") + text(m, "L_Guests"), QStringLiteral("寿宴5"));
+        QCOMPARE(labelText(m, "L_ListName") + labelText(m, "L_Guests"), u"五5"_s);
 
         throughChooser(m, [&](w_QJList& chooser) {
-            openAndPick(chooser, QStringLiteral("婚宴"));
-            QTest::mouseClick(child<QPushButton>(chooser, "Cmd_OK"), Qt::LeftButton);
+            openAndPick(chooser, u"婚宴"_s);
+            QCOMPARE(styleButtons(chooser), u"1111"_s);
+            click(chooser, "Cmd_OK");
         });
-        QTRY_COMPARE(text(m, "L_ListName") + text(m, "L_Guests"), QStringLiteral("婚宴7"));
+        QTRY_COMPARE(labelText(m, "L_ListName") + labelText(m, "L_Guests"), u"婚宴7"_s);
         QVERIFY(child(m, "Cmd_Print")->isEnabled());
-    }
-
-    // Catches the main window still showing the old guest count after the guest window, opened from
-    // the chooser, has closed.
-    void closingTheGuestWindowReloadsTheMainWindow()
-    {
-        TestSession t;
-        t.db.addStyle(5, QStringLiteral("五"), 2, 3);
-        t.choose(5, QStringLiteral("五"));
-        w_Main m(t.session);
-        showLoaded(m);
-        QCOMPARE(text(m, "L_Guests"), QStringLiteral("3"));
-        throughChooser(m, [&](w_QJList& chooser) {
-            openAndPick(chooser, QStringLiteral("五"));
-            t.db.exec(QStringLiteral("INSERT INTO Guests (ListID, Name) VALUES (5, '新甲'), (5, '新乙')"));
-            whenModalShown(QStringLiteral("w_AddGuest"), [](QWidget* guests) { guests->close(); });
-            QTest::mouseClick(child<QPushButton>(chooser, "Cmd_Guests"), Qt::LeftButton);
-            QTRY_COMPARE(text(m, "L_Guests"), QStringLiteral("5"));
-            QTest::mouseClick(child<QPushButton>(chooser, "Cmd_Close"), Qt::LeftButton);
-        });
-        QCOMPARE(text(m, "L_ListName") + text(m, "L_Guests"), QStringLiteral("五5"));
-    }
-
-    // Catches a button wired to the wrong window, or to none: each opens its window modally.
-    void buttonsOpenTheirWindows()
-    {
-        TestSession t;
-        t.db.addStyle(1, QStringLiteral("一"), 1, 1);
-        w_Main m(t.session);
-        m.show();
-        waitFor(m, "Timer_Load");
-        // The object name of the modal window the button opened (closed again at once), or nothing.
-        const auto opens = [](QWidget& from, const char* button) {
-            auto shown = std::make_shared<QString>();
-            QTimer poll;
-            QObject::connect(&poll, &QTimer::timeout, [shown, &poll] {
-                if (QWidget* modal = QApplication::activeModalWidget()) {
-                    *shown = modal->objectName();
-                    poll.stop();
-                    modal->close();
-                }
-            });
-            poll.start(20);
-            QTest::mouseClick(child<QPushButton>(from, button), Qt::LeftButton);
-            return *shown;
-        };
-        QCOMPARE(opens(m, "Cmd_About"), QStringLiteral("w_About"));
-        QCOMPARE(opens(m, "Cmd_Help"), QStringLiteral("w_Help"));
-        w_QJList chooser(t.session, &m);
-        openAndPick(chooser, QStringLiteral("一"));
-        QCOMPARE(opens(chooser, "Cmd_Edit"), QStringLiteral("w_PRNSet"));
-        QCOMPARE(opens(chooser, "Cmd_Guests"), QStringLiteral("w_AddGuest"));
     }
 
     void deletion_data()
@@ -196,11 +136,11 @@ private slots:
         QTest::addColumn<int>("guests");
         QTest::addColumn<bool>("yes");
         QTest::addColumn<bool>("locked"); // another program holds the file
-        QTest::newRow("answered No") << QStringLiteral("一") << 2 << 3 << false << false;
-        QTest::newRow("file locked") << QStringLiteral("一") << 2 << 3 << true << true;
-        QTest::newRow("with labels and guests") << QStringLiteral("婚宴") << 4 << 6 << true << false;
-        QTest::newRow("without rows") << QStringLiteral("空样式") << 0 << 0 << true << false;
-        QTest::newRow("quotes and wildcards") << QStringLiteral("O'B\"%_") << 2 << 2 << true << false;
+        QTest::newRow("answered No") << u"一"_s << 2 << 3 << false << false;
+        QTest::newRow("file locked") << u"一"_s << 2 << 3 << true << true;
+        QTest::newRow("with labels and guests") << u"婚宴"_s << 4 << 6 << true << false;
+        QTest::newRow("without rows") << u"空样式"_s << 0 << 0 << true << false;
+        QTest::newRow("quotes and wildcards") << u"O'B\"%_"_s << 2 << 2 << true << false;
     }
 
     // Catches rows of a deleted style left behind, another style's rows taken (also one whose name
@@ -215,7 +155,7 @@ private slots:
         QFETCH(bool, locked);
         TestSession t;
         t.db.addStyle(5, name, labels, guests);
-        t.db.addStyle(6, QStringLiteral("O'B\"%X"), 3, 4);
+        t.db.addStyle(6, u"O'B\"%X"_s, 3, 4);
         t.choose(5, name);
         w_Main m(t.session);
         showLoaded(m);
@@ -227,37 +167,37 @@ private slots:
             openAndPick(chooser, name);
             t.messages.setNextAnswer(yes);
             if (locked)
-                t.db.exec(QStringLiteral("BEGIN EXCLUSIVE"));
-            QTest::mouseClick(child<QPushButton>(chooser, "Cmd_DEL"), Qt::LeftButton);
+                t.db.exec(u"BEGIN EXCLUSIVE"_s);
+            click(chooser, "Cmd_DEL");
             if (locked)
-                t.db.exec(QStringLiteral("ROLLBACK"));
+                t.db.exec(u"ROLLBACK"_s);
             waitFor(chooser, "Timer_LoadList");
             waitFor(m, "Timer_Load");
             buttonsAfter = styleButtons(chooser);
             listedAfter = child<QComboBox>(chooser, "Combo_QJList")->count();
-            QTest::mouseClick(child<QPushButton>(chooser, "Cmd_Close"), Qt::LeftButton);
+            click(chooser, "Cmd_Close");
         });
         waitFor(m, "Timer_Load");
-        QVERIFY(t.messages.shown().at(0).text.contains(QStringLiteral("“ %1 ”").arg(name)));
+        QVERIFY(t.messages.shown().at(0).text.contains(u"“ %1 ”"_s.arg(name)));
         if (!yes || locked) {
             QCOMPARE(t.db.snapshot(), before);
             QCOMPARE(t.messages.count(), locked ? 2 : 1);
-            QCOMPARE(t.messages.last().text.contains(QStringLiteral("正被其他程序使用")), locked);
+            QCOMPARE(t.messages.last().text.contains(u"正被其他程序使用"_s), locked);
             QCOMPARE(t.state.CurrentListID, qint16(5));
-            QCOMPARE(text(m, "L_ListName") + text(m, "L_Guests"), name + QString::number(guests));
-            QCOMPARE(buttonsAfter, QStringLiteral("1111"));
+            QCOMPARE(labelText(m, "L_ListName") + labelText(m, "L_Guests"), name + QString::number(guests));
+            QCOMPARE(buttonsAfter, u"1111"_s);
             return;
         }
         for (const char* table : {"Lists", "GuestXY", "Guests", "Main"})
             QCOMPARE(t.db.rowsOf(QLatin1String(table), 5), 0);
-        QCOMPARE(t.db.rowsOf(QStringLiteral("Main"), 6), 3);
-        QCOMPARE(t.db.rowsOf(QStringLiteral("Guests"), 6), 4);
+        QCOMPARE(t.db.rowsOf(u"Main"_s, 6), 3);
+        QCOMPARE(t.db.rowsOf(u"Guests"_s, 6), 4);
         QCOMPARE(t.state.CurrentListID, qint16(0));
         QCOMPARE(t.messages.count(), 1);
         // The list comes back without the style and with nothing picked; the main window shows no style.
         QCOMPARE(listedAfter, 1);
-        QCOMPARE(buttonsAfter, QStringLiteral("0000"));
-        QCOMPARE(text(m, "L_ListName") + text(m, "L_Guests"), QStringLiteral("0"));
+        QCOMPARE(buttonsAfter, u"0000"_s);
+        QCOMPARE(labelText(m, "L_ListName") + labelText(m, "L_Guests"), u"0"_s);
         QVERIFY(!child(m, "Cmd_Print")->isEnabled());
     }
 
@@ -267,20 +207,20 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("message"); // title: text
 
-        const QString empty = QStringLiteral("提醒: 请输入新样式编号与新样式名称。");
-        const QString digits = QStringLiteral("关键性错误: 样式编号只能是数字，请检查后重新输入。");
-        const QString taken = QStringLiteral("提醒: 已存在相同的样式编号或样式名称。");
-        const QString fresh = QStringLiteral("新样式");
+        const QString empty = u"提醒: 请输入新样式编号与新样式名称。"_s;
+        const QString digits = u"关键性错误: 样式编号只能是数字，请检查后重新输入。"_s;
+        const QString taken = u"提醒: 已存在相同的样式编号或样式名称。"_s;
+        const QString fresh = u"新样式"_s;
         QTest::newRow("no number") << "" << fresh << empty;
-        QTest::newRow("name of blanks") << "5" << QStringLiteral("   ") << empty;
+        QTest::newRow("name of blanks") << "5" << u"   "_s << empty;
         QTest::newRow("minus") << "-1" << fresh << digits;
         QTest::newRow("decimal point") << "1.5" << fresh << digits;
         QTest::newRow("full-width digits") << "１２" << fresh << digits;
-        QTest::newRow("zeros") << "000" << fresh << QStringLiteral("提醒: 样式编号不能为 0，请重新输入。");
+        QTest::newRow("zeros") << "000" << fresh << u"提醒: 样式编号不能为 0，请重新输入。"_s;
         QTest::newRow("007 is 7") << "007" << fresh << taken;
         QTest::newRow("existing number") << "3" << fresh << taken;
-        QTest::newRow("name in another case") << "8" << QStringLiteral("wedding") << taken;
-        QTest::newRow("name with blanks") << "8" << QStringLiteral("婚 宴") << taken;
+        QTest::newRow("name in another case") << "8" << u"wedding"_s << taken;
+        QTest::newRow("name with blanks") << "8" << u"婚 宴"_s << taken;
     }
 
     // Catches a check missing or out of order (a bad number is refused before the name is looked at),
@@ -291,8 +231,8 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, message);
         TestSession t;
-        t.db.addStyle(7, QStringLiteral("Wedding"));
-        t.db.addStyle(3, QStringLiteral("婚宴"));
+        t.db.addStyle(7, u"Wedding"_s);
+        t.db.addStyle(3, u"婚宴"_s);
         const QString before = t.db.snapshot();
         w_AddList w(t.session);
         w.show();
@@ -300,8 +240,7 @@ private slots:
         QCOMPARE(t.messages.count(), 1);
         const ShownMessage& shown = t.messages.last();
         QCOMPARE(shown.title + ": " + shown.text, message);
-        QCOMPARE(shown.kind == ShownMessage::Kind::Critical,
-                 message.startsWith(QStringLiteral("关键性错误")));
+        QCOMPARE(shown.kind == ShownMessage::Kind::Critical, message.startsWith(u"关键性错误"_s));
         QCOMPARE(t.db.snapshot(), before);
         QVERIFY(w.isVisible());
         QCOMPARE(child<QLineEdit>(w, "T_ListID")->text() + "|" + child<QLineEdit>(w, "T_ListName")->text(),
@@ -317,21 +256,19 @@ private slots:
     void newStyleAnsweredNo()
     {
         TestSession t;
-        t.db.addStyle(3, QStringLiteral("寿宴"));
-        t.db.addStyle(20, QStringLiteral("满月"));
-        t.db.addStyle(6, QStringLiteral("O'B%X"));
-        t.choose(3, QStringLiteral("寿宴"));
+        t.db.addStyle(3, u"寿宴"_s);
+        t.db.addStyle(20, u"满月"_s);
+        t.db.addStyle(6, u"O'B%X"_s);
+        t.choose(3, u"寿宴"_s);
         w_AddList w(t.session);
         w.show();
         QCOMPARE(listed(w), (QStringList{"3    寿宴", "6    O'B%X", "20    满月"}));
 
-        enter(w, QStringLiteral("1 2"), QStringLiteral(" O'B %_ 请柬 "));
-        QCOMPARE(t.messages.shown().at(0).text, QStringLiteral("新样式已保存！现在就添加请柬上的标签吗？"));
-        QCOMPARE(t.messages.last().text,
-                 QStringLiteral("新样式在没有设置其样式标签前是无效的，请尽快设置。"));
-        QCOMPARE(t.db.scalar(QStringLiteral("SELECT ListName FROM Lists WHERE ListID = 12")).toString(),
-                 QStringLiteral("O'B%_请柬"));
-        QCOMPARE(t.db.rowsOf(QStringLiteral("GuestXY"), 12), 1);
+        enter(w, u"1 2"_s, u" O'B %_ 请柬 "_s);
+        QCOMPARE(t.messages.shown().at(0).text, u"新样式已保存！现在就添加请柬上的标签吗？"_s);
+        QCOMPARE(t.messages.last().text, u"新样式在没有设置其样式标签前是无效的，请尽快设置。"_s);
+        QCOMPARE(t.db.scalar(u"SELECT ListName FROM Lists WHERE ListID = 12"_s).toString(), u"O'B%_请柬"_s);
+        QCOMPARE(t.db.rowsOf(u"GuestXY"_s, 12), 1);
         QCOMPARE(t.state.CurrentListID, qint16(3));
         QVERIFY(w.isVisible());
         QCOMPARE(child<QLineEdit>(w, "T_ListID")->text() + child<QLineEdit>(w, "T_ListName")->text(),
@@ -346,36 +283,36 @@ private slots:
     void newStyleFromTheChooserAnsweredYes()
     {
         TestSession t;
-        t.db.addStyle(3, QStringLiteral("寿宴"), 2, 4);
-        t.choose(3, QStringLiteral("寿宴"));
+        t.db.addStyle(3, u"寿宴"_s, 2, 4);
+        t.choose(3, u"寿宴"_s);
         w_Main m(t.session);
         m.show();
-        QTRY_COMPARE(text(m, "L_Guests"), QStringLiteral("4"));
+        QTRY_COMPARE(labelText(m, "L_Guests"), u"4"_s);
 
         QWidget *addListParent = nullptr, *labelsParent = nullptr;
         bool chooserGone = false, addListHidden = false;
         QString labelsOn;
-        whenModalShown(QStringLiteral("w_AddList"), [&](QWidget* addList) {
-            addListParent = addList->parentWidget();
+        onNextModal<w_AddList>([&](w_AddList& addList) {
+            addListParent = addList.parentWidget();
             chooserGone = m.findChild<w_QJList*>() == nullptr;
-            whenModalShown(QStringLiteral("w_PRNSet"), [&, addList](QWidget* labels) {
-                labelsOn = t.state.CurrentListName;
-                labelsParent = labels->parentWidget();
-                addListHidden = !addList->isVisible();
-                labels->close();
-            });
+            onNextModal<QWidget>(
+                [&, addListShown = &addList](QWidget& labels) {
+                    labelsOn = t.state.CurrentListName;
+                    labelsParent = labels.parentWidget();
+                    addListHidden = !addListShown->isVisible();
+                    labels.close();
+                },
+                "w_PRNSet");
             t.messages.setNextAnswer(true);
-            enter(*addList, QStringLiteral("007"), QStringLiteral("生日"));
+            enter(addList, u"007"_s, u"生日"_s);
         });
-        throughChooser(m, [](w_QJList& chooser) {
-            QTest::mouseClick(child<QPushButton>(chooser, "Cmd_New"), Qt::LeftButton);
-        });
+        throughChooser(m, [](w_QJList& chooser) { click(chooser, "Cmd_New"); });
         QTRY_COMPARE(labelsParent, static_cast<QWidget*>(&m));
         QCOMPARE(addListParent, static_cast<QWidget*>(&m));
         QVERIFY(chooserGone && addListHidden);
-        QCOMPARE(labelsOn, QStringLiteral("生日"));
+        QCOMPARE(labelsOn, u"生日"_s);
         QCOMPARE(t.state.CurrentListID, qint16(7));
-        QTRY_COMPARE(text(m, "L_ListName"), QStringLiteral("生日"));
+        QTRY_COMPARE(labelText(m, "L_ListName"), u"生日"_s);
         QVERIFY(!child(m, "Cmd_Print")->isEnabled());
     }
 };

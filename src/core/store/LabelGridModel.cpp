@@ -134,6 +134,10 @@ QVariant LabelGridModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return QVariant();
+    // The window may cut a long text short; the whole of it shows when the pointer rests on it.
+    if (role == Qt::ToolTipRole && (index.column() == static_cast<int>(LabelColumn::KeyValue) ||
+                                    index.column() == static_cast<int>(LabelColumn::Keywords)))
+        return cellText(m_rows.at(index.row()), static_cast<LabelColumn>(index.column()));
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
     return cellText(m_rows.at(index.row()), static_cast<LabelColumn>(index.column()));

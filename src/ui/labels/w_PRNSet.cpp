@@ -15,8 +15,17 @@
 #include "ui/preview/w_Preview.h"
 
 #include <QHeaderView>
+#include <QTableView>
 #include <QKeyEvent>
 #include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kNarrowestTextColumn = 120; // pixels; a label text column never gets narrower
+
+} // namespace
 
 w_PRNSet::w_PRNSet(Session& session, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::w_PRNSet>()),
@@ -113,6 +122,26 @@ void w_PRNSet::setLabelButtonsEnabled(bool enabled)
     m_ui->Cmd_Move->setEnabled(enabled);
 }
 
+void w_PRNSet::fitColumns()
+{
+    QTableView* grid = m_ui->DG_PRN;
+    QHeaderView* columns = grid->horizontalHeader();
+    // Sized without the last column's stretch, which would hide what that column needs.
+    columns->setStretchLastSection(false);
+    grid->resizeColumnsToContents();
+    // A long label text would push the font columns off the window: the text columns give up
+    // width (their cells are cut short, the whole text shows as a tooltip) until every column fits.
+    int excess = columns->length() - grid->viewport()->width();
+    for (const LabelColumn column : {LabelColumn::KeyValue, LabelColumn::Keywords}) {
+        const int index = static_cast<int>(column);
+        const int width = columns->sectionSize(index);
+        const int given = std::clamp(excess, 0, std::max(width - kNarrowestTextColumn, 0));
+        columns->resizeSection(index, width - given);
+        excess -= given;
+    }
+    columns->setStretchLastSection(true);
+}
+
 void w_PRNSet::load()
 {
     m_timer1->stop();
@@ -124,7 +153,7 @@ void w_PRNSet::load()
         m_session.messages.critical(this, Titles::CriticalError, read.error());
     if (m_grid->rowCount() == 0)
         setLabelButtonsEnabled(false);
-    m_ui->DG_PRN->resizeColumnsToContents();
+    fitColumns();
 }
 
 void w_PRNSet::loadGuestName()
@@ -172,7 +201,7 @@ void w_PRNSet::addLabels()
     labelWindow.exec();
     const bool read = refreshGrid();
     setLabelButtonsEnabled(read && m_grid->rowCount() > 0);
-    m_ui->DG_PRN->resizeColumnsToContents();
+    fitColumns();
 }
 
 void w_PRNSet::moveLabels()

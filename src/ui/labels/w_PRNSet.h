@@ -56,6 +56,8 @@ private:
     std::optional<GuestNameSetting> typedGuestName(bool report);
     void deleteSelectedRows();
     void setLabelButtonsEnabled(bool enabled);
+    /// Sizes the grid's columns to their contents, narrowing the text columns so that all fit.
+    void fitColumns();
 
     std::unique_ptr<Ui::w_PRNSet> m_ui;
     Session& m_session;

@@ -324,6 +324,22 @@ private slots:
         }
     }
 
+    // Catches grid columns pushed off the window by a long label text at the window's designed size:
+    // the font columns must stay in view, the text whole in its tooltip.
+    void everyGridColumnFitsTheWindow()
+    {
+        TestSession t;
+        chooseStyle(t, 1);
+        const QString longText = u"谨定于二〇二六年十月一日（星期四）中午十二时在本市金陵大酒店三楼宴会厅举行婚礼敬请光临"_s;
+        t.db.exec(u"UPDATE Main SET KeyValue = ?"_s, {longText});
+        w_PRNSet w(t.session);
+        openSettings(w);
+        auto* grid = child<QTableView>(w, "DG_PRN");
+        QVERIFY2(grid->horizontalHeader()->length() <= grid->viewport()->width(),
+                 qPrintable(u"%1 > %2"_s.arg(grid->horizontalHeader()->length()).arg(grid->viewport()->width())));
+        QCOMPARE(grid->model()->index(0, 1).data(Qt::ToolTipRole).toString(), longText);
+    }
+
     // Catches a stored position or size that already prints refused because it is out of the range
     // new input is held to: changing anything else of the label, its grid row or the guest-name
     // setting keeps it as it is.

@@ -234,8 +234,8 @@ private slots:
         row("up", "O_Up|3", done, u"10.0,17.0 11.0,18.0 10.0,20.0"_s, "");
         row("down", "O_Down|3", done, u"10.0,23.0 11.0,24.0 10.0,20.0"_s, "");
         row("double zero", "O_Right|00", done, unmoved, "");
-        row("past any paper", "O_Right|3001", u"移动距离必须在 0 到 3000 毫米之间，请检查后重新输入。"_s, unmoved,
-            "T_Move");
+        row("past any paper", "O_Right|3001", u"移动距离必须在 0 到 3000 毫米之间，请检查后重新输入。"_s,
+            unmoved, "T_Move");
         row("no labels", "O_Right|5", u"没有可移动标签。"_s, u"10.0,20.0"_s, "Cmd_OK",
             "DELETE FROM Main WHERE ListID = 1");
         // All or nothing: the second label's write fails after the first one's.
@@ -330,13 +330,15 @@ private slots:
     {
         TestSession t;
         chooseStyle(t, 1);
-        const QString longText = u"谨定于二〇二六年十月一日（星期四）中午十二时在本市金陵大酒店三楼宴会厅举行婚礼敬请光临"_s;
+        const QString longText =
+            u"谨定于二〇二六年十月一日（星期四）中午十二时在本市金陵大酒店三楼宴会厅举行婚礼敬请光临"_s;
         t.db.exec(u"UPDATE Main SET KeyValue = ?"_s, {longText});
         w_PRNSet w(t.session);
         openSettings(w);
         auto* grid = child<QTableView>(w, "DG_PRN");
-        QVERIFY2(grid->horizontalHeader()->length() <= grid->viewport()->width(),
-                 qPrintable(u"%1 > %2"_s.arg(grid->horizontalHeader()->length()).arg(grid->viewport()->width())));
+        QVERIFY2(
+            grid->horizontalHeader()->length() <= grid->viewport()->width(),
+            qPrintable(u"%1 > %2"_s.arg(grid->horizontalHeader()->length()).arg(grid->viewport()->width())));
         QCOMPARE(grid->model()->index(0, 1).data(Qt::ToolTipRole).toString(), longText);
     }
 

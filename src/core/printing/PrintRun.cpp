@@ -74,7 +74,7 @@ QString PrintRun::status() const
     case State::Paused:
         if (m_pausedByFailure)
             return QStringLiteral("请柬没有打印，打印已暂停，还剩 %1 张。").arg(remaining());
-        return QStringLiteral("打印已暂停，还剩 %1 张没有打印。点击“继续打印”接着打印。").arg(remaining());
+        return QStringLiteral("打印已暂停，还剩 %1 张没有打印。").arg(remaining());
     case State::Stepping:
         return QStringLiteral("已打印 %1 张，还剩 %2 张。放好下一张请柬后点击“打印下一份”。")
             .arg(m_printed)

@@ -342,7 +342,7 @@ private slots:
         f.tick();
         says(u"正在自动打印，每 4 秒打印一张，还剩 2 张。"_s);
         f.pressAll();
-        says(u"打印已暂停，还剩 2 张没有打印。点击“继续打印”接着打印。"_s);
+        says(u"打印已暂停，还剩 2 张没有打印。"_s);
         f.pressOne();
         says(u"已打印 2 张，还剩 1 张。放好下一张请柬后点击“打印下一份”。"_s);
         f.pressOne();

@@ -277,7 +277,7 @@ private slots:
     void previewLinesAreAsLongAsPrinted_data()
     {
         QTest::addColumn<double>("dpi");
-        for (const double dpi : {20.0, 33.0, 41.0, 55.0, 96.0, 150.0}) // 适合窗口 on small to large windows
+        for (const double dpi : {20.0, 41.0, 96.0}) // 适合窗口 on a small and a large window, 100%
             QTest::newRow(qPrintable(u"%1 dpi"_s.arg(dpi))) << dpi;
     }
 
@@ -393,45 +393,6 @@ private slots:
                 QSKIP("the jobs completed, but cups-pdf writes its files elsewhere than ~/PDF");
             QCOMPARE(pageCount(pdf.filePath(files.first())), 1);
         }
-    }
-
-    // Catches cards sent to the system's default printer when the user chose another one with the
-    // PRINTER variable, as the README tells (the spooler and Qt honour it). Works on a queue of its
-    // own, with its own output folder, made and removed here.
-    void cardsGoToThePrinterNamedByPRINTER()
-    {
-        const QString queue = u"FennickPrinterVariable"_s;
-        QTemporaryDir out;
-        QFile conf(u"/etc/cups/cups-pdf-fennickvariable.conf"_s);
-        const auto addQueue = [&] {
-            if (!conf.open(QIODevice::WriteOnly) ||
-                conf.write("Out " + QFile::encodeName(out.path()) + "\n") < 0)
-                return false;
-            conf.close();
-            return QProcess::execute(u"lpadmin"_s,
-                                     {u"-p"_s, queue, u"-E"_s, u"-v"_s, u"cups-pdf:/fennickvariable"_s,
-                                      u"-P"_s, u"/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"_s}) == 0;
-        };
-        if (!addQueue()) {
-            conf.remove();
-            if (qgetenv("CI") == "true")
-                QFAIL("no queue of the test's own could be added (needs root and a running CUPS)");
-            QSKIP("adding a queue needs root and a running CUPS; scripts/test runs as root in CI");
-        }
-        const auto removeQueue = qScopeGuard([&] {
-            QProcess::execute(u"lpadmin"_s, {u"-x"_s, queue});
-            conf.remove();
-            qunsetenv("PRINTER");
-        });
-        qputenv("PRINTER", queue.toUtf8());
-        QCOMPARE(QPrinterInfo::defaultPrinter().printerName(), queue);
-        SystemCardPrinter printer;
-        printer.setUnitMillimetres();
-        printer.setOrigin(0, 0);
-        QVERIFY(drawCardFor(printer, kLabels, kName, u"赵钱"_s).isOk());
-        const Status sent = printer.endDocument();
-        QVERIFY2(sent.isOk(), qPrintable(sent.error()));
-        QTRY_VERIFY_WITH_TIMEOUT(completedJobs(queue).size() == 1, 60000);
     }
 };
 

@@ -352,35 +352,6 @@ private slots:
         f.t.db.exec(u"DELETE FROM Guests"_s);
         f.reload();
         says(u"请柬样式“婚宴”还没有宾客，请先在“请柬样式”中添加宾客名单。"_s);
-
-        // While a card is produced the line names its guest.
-        f.t.db.exec(u"INSERT INTO Guests (ListID, Name) VALUES (1, '欧阳晓明')"_s);
-        f.reload();
-        QStringList whileDrawing;
-        QObject::connect(f.run.get(), &PrintRun::changed, [&] { whileDrawing << f.run->status(); });
-        f.pressOne();
-        QVERIFY(whileDrawing.contains(u"正在生成并打印邀请“欧阳晓明”的请柬..."_s));
-        says(u"打印已全部完成！"_s);
-    }
-
-    // Catches a run given up without a question and a question asked when nothing is going on.
-    void quittingDuringARunIsAsked()
-    {
-        PrintFixture f(3);
-        f.addLabel();
-        f.open();
-        QVERIFY(f.run->confirmQuit());
-        QCOMPARE(f.t.messages.count(), 0);
-        f.pressAll();
-        f.tick();
-        f.pressAll(); // paused
-        QVERIFY(!f.run->confirmQuit());
-        QCOMPARE(f.t.messages.last().text, u"正在打印……确定要退出吗？\n\n还有 2 张请柬没有打印。"_s);
-        QCOMPARE(f.state(), RunState::Paused);
-        f.pressAll();
-        f.t.messages.setNextAnswer(true);
-        QVERIFY(f.run->confirmQuit());
-        QCOMPARE(f.t.printer.jobs.size(), 1);
     }
 
     // Catches a named card that does not end its one-card run, moves no cursor, or takes the place

@@ -44,6 +44,7 @@ struct QuietMessages : MessageService
     void exclamation(QWidget*, const QString&, const QString&) override {}
     void information(QWidget*, const QString&, const QString&) override {}
     bool question(QWidget*, const QString&, const QString&) override { return true; }
+    Answer questionWithCancel(QWidget*, const QString&, const QString&) override { return Answer::Yes; }
 
 private:
     bool m_exitOnCritical;

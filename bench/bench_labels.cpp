@@ -94,7 +94,7 @@ int main(int argc, char* argv[])
                 QCoreApplication::processEvents(QEventLoop::AllEvents);
         }));
         const QString name = QStringLiteral("新标签%1").arg(r);
-        nameCheck.push_back(timeMs([&] { (void)labels.nameInUse(name); }));
+        nameCheck.push_back(timeMs([&] { (void)labels.labelNameOwner(name); }));
         add.push_back(timeMs([&] {
             (void)labels.addLabel(kBigStyle, {0, name, QStringLiteral("文字"), 1, 2, "宋体", "12", "常规"});
         }));

@@ -6,7 +6,7 @@
 # libcups2-dev: cards are handed to the spooler through libcups, which reports a refused job.
 # QuaZip reads the .xlsx guest lists.
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libqt6printsupport6 sqlite3 fonts-noto-cjk libcups2-dev libquazip1-qt6-dev)
-# Qt's own Chinese texts for its standard dialogs (the font dialog of the label windows).
+# Qt's own Chinese texts for its standard dialogs (file dialogs, the font dialog, standard buttons).
 BUILD_PACKAGES+=(qt6-translations-l10n)
 
 # Packaging: dpkg-shlibdeps (dpkg-dev) works out the Debian package's library dependencies.

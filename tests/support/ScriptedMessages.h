@@ -38,11 +38,18 @@ public:
     bool question(QWidget*, const QString& title, const QString& text) override
     {
         m_shown.append({ShownMessage::Kind::Question, title, text});
-        return !m_answers.isEmpty() && m_answers.takeFirst();
+        return !m_answers.isEmpty() && m_answers.takeFirst() == Answer::Yes;
+    }
+    Answer questionWithCancel(QWidget*, const QString& title, const QString& text) override
+    {
+        m_shown.append({ShownMessage::Kind::Question, title, text});
+        return m_answers.isEmpty() ? Answer::Cancel : m_answers.takeFirst();
     }
 
-    /// The answer to the next question; questions without a scripted answer get No.
-    void setNextAnswer(bool yes) { m_answers.append(yes); }
+    /// The answer to the next question; questions without a scripted answer get No, or Cancel
+    /// where the question offers it.
+    void setNextAnswer(bool yes) { m_answers.append(yes ? Answer::Yes : Answer::No); }
+    void setNextAnswer(Answer answer) { m_answers.append(answer); }
 
     const QList<ShownMessage>& shown() const { return m_shown; }
     int count() const { return static_cast<int>(m_shown.size()); }
@@ -50,5 +57,5 @@ public:
 
 private:
     QList<ShownMessage> m_shown;
-    QList<bool> m_answers;
+    QList<Answer> m_answers;
 };

@@ -30,6 +30,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Fennick"));
     QApplication::setApplicationVersion(QStringLiteral(FENNICK_VERSION_STRING));
     Startup::installFontSubstitutions();
+    Startup::installQtTranslations();
 
     SharedState state;
     QMessageBoxService messages;

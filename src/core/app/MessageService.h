@@ -9,6 +9,13 @@ class QWidget;
 class MessageService
 {
 public:
+    enum class Answer
+    {
+        Yes,
+        No,
+        Cancel
+    };
+
     virtual ~MessageService() = default;
 
     /// Critical-stop icon, OK button.
@@ -19,6 +26,8 @@ public:
     virtual void information(QWidget* parent, const QString& title, const QString& text) = 0;
     /// Question icon, Yes and No buttons; true when the answer is Yes.
     virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
+    /// Question icon, Yes, No and Cancel buttons; closing the box answers Cancel.
+    virtual Answer questionWithCancel(QWidget* parent, const QString& title, const QString& text) = 0;
 };
 
 /// The titles each kind of message is shown under.

@@ -3,10 +3,14 @@
 #include "core/app/MessageService.h"
 #include "core/app/SharedState.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStringList>
+#include <QTranslator>
 
 namespace Startup {
 
@@ -57,6 +61,18 @@ void installFontSubstitutions()
         QFont::insertSubstitutions(QString::fromUtf8(face.windowsName), target);
         QFont::insertSubstitutions(QString::fromLatin1(face.latinName), target);
     }
+}
+
+bool installQtTranslations()
+{
+    // Owned by the application, so the texts stay for as long as any window may need them.
+    auto* chinese = new QTranslator(QCoreApplication::instance());
+    if (!chinese->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                       QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete chinese;
+        return false;
+    }
+    return QCoreApplication::installTranslator(chinese);
 }
 
 } // namespace Startup

@@ -1,4 +1,5 @@
-// Start-up checks: where the card database is and whether it is there.
+// Start-up: where the card database is and whether it is there, the fonts behind Windows face
+// names and Qt's own Chinese texts.
 #pragma once
 
 #include <QString>
@@ -19,6 +20,11 @@ bool isOrdinaryFile(const QString& path);
 /// Sets the data file name and its path in the current directory; when the file is not there,
 /// shows the missing-file message and returns false: the program must end without a window.
 bool locateDataFile(SharedState& state, MessageService& messages);
+
+/// Installs Qt's own Chinese texts (qtbase_zh_CN from Qt's installed translations), so that the
+/// standard dialogs and buttons (file dialogs, the font dialog) speak the program's language. Needs
+/// the application object; false when the translations are not installed.
+bool installQtTranslations();
 
 /// Maps the Windows face names that stored designs use onto installed CJK faces.
 void installFontSubstitutions();

@@ -13,7 +13,12 @@
 namespace {
 
 constexpr double kDeskMm = 8; // grey border around the page, where text past the edge shows
-constexpr double kMeasureDpi = 600;
+// Cards are laid out at the resolution they are printed and exported at (Qt's high resolution for
+// PDF and for the spooler), then scaled to the zoom: fonts come in whole pixel sizes, so a text
+// laid out at a screen's few dots per millimetre would run several per cent longer or shorter than
+// on paper. The outlines are measured at the same resolution.
+constexpr double kLayoutDpi = 1200;
+constexpr double kMeasureDpi = kLayoutDpi;
 constexpr double kEdgeToleranceMm = 0.01;
 
 int dotsPerMeter(double dpi)
@@ -124,8 +129,10 @@ CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<Label>
 
     CardPreviewImage preview;
     preview.image = QImage(size, QImage::Format_ARGB32_Premultiplied);
-    preview.image.setDotsPerMeterX(dotsPerMeter(dpi));
-    preview.image.setDotsPerMeterY(dotsPerMeter(dpi));
+    // The card drawing takes its millimetres and font sizes from the device: it lays out at the
+    // print resolution and the painter scales that down. The image says its own resolution at the end.
+    preview.image.setDotsPerMeterX(dotsPerMeter(kLayoutDpi));
+    preview.image.setDotsPerMeterY(dotsPerMeter(kLayoutDpi));
     preview.image.fill(QColor(0x80, 0x80, 0x80));
 
     const QRectF page(kDeskMm * dotsPerMm, kDeskMm * dotsPerMm, pageMm.width() * dotsPerMm,
@@ -145,6 +152,7 @@ CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<Label>
     painter.save();
     painter.setClipRect(preview.printableRect);
     painter.translate(preview.printableRect.topLeft());
+    painter.scale(dpi / kLayoutDpi, dpi / kLayoutDpi);
     drawCard(painter, labels, setting, name);
     painter.restore();
 
@@ -162,5 +170,7 @@ CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<Label>
     for (const QRectF& box : unprintableMm)
         outline(box, Qt::DashLine);
     painter.end();
+    preview.image.setDotsPerMeterX(dotsPerMeter(dpi));
+    preview.image.setDotsPerMeterY(dotsPerMeter(dpi));
     return preview;
 }

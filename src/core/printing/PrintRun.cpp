@@ -10,20 +10,26 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
-// Clears a flag when the handler that set it returns, on every path.
+// Sets a flag while a handler runs and gives it back its value when the handler returns, on every
+// path: a question asked inside a press leaves the press still busy.
 class BusyGuard
 {
 public:
-    explicit BusyGuard(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~BusyGuard() { m_flag = false; }
+    explicit BusyGuard(bool& flag) : m_flag(flag), m_before(flag) { m_flag = true; }
+    ~BusyGuard() { m_flag = m_before; }
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
 
 private:
     bool& m_flag;
+    bool m_before;
 };
+
+constexpr int kSecondsPerCard = 4;
 
 } // namespace
 
@@ -32,7 +38,7 @@ PrintRun::PrintRun(CardStore& store, CardPrinter& printer, MessageService& messa
 {
     m_timerPrint = new QTimer(this);
     m_timerPrint->setObjectName(QStringLiteral("Timer_Print"));
-    m_timerPrint->setInterval(4000);
+    m_timerPrint->setInterval(kSecondsPerCard * 1000);
     connect(m_timerPrint, &QTimer::timeout, this, &PrintRun::tick);
 }
 
@@ -43,8 +49,7 @@ bool PrintRun::isGoing() const
 
 void PrintRun::setState(State state)
 {
-    if (state != State::Paused)
-        m_failedWhileStepping = false;
+    m_pausedByFailure = false;
     m_state = state;
     if (state == State::Running)
         m_timerPrint->start();
@@ -52,10 +57,44 @@ void PrintRun::setState(State state)
         m_timerPrint->stop();
 }
 
-void PrintRun::setStatus(const QString& status)
+int PrintRun::remaining() const
 {
-    m_status = status;
-    emit changed();
+    return std::max(0, m_guestCount - m_printed);
+}
+
+QString PrintRun::status() const
+{
+    if (m_cardInProgress)
+        return QStringLiteral("正在生成并打印邀请“%1”的请柬...").arg(*m_cardInProgress);
+    switch (m_state) {
+    case State::Running:
+        return QStringLiteral("正在自动打印，每 %1 秒打印一张，还剩 %2 张。")
+            .arg(kSecondsPerCard)
+            .arg(remaining());
+    case State::Paused:
+        if (m_pausedByFailure)
+            return QStringLiteral("请柬没有打印，打印已暂停，还剩 %1 张。").arg(remaining());
+        return QStringLiteral("打印已暂停，还剩 %1 张没有打印。").arg(remaining());
+    case State::Stepping:
+        return QStringLiteral("已打印 %1 张，还剩 %2 张。放好下一张请柬后点击“打印下一份”。")
+            .arg(m_printed)
+            .arg(remaining());
+    case State::Finished:
+        return QStringLiteral("打印已全部完成！");
+    case State::Ready:
+        break;
+    }
+    if (m_namedGuest)
+        return QStringLiteral("即将单独打印的请柬宾客为:  ") + *m_namedGuest;
+    if (m_listId <= 0)
+        return QStringLiteral("请先选择请柬样式，再进行宾客及打印设置。");
+    if (m_loadFailed)
+        return QStringLiteral("请柬样式“%1”无法读取，不能打印。").arg(m_listName);
+    if (!m_hasLabels)
+        return QStringLiteral("请柬样式“%1”还没有标签，请先在“请柬样式”中编辑样式。").arg(m_listName);
+    if (m_guestCount == 0)
+        return QStringLiteral("请柬样式“%1”还没有宾客，请先在“请柬样式”中添加宾客名单。").arg(m_listName);
+    return QStringLiteral("请选择打印方式，然后点击“开始打印”。");
 }
 
 bool PrintRun::load(qint16 listId, const QString& listName)
@@ -67,17 +106,20 @@ bool PrintRun::load(qint16 listId, const QString& listName)
     m_listId = listId;
     m_listName = listName;
     m_printable = false;
+    m_loadFailed = false;
     if (listId <= 0) {
         emit changed();
         return false;
     }
     const Result<StyleLoad> load = loadStyle(m_store, listId, listName, m_guestName);
     if (!load.isOk()) {
+        m_loadFailed = true;
         emit changed();
         m_messages.critical(m_messageParent, Titles::CriticalError, load.error());
         return false;
     }
     m_guestName = load.value().guestName;
+    m_hasLabels = load.value().hasLabels;
     m_guestCount = load.value().guestCount;
     m_cursor = load.value().cursor;
     m_printable = load.value().printable();
@@ -88,6 +130,8 @@ bool PrintRun::load(qint16 listId, const QString& listName)
 
 void PrintRun::forgetStyle()
 {
+    m_listId = 0;
+    m_listName.clear();
     m_guestCount = 0;
     m_printed = 0;
     emit changed();
@@ -130,20 +174,30 @@ void PrintRun::press(Mode mode)
             return;
     }
     m_styleChooserAllowed = false;
-    setStatus(QStringLiteral("正在生成并打印，请稍候……"));
     m_printer.setUnitMillimetres();
     m_printer.setOrigin(0, 0);
 
-    const bool atStart = m_state == State::Ready || m_state == State::Finished;
-    if (mode == Mode::Automatic) {
-        setState(atStart || m_state == State::Paused ? State::Running : State::Paused);
-    } else if (atStart || m_state == State::Stepping || m_failedWhileStepping) {
-        // A card that failed in the one-card mode is tried again by the next press, as the pause
-        // message promises; a pause the user made in the automatic mode stays a pause.
+    // The caption 暂停打印 pauses whichever option is selected; every other caption prints in the
+    // selected mode at once, so a switch of option during a run never costs a press that does nothing.
+    if (m_state == State::Running) {
+        setState(State::Paused);
+    } else if (mode == Mode::Automatic) {
+        setState(State::Running);
+    } else {
         setState(State::Stepping);
         printOneCard();
     }
     emit changed();
+}
+
+bool PrintRun::confirmQuit()
+{
+    if (!isGoing())
+        return true;
+    BusyGuard busy(m_busy);
+    return m_messages.question(
+        m_messageParent, Titles::PleaseConfirm,
+        QStringLiteral("正在打印……确定要退出吗？\n\n还有 %1 张请柬没有打印。").arg(remaining()));
 }
 
 void PrintRun::tick()
@@ -179,20 +233,12 @@ void PrintRun::printOneCard()
     }
 
     const QString name = m_namedGuest ? *m_namedGuest : m_cursor.name;
-    setStatus(QStringLiteral("正在生成并打印邀请“%1”的请柬...").arg(name));
-    // The cursor moves on only once the card has left: a failed card is printed again on continue.
-    const Result<GuestCursor> next = m_store.nextGuest(m_cursor);
+    m_cardInProgress = name;
+    emit changed();
+    const Result<GuestCursor> next = produceCard(labels.value(), name);
+    m_cardInProgress.reset();
     if (!next.isOk()) {
         pauseAfterFailure(next.error());
-        return;
-    }
-    if (Status drawn = drawCardFor(m_printer, labels.value(), m_guestName, name); !drawn.isOk()) {
-        m_printer.discardDocument();
-        pauseAfterFailure(drawn.error());
-        return;
-    }
-    if (Status sent = m_printer.endDocument(); !sent.isOk()) {
-        pauseAfterFailure(sent.error());
         return;
     }
     m_cursor = next.value();
@@ -204,20 +250,34 @@ void PrintRun::printOneCard()
     emit changed();
 }
 
+Result<GuestCursor> PrintRun::produceCard(const QList<Label>& labels, const QString& name)
+{
+    // The cursor moves on only once the card has left: a failed card is printed again on continue.
+    const Result<GuestCursor> next = m_store.nextGuest(m_cursor);
+    if (!next.isOk())
+        return next;
+    if (Status drawn = drawCardFor(m_printer, labels, m_guestName, name); !drawn.isOk()) {
+        m_printer.discardDocument();
+        return drawn;
+    }
+    if (Status sent = m_printer.endDocument(); !sent.isOk())
+        return sent;
+    return next;
+}
+
 void PrintRun::finish()
 {
     setState(State::Finished);
     m_printer.discardDocument();
     m_styleChooserAllowed = true;
-    setStatus(QStringLiteral("打印已全部完成！"));
+    emit changed();
 }
 
 void PrintRun::pauseAfterFailure(const QString& message, Mend mend)
 {
     // Paused before the message opens, so no tick produces a card behind it.
-    const bool stepping = m_state == State::Stepping;
     setState(State::Paused);
-    m_failedWhileStepping = stepping;
+    m_pausedByFailure = true;
     QString advice = QStringLiteral("\n\n这张请柬没有打印，也没有计数。"
                                     "排除问题后按“继续打印”，将从这张请柬接着打印。");
     if (mend == Mend::Style) {
@@ -226,7 +286,7 @@ void PrintRun::pauseAfterFailure(const QString& message, Mend mend)
         m_styleChooserAllowed = true;
         advice += QStringLiteral("改正样式后请在样式选择窗口中按“取消”返回，以便接着打印。");
     }
-    setStatus(QStringLiteral("请柬没有打印，打印已暂停。"));
+    emit changed();
     m_messages.critical(m_messageParent, Titles::CriticalError, message + advice);
 }
 
@@ -239,5 +299,5 @@ void PrintRun::prepareNamedGuest(const QString& name)
     m_namedGuest = name;
     m_guestCount = 1;
     m_printed = 0;
-    setStatus(QStringLiteral("即将单独打印的请柬宾客为:  ") + name);
+    emit changed();
 }

@@ -1,11 +1,13 @@
 // The print run: one card per guest of the loaded style, in the order of the guest cursor, either
 // automatically at a fixed pace (the print button pauses and continues) or one card per press; or
-// one card for a guest picked by name. The run owns its state, the cursor, the counters and the
-// pacing timer, reports failures through the message service and tells the window by a signal
-// whenever something it shows has changed. It knows no widgets.
+// one card for a guest picked by name. Every press has the one effect its caption promises, in the
+// mode selected at that press. The run owns its state, the cursor, the counters and the pacing
+// timer, says in one sentence where it stands, reports failures through the message service and
+// tells the window by a signal whenever something it shows has changed. It knows no widgets.
 #pragma once
 
 #include "core/cards/GuestNameSetting.h"
+#include "core/cards/Label.h"
 #include "core/store/CardStore.h"
 
 #include <QObject>
@@ -51,8 +53,12 @@ public:
     /// Sets the counters to 0 after the loaded style was deleted.
     void forgetStyle();
 
-    /// A press of the print button with `mode` selected.
+    /// A press of the print button with `mode` selected: 暂停打印 pauses in either mode; any other
+    /// caption starts or continues the run in `mode` (one card now, or the automatic pace).
     void press(Mode mode);
+    /// Asks whether the program may end while a run is going (no card is produced while the
+    /// question is open); true when no run is going or the answer is Yes.
+    bool confirmQuit();
     /// Prepares a run of exactly one card, for the guest picked by `name`; only while no run is
     /// going, so that no guest of a run is skipped by it.
     void prepareNamedGuest(const QString& name);
@@ -71,8 +77,10 @@ public:
     int printed() const { return m_printed; }
     const GuestCursor& cursor() const { return m_cursor; }
     const GuestNameSetting& guestNameSetting() const { return m_guestName; }
-    /// The run's one-line status; empty until the first press or pick.
-    const QString& status() const { return m_status; }
+    /// Cards of the run not printed yet.
+    int remaining() const;
+    /// The run's one-line status: one true sentence for the state it is in.
+    QString status() const;
 
 signals:
     /// The state, the counters, the status or what may be used changed.
@@ -81,8 +89,9 @@ signals:
 private:
     void tick();
     void printOneCard();
+    /// Draws and sends one card for `name`; the cursor after it, or why the card did not leave.
+    Result<GuestCursor> produceCard(const QList<Label>& labels, const QString& name);
     void setState(State state);
-    void setStatus(const QString& status);
     void finish();
     /// A card could not be produced: the run pauses, the card is neither counted nor skipped. When
     /// the style itself must be mended, the style chooser is opened up for that.
@@ -110,8 +119,10 @@ private:
     bool m_printable = false;
     std::optional<QString> m_namedGuest; // the one card of a named-guest print
     State m_state = State::Ready;
-    QString m_status;
+    std::optional<QString> m_cardInProgress; // the guest whose card is being produced
+    bool m_loadFailed = false;
+    bool m_hasLabels = false;
     bool m_styleChooserAllowed = true;
-    bool m_busy = false;                // a press or a card is being handled; a tick in between waits
-    bool m_failedWhileStepping = false; // paused by a failed card in the one-card mode
+    bool m_busy = false;            // a press, a card or a question is being handled; a tick waits
+    bool m_pausedByFailure = false; // the pause was made by a card that could not be produced
 };

@@ -134,6 +134,10 @@ QVariant LabelGridModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return QVariant();
+    // The window may cut a long text short; the whole of it shows when the pointer rests on it.
+    if (role == Qt::ToolTipRole && (index.column() == static_cast<int>(LabelColumn::KeyValue) ||
+                                    index.column() == static_cast<int>(LabelColumn::Keywords)))
+        return cellText(m_rows.at(index.row()), static_cast<LabelColumn>(index.column()));
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
     return cellText(m_rows.at(index.row()), static_cast<LabelColumn>(index.column()));
@@ -161,18 +165,24 @@ Qt::ItemFlags LabelGridModel::flags(const QModelIndex& index) const
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
 }
 
-Result<QVariant> LabelGridModel::checkedValue(LabelColumn column, const QString& text) const
+Result<QVariant> LabelGridModel::checkedValue(const Label& row, LabelColumn column, const QString& text) const
 {
     switch (column) {
     case LabelColumn::KeyX:
     case LabelColumn::KeyY: {
+        const QString what =
+            column == LabelColumn::KeyX ? QStringLiteral("打印横坐标") : QStringLiteral("打印纵坐标");
         const std::optional<double> number = plainNumber(text.trimmed());
         if (!number) {
-            const QString what =
-                column == LabelColumn::KeyX ? QStringLiteral("打印横坐标") : QStringLiteral("打印纵坐标");
             return Status::failure(
                 QStringLiteral("%1只能是数字（可带小数点和负号），“%2”未保存，请检查后重新输入。")
                     .arg(what, text));
+        }
+        // Only a new value is held to the range: a stored one, even one moved far out, stays as it is.
+        const double stored = column == LabelColumn::KeyX ? row.xMm : row.yMm;
+        if (*number != stored && !kSignedPositionMm.contains(*number)) {
+            return Status::failure(QStringLiteral("%1必须在 %2之间，“%3”未保存，请检查后重新输入。")
+                                       .arg(what, kSignedPositionMm.text(QStringLiteral("毫米")), text));
         }
         return QVariant(*number);
     }
@@ -182,6 +192,11 @@ Result<QVariant> LabelGridModel::checkedValue(LabelColumn column, const QString&
         if (!number || *number <= 0) {
             return Status::failure(
                 QStringLiteral("字号只能是大于零的数字，“%1”未保存，请检查后重新输入。").arg(text));
+        }
+        if (*number != plainNumber(row.fontSize.trimmed()) && !kFontPoints.contains(*number)) {
+            return Status::failure(
+                QStringLiteral("字号必须大于 0、不超过 %1 磅，“%2”未保存，请检查后重新输入。")
+                    .arg(QString::number(kFontPoints.max), text));
         }
         return QVariant(trimmed);
     }
@@ -205,7 +220,7 @@ bool LabelGridModel::setData(const QModelIndex& index, const QVariant& value, in
     const QString text = value.toString();
     if (text == cellText(row, column))
         return true; // nothing changed; nothing to write
-    Result<QVariant> checked = checkedValue(column, text);
+    Result<QVariant> checked = checkedValue(row, column, text);
     if (!checked.isOk()) {
         emit editRefused(checked.error());
         return false;

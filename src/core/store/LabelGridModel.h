@@ -1,6 +1,7 @@
 // The label grid of the settings window: a style's labels, oldest first, editable in place. An edit
 // is written to the database at once; one that would put something other than a number into a
-// position or a size is refused with a message and the cell keeps its value.
+// position or a size, or a new position or size out of range, is refused with a message and the
+// cell keeps its value.
 #pragma once
 
 #include "core/store/LabelStore.h"
@@ -40,8 +41,8 @@ signals:
     void editRefused(const QString& message);
 
 private:
-    /// The checked value to store for an edit, or a message saying why it is refused.
-    Result<QVariant> checkedValue(LabelColumn column, const QString& text) const;
+    /// The checked value to store for an edit of `row`, or a message saying why it is refused.
+    Result<QVariant> checkedValue(const Label& row, LabelColumn column, const QString& text) const;
 
     LabelStore m_labels;
     qint16 m_listId = 0;

@@ -84,16 +84,22 @@ Result<QList<Label>> LabelStore::labelsToPrint(qint16 listId, const QString& sty
     return readLabels(listId, styleName, QStringLiteral("LabelID"));
 }
 
-Result<bool> LabelStore::nameInUse(const QString& name)
+Result<std::optional<LabelNameOwner>> LabelStore::labelNameOwner(const QString& name)
 {
     if (Status s = m_store.check(); !s.isOk())
         return s;
     QSqlQuery query(m_store.database());
     if (Status s =
-            m_store.exec(query, QStringLiteral("SELECT 1 FROM Main WHERE Keywords = ? LIMIT 1"), {name});
+            m_store.exec(query,
+                         QStringLiteral("SELECT Main.ListID, Lists.ListName FROM Main LEFT JOIN Lists "
+                                        "ON Lists.ListID = Main.ListID WHERE Main.Keywords = ? LIMIT 1"),
+                         {name});
         !s.isOk())
         return s;
-    return query.next();
+    if (!query.next())
+        return std::optional<LabelNameOwner>();
+    return std::optional<LabelNameOwner>(
+        LabelNameOwner{static_cast<qint16>(query.value(0).toInt()), query.value(1).toString()});
 }
 
 Status LabelStore::addLabel(qint16 listId, const Label& label)

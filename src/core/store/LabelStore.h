@@ -34,6 +34,13 @@ enum class LabelColumn
     KeyFontStyle
 };
 
+/// The style a label name is taken by.
+struct LabelNameOwner
+{
+    qint16 listId = 0;
+    QString styleName; // empty when the style's row is gone and only its labels are left
+};
+
 class LabelStore
 {
 public:
@@ -47,8 +54,9 @@ public:
     /// column, so that where labels overlap the later one is drawn over the earlier.
     Result<QList<Label>> labelsToPrint(qint16 listId, const QString& styleName);
 
-    /// Whether any style has a label of this name; letter case is ignored as the table does.
-    Result<bool> nameInUse(const QString& name);
+    /// The style that already has a label of this name, or nothing when none has; letter case is
+    /// ignored as the table does.
+    Result<std::optional<LabelNameOwner>> labelNameOwner(const QString& name);
 
     /// Appends a label to the style; the database stamps its insertion time.
     Status addLabel(qint16 listId, const Label& label);

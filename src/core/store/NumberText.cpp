@@ -54,3 +54,8 @@ QString storedText(const QVariant& value)
     }
     return value.toString();
 }
+
+QString TypedRange::text(const QString& unit) const
+{
+    return QStringLiteral("%1 到 %2 %3").arg(QString::number(min), QString::number(max), unit);
+}

@@ -19,3 +19,23 @@ std::optional<double> plainNumber(const QString& text);
 
 /// A stored value as the text a box shows: whole numbers without a decimal point, Null as "".
 QString storedText(const QVariant& value);
+
+/// The values a box takes, both ends included.
+struct TypedRange
+{
+    double min = 0;
+    double max = 0;
+
+    bool contains(double value) const { return value >= min && value <= max; }
+    /// The range as a message says it, with its unit: "0 到 3000 毫米".
+    QString text(const QString& unit) const;
+};
+
+/// Positions in millimetres where a box takes no minus sign (the label window): as far as any
+/// paper reaches, until styles know their own paper.
+inline constexpr TypedRange kPositionMm{0, 3000};
+/// Positions where a box takes a minus sign (the label grid, the guest-name setting): a label moved
+/// past the top or left edge shows a negative number there and may be corrected step by step.
+inline constexpr TypedRange kSignedPositionMm{-3000, 3000};
+/// Font sizes in points typed into the label grid; above 0, which the grid refuses on its own.
+inline constexpr TypedRange kFontPoints{0, 1000};

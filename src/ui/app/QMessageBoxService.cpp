@@ -13,6 +13,10 @@ QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const 
     if (buttons & QMessageBox::Yes) {
         box.button(QMessageBox::Yes)->setText(QStringLiteral("是(&Y)"));
         box.button(QMessageBox::No)->setText(QStringLiteral("否(&N)"));
+        if (buttons & QMessageBox::Cancel) {
+            box.button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+            box.setEscapeButton(QMessageBox::Cancel);
+        }
     } else {
         box.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     }
@@ -40,4 +44,18 @@ bool QMessageBoxService::question(QWidget* parent, const QString& title, const Q
 {
     return show(parent, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+MessageService::Answer QMessageBoxService::questionWithCancel(QWidget* parent, const QString& title,
+                                                              const QString& text)
+{
+    switch (show(parent, QMessageBox::Question, title, text,
+                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
 }

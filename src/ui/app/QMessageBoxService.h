@@ -10,4 +10,5 @@ public:
     void exclamation(QWidget* parent, const QString& title, const QString& text) override;
     void information(QWidget* parent, const QString& title, const QString& text) override;
     bool question(QWidget* parent, const QString& title, const QString& text) override;
+    Answer questionWithCancel(QWidget* parent, const QString& title, const QString& text) override;
 };

@@ -1,15 +1,11 @@
 #include "ui/app/QtFontDialogService.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QGroupBox>
-#include <QLibraryInfo>
 #include <QLineEdit>
-#include <QLocale>
-#include <QTranslator>
 
 namespace {
 
@@ -34,12 +30,6 @@ QString installedFamily(const QString& family)
 std::optional<FontChoice> QtFontDialogService::chooseFont(QWidget* parent, const FontChoice& current,
                                                           bool scalableOnly)
 {
-    // Qt's own Chinese texts for the dialog's captions and buttons, where they are installed.
-    QTranslator chinese;
-    if (chinese.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(&chinese);
-
     QFontDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("字体"));
     QFontDialog::FontDialogOptions options = QFontDialog::DontUseNativeDialog;

@@ -35,7 +35,11 @@ w_AddGuest::w_AddGuest(Session& session, QWidget* parent)
     m_ui->Combo_Connection->setCurrentIndex(-1);
     // The relation is stored exactly as typed; completing it to an offered entry would change it.
     m_ui->Combo_Connection->setCompleter(nullptr);
-    m_ui->F_saved->raise();
+    // The notice has a row of its own below the fields, kept while it is hidden, so that neither
+    // it nor its coming and going moves or covers anything.
+    QSizePolicy noticeRoom = m_ui->F_saved->sizePolicy();
+    noticeRoom.setRetainSizeWhenHidden(true);
+    m_ui->F_saved->setSizePolicy(noticeRoom);
 
     m_model = new GuestGridModel(m_guests, this);
     m_ui->DG_Edit->setModel(m_model);
@@ -65,7 +69,6 @@ w_AddGuest::w_AddGuest(Session& session, QWidget* parent)
             &w_AddGuest::loadGuest);
     connect(m_model, &GuestGridModel::readFailed, this, &w_AddGuest::showReadFailure, Qt::QueuedConnection);
     m_ui->T_Name->installEventFilter(this);
-    m_ui->F_saved->installEventFilter(this);
     m_ui->DG_Edit->installEventFilter(this);
 
     m_ui->T_Name->setFocus();
@@ -87,9 +90,6 @@ bool w_AddGuest::eventFilter(QObject* watched, QEvent* event)
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
             m_ui->F_saved->hide();
-    } else if (watched == m_ui->F_saved && event->type() == QEvent::MouseButtonPress) {
-        m_ui->F_saved->hide(); // it lies over input fields; a click uncovers them
-        return true;
     } else if (watched == m_ui->DG_Edit && event->type() == QEvent::KeyPress &&
                static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         deleteSelectedGuests();
@@ -156,27 +156,31 @@ void w_AddGuest::save()
             return;
         }
         m_model->guestChanged(guestId, fields);
-    } else {
-        const Result<GuestRecord> added = m_guests.add(listId, fields, QDateTime::currentDateTime());
-        if (!added.isOk()) {
-            m_session.messages.critical(this, Titles::CriticalError, added.error());
-            return;
-        }
-        m_model->appendGuest(added.value());
-        m_ui->DG_Edit->scrollToBottom();
+        emptyFieldsAfterSave(QStringLiteral("已保存修改。可直接继续添加。"));
+        return;
     }
-    emptyFieldsAfterSave();
+    const Result<GuestRecord> added = m_guests.add(listId, fields, QDateTime::currentDateTime());
+    if (!added.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, added.error());
+        return;
+    }
+    m_model->appendGuest(added.value());
+    m_ui->DG_Edit->scrollToBottom();
+    emptyFieldsAfterSave(QStringLiteral("宾客已添加至名单。可直接继续添加。"));
 }
 
-void w_AddGuest::emptyFieldsAfterSave()
+void w_AddGuest::emptyFieldsAfterSave(const QString& notice)
 {
     // The name is emptied before the notice shows, so that emptying it does not hide the notice.
+    // Every field is emptied, the sex too: the next guest inherits nothing from this one.
     m_ui->T_Name->clear();
+    m_ui->Combo_Sex->setCurrentIndex(-1);
     m_ui->Combo_Connection->setCurrentIndex(-1);
     m_ui->Combo_Connection->clearEditText();
     m_ui->T_Job->clear();
     m_ui->T_Contact->clear();
     m_ui->T_Remark->clear();
+    m_ui->L_state->setText(notice);
     m_ui->F_saved->show();
     m_ui->Cmd_CleanAll->setEnabled(true);
     m_ui->T_Name->setFocus();
@@ -207,6 +211,10 @@ void w_AddGuest::deleteSelectedGuests()
     const QModelIndexList rows = m_ui->DG_Edit->selectionModel()->selectedRows();
     if (rows.isEmpty())
         return; // only rows picked by their selector at the left are deleted
+    // Nothing brings deleted guests back: asked once for all the rows picked.
+    if (!m_session.messages.question(this, Titles::UserConfirmation,
+                                     QStringLiteral("删除选中的 %1 位宾客？").arg(rows.size())))
+        return;
     QVector<qint64> ids;
     ids.reserve(rows.size());
     for (const QModelIndex& row : rows)

@@ -43,7 +43,8 @@ private:
     void clearList();
     void importGuests();
     void enterAddMode();
-    void emptyFieldsAfterSave();
+    /// Empties the form for the next guest and shows `notice` about the save just made.
+    void emptyFieldsAfterSave(const QString& notice);
     GuestFields enteredFields() const;
     void showReadFailure(const QString& message);
 

@@ -21,15 +21,16 @@ const QString kXCaptionEnd = QStringLiteral("X:");
 
 w_AddLabel::w_AddLabel(Session& session, const std::optional<Label>& toChange, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::w_AddLabel>()),
-      m_session(session), m_dialogFont{QStringLiteral("宋体"), 11, false, false},
-      m_changing(toChange.has_value())
+      m_session(session), m_dialogFont{QStringLiteral("宋体"), 11, false, false}, m_toChange(toChange)
 {
     m_ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     m_ui->UD_X->setBuddy(m_ui->T_X);
-    m_ui->UD_X->setRange(0, 3000);
+    const int lowest = static_cast<int>(kPositionMm.min);
+    const int highest = static_cast<int>(kPositionMm.max);
+    m_ui->UD_X->setRange(lowest, highest);
     m_ui->UpDown1->setBuddy(m_ui->T_Y);
-    m_ui->UpDown1->setRange(0, 3000);
+    m_ui->UpDown1->setRange(lowest, highest);
     m_ui->L_Saved->hide();
     // The font boxes are filled only through the font dialog: show them as not for typing.
     for (QLineEdit* fontBox : {m_ui->T_FontName, m_ui->T_FontSize, m_ui->T_FontStyle}) {
@@ -130,6 +131,28 @@ bool w_AddLabel::refuseInput()
                           QStringLiteral("纵坐标只能是数字，请检查后重新输入。"));
         return true;
     }
+    // A position typed anew must lie on paper; the one a changed label already has is kept as it is.
+    const struct
+    {
+        QLineEdit* box;
+        const char* what;
+        std::optional<double> stored;
+    } positions[] = {
+        {m_ui->T_X, "横坐标", m_toChange ? std::optional(m_toChange->xMm) : std::nullopt},
+        {m_ui->T_Y, "纵坐标", m_toChange ? std::optional(m_toChange->yMm) : std::nullopt},
+    };
+    for (const auto& position : positions) {
+        const double value = digitsNumber(position.box->text().trimmed()).value_or(0);
+        if (value != position.stored && !kPositionMm.contains(value)) {
+            messages.critical(
+                this, Titles::CriticalError,
+                QStringLiteral("%1必须在 %2之间，请检查后重新输入。")
+                    .arg(QString::fromUtf8(position.what), kPositionMm.text(QStringLiteral("毫米"))));
+            position.box->setFocus();
+            position.box->selectAll();
+            return true;
+        }
+    }
     if (m_ui->T_FontName->text().isEmpty() || m_ui->T_FontSize->text().isEmpty() ||
         m_ui->T_FontStyle->text().isEmpty()) {
         messages.exclamation(this, Titles::MissingItem, QStringLiteral("请为新标签设置一种字体。"));
@@ -157,7 +180,7 @@ void w_AddLabel::save()
     if (refuseInput())
         return;
     const Label label = typedLabel();
-    if (m_changing)
+    if (m_toChange)
         changeLabel(label);
     else
         addLabel(label);
@@ -167,14 +190,22 @@ void w_AddLabel::addLabel(const Label& label)
 {
     MessageService& messages = m_session.messages;
     LabelStore labels(m_session.store);
-    const Result<bool> inUse = labels.nameInUse(label.name);
-    if (!inUse.isOk()) {
-        messages.critical(this, Titles::CriticalError, inUse.error());
+    const Result<std::optional<LabelNameOwner>> owner = labels.labelNameOwner(label.name);
+    if (!owner.isOk()) {
+        messages.critical(this, Titles::CriticalError, owner.error());
         return;
     }
-    if (inUse.value()) {
-        messages.exclamation(this, Titles::Reminder,
-                             QStringLiteral("当前标签名称与已存在的标签重名，请重新命名当前标签。"));
+    if (owner.value()) {
+        // Label names are unique over all styles: say where the name is taken, or the user searches
+        // the current style in vain.
+        const LabelNameOwner& taken = *owner.value();
+        const QString where =
+            taken.styleName.isEmpty()
+                ? QStringLiteral("编号为 %1 的请柬样式（该样式已不存在，只留下了它的标签）").arg(taken.listId)
+                : QStringLiteral("请柬样式“%1”").arg(taken.styleName);
+        messages.exclamation(
+            this, Titles::Reminder,
+            QStringLiteral("当前标签名称与%1中已存在的标签重名，请重新命名当前标签。").arg(where));
         m_ui->T_LabName->setFocus();
         m_ui->T_LabName->selectAll();
         return;

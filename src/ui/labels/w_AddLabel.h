@@ -49,6 +49,6 @@ private:
 
     std::unique_ptr<Ui::w_AddLabel> m_ui;
     Session& m_session;
-    FontChoice m_dialogFont; // what the font dialog opens on: its preset, then the last choice
-    bool m_changing = false; // a save changes the label shown instead of adding one
+    FontChoice m_dialogFont;         // what the font dialog opens on: its preset, then the last choice
+    std::optional<Label> m_toChange; // the label a save changes, as stored; none while adding
 };

@@ -13,7 +13,7 @@ w_LabelMove::w_LabelMove(Session& session, QWidget* parent)
     m_ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     m_ui->UD_X->setBuddy(m_ui->T_Move);
-    m_ui->UD_X->setRange(0, 3000);
+    m_ui->UD_X->setRange(static_cast<int>(kPositionMm.min), static_cast<int>(kPositionMm.max));
 
     connect(m_ui->Cmd_OK, &QPushButton::clicked, this, &w_LabelMove::moveLabels);
     connect(m_ui->Cmd_Close, &QPushButton::clicked, this, &QDialog::reject);
@@ -43,6 +43,14 @@ void w_LabelMove::moveLabels()
     if (!distanceMm) {
         messages.critical(this, Titles::CriticalError,
                           QStringLiteral("移动距离只能是数字，请检查后重新输入。"));
+        return;
+    }
+    if (!kPositionMm.contains(*distanceMm)) {
+        messages.critical(this, Titles::CriticalError,
+                          QStringLiteral("移动距离必须在 %1之间，请检查后重新输入。")
+                              .arg(kPositionMm.text(QStringLiteral("毫米"))));
+        m_ui->T_Move->setFocus();
+        m_ui->T_Move->selectAll();
         return;
     }
 

@@ -15,8 +15,17 @@
 #include "ui/preview/w_Preview.h"
 
 #include <QHeaderView>
+#include <QTableView>
 #include <QKeyEvent>
 #include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kNarrowestTextColumn = 120; // pixels; a label text column never gets narrower
+
+} // namespace
 
 w_PRNSet::w_PRNSet(Session& session, QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::w_PRNSet>()),
@@ -61,17 +70,51 @@ w_PRNSet::w_PRNSet(Session& session, QWidget* parent)
     connect(m_ui->Cmd_Move, &QPushButton::clicked, this, &w_PRNSet::moveLabels);
     connect(m_ui->Cmd_CleanUp, &QPushButton::clicked, this, &w_PRNSet::clearLabels);
     connect(m_ui->Cmd_SelFont, &QPushButton::clicked, this, &w_PRNSet::chooseFont);
-    connect(m_ui->Cmd_Preview, &QPushButton::clicked, this, [this] {
-        w_Preview preview(m_session, this);
-        preview.exec();
-    });
+    connect(m_ui->Cmd_Preview, &QPushButton::clicked, this, &w_PRNSet::openPreview);
     connect(m_ui->Cmd_Save, &QPushButton::clicked, this, &w_PRNSet::save);
     connect(m_ui->Cmd_Close, &QPushButton::clicked, this, &QDialog::reject);
 
+    m_guestNameAsLoaded = guestNameTexts();
     m_timer1->start();
 }
 
 w_PRNSet::~w_PRNSet() = default;
+
+QStringList w_PRNSet::guestNameTexts() const
+{
+    return {m_ui->T_GX->text(), m_ui->T_GY->text(), m_ui->T_GFont->text(), m_ui->T_GFontSize->text(),
+            m_ui->T_GFontStyle->text()};
+}
+
+void w_PRNSet::reject()
+{
+    if (guestNameEdited()) {
+        switch (m_session.messages.questionWithCancel(
+            this, Titles::PleaseConfirm,
+            QStringLiteral("宾客姓名的打印设置已经修改，但还没有保存。\n\n是否保存修改？"))) {
+        case MessageService::Answer::Yes:
+            save(); // closes the window once written; a refused setting keeps it open
+            return;
+        case MessageService::Answer::No:
+            break;
+        case MessageService::Answer::Cancel:
+            return;
+        }
+    }
+    QDialog::reject();
+}
+
+void w_PRNSet::openPreview()
+{
+    w_Preview preview(m_session, this);
+    if (guestNameEdited()) {
+        if (const std::optional<GuestNameSetting> typed = typedGuestName(false))
+            preview.showTypedGuestName(*typed);
+        else
+            preview.noteTypedGuestNameUnusable();
+    }
+    preview.exec();
+}
 
 void w_PRNSet::setLabelButtonsEnabled(bool enabled)
 {
@@ -79,17 +122,38 @@ void w_PRNSet::setLabelButtonsEnabled(bool enabled)
     m_ui->Cmd_Move->setEnabled(enabled);
 }
 
+void w_PRNSet::fitColumns()
+{
+    QTableView* grid = m_ui->DG_PRN;
+    QHeaderView* columns = grid->horizontalHeader();
+    // Sized without the last column's stretch, which would hide what that column needs.
+    columns->setStretchLastSection(false);
+    grid->resizeColumnsToContents();
+    // A long label text would push the font columns off the window: the text columns give up
+    // width (their cells are cut short, the whole text shows as a tooltip) until every column fits.
+    int excess = columns->length() - grid->viewport()->width();
+    for (const LabelColumn column : {LabelColumn::KeyValue, LabelColumn::Keywords}) {
+        const int index = static_cast<int>(column);
+        const int width = columns->sectionSize(index);
+        const int given = std::clamp(excess, 0, std::max(width - kNarrowestTextColumn, 0));
+        columns->resizeSection(index, width - given);
+        excess -= given;
+    }
+    columns->setStretchLastSection(true);
+}
+
 void w_PRNSet::load()
 {
     m_timer1->stop();
     m_ui->L_Title->setText(m_session.state.CurrentListName);
     loadGuestName();
+    m_guestNameAsLoaded = guestNameTexts();
     if (Status read = m_grid->load(m_session.state.CurrentListID, m_session.state.CurrentListName);
         !read.isOk())
         m_session.messages.critical(this, Titles::CriticalError, read.error());
     if (m_grid->rowCount() == 0)
         setLabelButtonsEnabled(false);
-    m_ui->DG_PRN->resizeColumnsToContents();
+    fitColumns();
 }
 
 void w_PRNSet::loadGuestName()
@@ -101,6 +165,7 @@ void w_PRNSet::loadGuestName()
         m_session.messages.critical(this, Titles::CriticalError, stored.error());
         return;
     }
+    m_savedGuestName = stored.value();
     if (!stored.value())
         return; // no setting row for this style: the boxes stay empty
     const GuestNameSetting& setting = *stored.value();
@@ -136,7 +201,7 @@ void w_PRNSet::addLabels()
     labelWindow.exec();
     const bool read = refreshGrid();
     setLabelButtonsEnabled(read && m_grid->rowCount() > 0);
-    m_ui->DG_PRN->resizeColumnsToContents();
+    fitColumns();
 }
 
 void w_PRNSet::moveLabels()
@@ -175,42 +240,66 @@ void w_PRNSet::chooseFont()
     m_ui->T_GFontStyle->setText(texts.style);
 }
 
-void w_PRNSet::save()
+std::optional<GuestNameSetting> w_PRNSet::typedGuestName(bool report)
 {
     MessageService& messages = m_session.messages;
-    const QString x = m_ui->T_GX->text().trimmed();
-    const QString y = m_ui->T_GY->text().trimmed();
     if (m_ui->T_GFont->text().isEmpty() || m_ui->T_GFontSize->text().isEmpty() ||
-        m_ui->T_GFontStyle->text().isEmpty() || x.isEmpty() || y.isEmpty()) {
-        messages.exclamation(this, Titles::Reminder,
-                             QStringLiteral("请确定宾客姓名在请柬上的打印位置及字体样式。"));
-        return;
-    }
-    const std::optional<double> xMm = plainNumber(x);
-    if (!xMm) {
-        messages.critical(
-            this, Titles::CriticalError,
-            QStringLiteral("宾客姓名的横坐标只能是数字（可带小数点和负号），请检查后重新输入。"));
-        m_ui->T_GX->setFocus();
-        return;
-    }
-    const std::optional<double> yMm = plainNumber(y);
-    if (!yMm) {
-        messages.critical(
-            this, Titles::CriticalError,
-            QStringLiteral("宾客姓名的纵坐标只能是数字（可带小数点和负号），请检查后重新输入。"));
-        m_ui->T_GY->setFocus();
-        return;
+        m_ui->T_GFontStyle->text().isEmpty() || m_ui->T_GX->text().trimmed().isEmpty() ||
+        m_ui->T_GY->text().trimmed().isEmpty()) {
+        if (report) {
+            messages.exclamation(this, Titles::Reminder,
+                                 QStringLiteral("请确定宾客姓名在请柬上的打印位置及字体样式。"));
+        }
+        return std::nullopt;
     }
     GuestNameSetting setting;
-    setting.xMm = *xMm;
-    setting.yMm = *yMm;
     setting.fontName = m_ui->T_GFont->text();
     setting.fontSize = m_ui->T_GFontSize->text();
     setting.styleWord = m_ui->T_GFontStyle->text();
-    if (Status saved = LabelStore(m_session.store).saveGuestName(m_session.state.CurrentListID, setting);
+    const struct
+    {
+        QLineEdit* box;
+        const char* what;
+        double& value;
+        std::optional<double> stored;
+    } positions[] = {
+        {m_ui->T_GX, "横坐标", setting.xMm,
+         m_savedGuestName ? std::optional(m_savedGuestName->xMm) : std::nullopt},
+        {m_ui->T_GY, "纵坐标", setting.yMm,
+         m_savedGuestName ? std::optional(m_savedGuestName->yMm) : std::nullopt},
+    };
+    for (const auto& position : positions) {
+        const QString what = QString::fromUtf8(position.what);
+        const std::optional<double> number = plainNumber(position.box->text().trimmed());
+        QString refused;
+        if (!number) {
+            refused =
+                QStringLiteral("宾客姓名的%1只能是数字（可带小数点和负号），请检查后重新输入。").arg(what);
+        } else if (*number != position.stored && !kSignedPositionMm.contains(*number)) {
+            // Only a new position is held to the range; a stored one is kept as it prints.
+            refused = QStringLiteral("宾客姓名的%1必须在 %2之间，请检查后重新输入。")
+                          .arg(what, kSignedPositionMm.text(QStringLiteral("毫米")));
+        }
+        if (!refused.isEmpty()) {
+            if (report) {
+                messages.critical(this, Titles::CriticalError, refused);
+                position.box->setFocus();
+            }
+            return std::nullopt;
+        }
+        position.value = *number;
+    }
+    return setting;
+}
+
+void w_PRNSet::save()
+{
+    const std::optional<GuestNameSetting> setting = typedGuestName(true);
+    if (!setting)
+        return;
+    if (Status saved = LabelStore(m_session.store).saveGuestName(m_session.state.CurrentListID, *setting);
         !saved.isOk()) {
-        messages.critical(this, Titles::CriticalError, saved.error());
+        m_session.messages.critical(this, Titles::CriticalError, saved.error());
         return;
     }
     accept();
@@ -222,6 +311,10 @@ void w_PRNSet::deleteSelectedRows()
     for (const QModelIndex& index : m_ui->DG_PRN->selectionModel()->selectedRows())
         rows.append(index.row());
     if (rows.isEmpty())
+        return;
+    // Nothing brings deleted labels back: asked once for all the rows picked.
+    if (!m_session.messages.question(this, Titles::PleaseConfirm,
+                                     QStringLiteral("删除选中的 %1 个标签？").arg(rows.size())))
         return;
     if (Status deleted = m_grid->deleteRows(rows); !deleted.isOk())
         m_session.messages.critical(this, Titles::CriticalError, deleted.error());

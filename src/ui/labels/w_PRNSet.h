@@ -1,12 +1,16 @@
 // The label and print settings window: the labels of the current style in an editable grid, and
-// the guest-name setting (where and in which font each guest's name is printed).
+// the guest-name setting (where and in which font each guest's name is printed), which is written
+// only by 确定: closing with the setting changed and not saved asks first, and the preview shows
+// the setting as typed.
 #pragma once
 
 #include "core/cards/FontChoice.h"
+#include "core/cards/GuestNameSetting.h"
 
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 
 class LabelGridModel;
 class QModelIndex;
@@ -25,6 +29,10 @@ public:
     explicit w_PRNSet(Session& session, QWidget* parent = nullptr);
     ~w_PRNSet() override;
 
+    /// 关闭, Escape and the title bar: asks first when the guest-name setting was changed and not
+    /// saved (Yes saves, No drops the change, Cancel stays).
+    void reject() override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -39,12 +47,23 @@ private:
     void clearLabels();
     void chooseFont();
     void save();
+    void openPreview();
+    /// The texts of the guest-name boxes, in the order they are filled.
+    QStringList guestNameTexts() const;
+    bool guestNameEdited() const { return guestNameTexts() != m_guestNameAsLoaded; }
+    /// The setting the boxes hold, or nothing when it cannot be saved; with `report`, the reason is
+    /// shown and the box at fault focused.
+    std::optional<GuestNameSetting> typedGuestName(bool report);
     void deleteSelectedRows();
     void setLabelButtonsEnabled(bool enabled);
+    /// Sizes the grid's columns to their contents, narrowing the text columns so that all fit.
+    void fitColumns();
 
     std::unique_ptr<Ui::w_PRNSet> m_ui;
     Session& m_session;
     LabelGridModel* m_grid = nullptr;
     QTimer* m_timer1 = nullptr;
     FontChoice m_dialogFont; // what the font dialog opens on: its preset, then the last choice
+    std::optional<GuestNameSetting> m_savedGuestName; // as read at the load; none without a row
+    QStringList m_guestNameAsLoaded;                  // the boxes' texts right after the load
 };

@@ -14,6 +14,7 @@
 #include "ui/styles/w_AddList.h"
 #include "ui/styles/w_QJList.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QTimer>
 
@@ -112,6 +113,16 @@ void w_Main::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
+void w_Main::closeEvent(QCloseEvent* event)
+{
+    // The title bar, Alt+F4 and 退出 all end here: a run going on is not given up without a word.
+    if (!m_run->confirmQuit()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
+}
+
 void w_Main::onLoadTimer()
 {
     m_timerLoad->stop();
@@ -130,8 +141,7 @@ void w_Main::showRun()
     m_ui->Cmd_QJList->setEnabled(m_run->styleChooserAllowed());
     m_ui->L_Guests->setText(QString::number(m_run->guestCount()));
     m_ui->L_OK->setText(QString::number(m_run->printed()));
-    if (!m_run->status().isEmpty())
-        m_ui->L_state->setText(m_run->status());
+    m_ui->L_state->setText(m_run->status());
 }
 
 void w_Main::onPrintClicked()

@@ -65,6 +65,21 @@ w_Preview::w_Preview(Session& session, QWidget* parent)
 
 w_Preview::~w_Preview() = default;
 
+void w_Preview::showTypedGuestName(const GuestNameSetting& typed)
+{
+    m_typedGuestName = typed;
+    m_ui->L_Setting->setText(QStringLiteral("宾客姓名按输入框中尚未保存的设置显示。"));
+    m_ui->L_Setting->show();
+}
+
+void w_Preview::noteTypedGuestNameUnusable()
+{
+    m_typedGuestName.reset();
+    m_ui->L_Setting->setText(
+        QStringLiteral("宾客姓名按已保存的设置显示：输入框中修改过的设置有误或不完整，尚未保存。"));
+    m_ui->L_Setting->show();
+}
+
 void w_Preview::load()
 {
     m_timer1->stop();
@@ -79,6 +94,8 @@ void w_Preview::load()
         return;
     }
     m_cards = std::move(cards.value());
+    if (m_typedGuestName)
+        m_cards.guestName = *m_typedGuestName;
     m_loaded = true;
     showGuest(0);
 }

@@ -9,6 +9,7 @@
 #include <QPageLayout>
 
 #include <memory>
+#include <optional>
 
 class QTimer;
 struct Session;
@@ -24,6 +25,12 @@ class w_Preview : public QDialog
 public:
     explicit w_Preview(Session& session, QWidget* parent = nullptr);
     ~w_Preview() override;
+
+    /// Draws (and exports) the guest's name with `typed`, the setting typed in the opener and not
+    /// saved yet, and says so. Before the window is shown.
+    void showTypedGuestName(const GuestNameSetting& typed);
+    /// Says that the name is drawn with the saved setting, as what was typed cannot be used.
+    void noteTypedGuestNameUnusable();
 
     /// The guest shown, counted from 0; -1 when the style has no guests.
     int currentGuest() const { return m_current; }
@@ -58,4 +65,5 @@ private:
     Zoom m_zoom = Zoom::Fit;
     double m_dpi = 0;
     GlyphCoverage m_coverage;
+    std::optional<GuestNameSetting> m_typedGuestName;
 };

@@ -1,14 +1,17 @@
-// Start-up: finding the data file in the current folder, the CJK faces behind Windows names, and
-// the heap that keeps the memory of one page for the next.
+// Start-up: finding the data file in the current folder, the CJK faces behind Windows names, Qt's
+// own Chinese texts, and the heap that keeps the memory of one page for the next.
 #include "core/app/AllocatorTuning.h"
 #include "core/app/SharedState.h"
 #include "core/app/Startup.h"
 #include "support/ScriptedMessages.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -87,6 +90,20 @@ private slots:
         QCOMPARE(withBlock.hblkhd, mappedBefore);     // taken from the heap, not mapped on its own
         QCOMPARE(mallinfo2().arena, withBlock.arena); // and the heap did not shrink when it was freed
 #endif
+    }
+
+    // Catches standard dialogs left in English in an all-Chinese program: once start-up has loaded
+    // Qt's own translations, a file dialog's buttons and labels are Chinese.
+    void qtsOwnDialogsSpeakChinese()
+    {
+        QVERIFY(Startup::installQtTranslations());
+        QFileDialog dialog(nullptr, u"导出PDF"_s);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        auto* buttons = dialog.findChild<QDialogButtonBox*>();
+        QVERIFY(buttons);
+        QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text(), u"取消"_s);
+        QCOMPARE(buttons->button(QDialogButtonBox::Save)->text(), u"保存(&S)"_s);
     }
 };
 

@@ -54,14 +54,14 @@ bool landsAt(const QList<PageWord>& words, const QString& text, double x, double
     return false;
 }
 
-// Prints one card of kLabels and `name` for `guest` onto a PDF printer in `folder`.
+// Prints one card of `labels` and `name` for `guest` onto a PDF printer in `folder`.
 QString printCard(const QString& folder, const QPageLayout& layout, const GuestNameSetting& name,
-                  const QString& guest)
+                  const QString& guest, const QList<Label>& labels = kLabels)
 {
     PdfCardPrinter printer(folder, layout);
     printer.setUnitMillimetres();
     printer.setOrigin(0, 0);
-    if (!drawCardFor(printer, kLabels, name, guest).isOk() || !printer.endDocument().isOk() ||
+    if (!drawCardFor(printer, labels, name, guest).isOk() || !printer.endDocument().isOk() ||
         printer.writtenFiles().size() != 1)
         return {};
     return printer.writtenFiles().first();
@@ -77,6 +77,23 @@ QSet<QPair<int, int>> inkCells(const QImage& image, double dpi)
             if (grey.constScanLine(y)[x] < 128)
                 cells.insert({int(x * 25.4 / dpi), int(y * 25.4 / dpi)});
     return cells;
+}
+
+// The left and right ends in millimetres of the ink inside `area` of `image` (at `dpi`), measured
+// from `originX`; {-1, -1} without ink.
+QPair<double, double> inkEndsMm(const QImage& image, const QRect& area, double originX, double dpi)
+{
+    int left = -1;
+    int right = -1;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 245) { // faint too: a glyph is a few pixels at 适合窗口
+                left = left < 0 ? x : std::min(left, x);
+                right = std::max(right, x + 1);
+            }
+    const double dotsPerMm = dpi / 25.4;
+    return left < 0 ? QPair<double, double>(-1, -1)
+                    : QPair<double, double>((left - originX) / dotsPerMm, (right - originX) / dotsPerMm);
 }
 
 // Cells of `a` with no ink in `b` at the same cell or a neighbour.
@@ -255,6 +272,51 @@ private slots:
         GuestNameSetting moved = kName;
         moved.xMm += 3;
         QVERIFY(unmatched(shown(moved), printed) > 5);
+    }
+
+    void previewLinesAreAsLongAsPrinted_data()
+    {
+        QTest::addColumn<double>("dpi");
+        for (const double dpi : {20.0, 41.0, 96.0}) // 适合窗口 on a small and a large window, 100%
+            QTest::newRow(qPrintable(u"%1 dpi"_s.arg(dpi))) << dpi;
+    }
+
+    // Catches a preview laid out at the screen's few dots per millimetre: fonts come in whole pixel
+    // sizes there, so at 适合窗口 a long line ran several millimetres longer or shorter than on paper
+    // and looked as if it ran past the printable area although it printed whole.
+    void previewLinesAreAsLongAsPrinted()
+    {
+        QFETCH(double, dpi);
+        const QPageLayout a4 = PdfCardPrinter::defaultLayout();
+        const QList<Label> line{{0, "标题",
+                                 "谨定于二〇二六年十月一日在金陵大酒店三楼宴会厅举行婚礼敬请光临 Hotel ABC",
+                                 10, 20, "宋体", "10", "常规"}};
+        const GuestNameSetting noName{0, 0, "宋体", "12", "常规"};
+        QTemporaryDir dir;
+        const QString png = dir.filePath(u"card"_s);
+        const int printDpi = 600;
+        const QRectF paintMm = a4.paintRect(QPageLayout::Millimeter);
+        const QString bandTop = QString::number(int((paintMm.top() + 15) * printDpi / 25.4));
+        const QString bandHeight = QString::number(int(15 * printDpi / 25.4)); // the line's row only
+        QCOMPARE(QProcess::execute(u"pdftoppm"_s,
+                                   {u"-png"_s, u"-gray"_s, u"-r"_s, QString::number(printDpi), u"-y"_s,
+                                    bandTop, u"-H"_s, bandHeight, u"-W"_s, u"100000"_s, u"-singlefile"_s,
+                                    printCard(dir.path(), a4, noName, QString(), line), png}),
+                 0);
+        const QImage printed(png + u".png"_s);
+        const auto printedMm = inkEndsMm(printed, printed.rect(), paintMm.left() * printDpi / 25.4, printDpi);
+        QVERIFY(printedMm.first > 9 && printedMm.second > 120);
+
+        const CardPreviewImage preview = renderCardPreview(a4, line, noName, QString(), dpi);
+        const QRect band = preview.printableRect.adjusted(2, 2, -2, -2).toRect();
+        const auto shownMm = inkEndsMm(preview.image, band, preview.printableRect.left(), dpi);
+        const double tolerance = 25.4 / dpi + 0.3; // a pixel of the preview, and a little anti-aliasing
+        QVERIFY2(qAbs(shownMm.first - printedMm.first) < tolerance &&
+                     qAbs(shownMm.second - printedMm.second) < tolerance,
+                 qPrintable(u"printed %1–%2 mm, shown %3–%4 mm"_s.arg(printedMm.first)
+                                .arg(printedMm.second)
+                                .arg(shownMm.first)
+                                .arg(shownMm.second)));
     }
 
     // Catches stepping past either end, a search that does not go on from the guest shown or come

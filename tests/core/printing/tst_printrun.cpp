@@ -151,8 +151,9 @@ private slots:
         QCOMPARE(drawn(f.t.printer.jobs.last().last()), u"宾客2 (60,90) 楷体 20 BI"_s);
     }
 
-    // Catches a wrong transition for either option in any state, a card printed by a press that
-    // should only switch the state, and the style chooser allowed during a run.
+    // Catches a wrong transition for either option in any state, a press that does nothing after
+    // the option was switched during a run (暂停打印 must pause, 继续打印 and 打印下一份 must print in
+    // the option now selected), and the style chooser allowed during a run.
     void everyTransitionOfTheRun()
     {
         // A: press with O_All, O: press with O_One, T: a tick of Timer_Print, R: reload, -: nothing.
@@ -162,12 +163,12 @@ private slots:
             RunState state;
             int cards;
         } steps[] = {
-            {'-', RunState::Ready, 0},   {'A', RunState::Running, 0},  {'O', RunState::Running, 0},
-            {'T', RunState::Running, 1}, {'A', RunState::Paused, 1},   {'O', RunState::Paused, 1},
-            {'A', RunState::Running, 1}, {'T', RunState::Running, 2},  {'A', RunState::Paused, 2},
-            {'R', RunState::Ready, 0},   {'O', RunState::Stepping, 1}, {'O', RunState::Stepping, 2},
-            {'A', RunState::Paused, 2},  {'A', RunState::Running, 2},  {'T', RunState::Running, 3},
-            {'T', RunState::Running, 4}, {'T', RunState::Finished, 5},
+            {'-', RunState::Ready, 0},    {'A', RunState::Running, 0},  {'T', RunState::Running, 1},
+            {'O', RunState::Paused, 1},   {'O', RunState::Stepping, 2}, {'A', RunState::Running, 2},
+            {'T', RunState::Running, 3},  {'A', RunState::Paused, 3},   {'A', RunState::Running, 3},
+            {'R', RunState::Ready, 0},    {'O', RunState::Stepping, 1}, {'O', RunState::Stepping, 2},
+            {'A', RunState::Running, 2},  {'T', RunState::Running, 3},  {'T', RunState::Running, 4},
+            {'T', RunState::Finished, 5},
         };
         PrintFixture f(5);
         f.addLabel();
@@ -191,7 +192,7 @@ private slots:
             QVERIFY2(f.run->isGoing() == !idle, where);
         }
         QCOMPARE(f.t.printer.printedNames(),
-                 QStringList({"宾客1", "宾客2", "宾客1", "宾客2", "宾客3", "宾客4", "宾客5"}));
+                 QStringList({"宾客1", "宾客2", "宾客3", "宾客1", "宾客2", "宾客3", "宾客4", "宾客5"}));
         QCOMPARE(f.run->status(), u"打印已全部完成！"_s);
         QCOMPARE(f.t.messages.count(), 0); // ordinary names: the character check asks nothing
     }
@@ -250,7 +251,7 @@ private slots:
         QCOMPARE(f.run->printed(), 1);
         QCOMPARE(f.run->cursor().name, u"宾客2"_s);
         QVERIFY(f.t.messages.last().text.contains(u"拒绝"_s));
-        QCOMPARE(f.run->status(), u"请柬没有打印，打印已暂停。"_s);
+        QCOMPARE(f.run->status(), u"请柬没有打印，打印已暂停，还剩 4 张。"_s);
 
         f.t.printer.offline = true; // the next try cannot even begin
         advanceUntil([&] { return f.t.messages.count() == 2; });
@@ -317,6 +318,40 @@ private slots:
             f.pressOne();
         QCOMPARE(f.t.printer.jobs.size(), 3);
         QCOMPARE(f.t.messages.count(), 2);
+    }
+
+    // Catches a status line that is not true for the state the run is in: the prompt to choose a
+    // style after one is loaded, the running text while paused or without the cards left, and
+    // "全部完成" after a reload.
+    void theStatusSaysWhereTheRunStands()
+    {
+        PrintFixture f(3);
+        f.run = std::make_unique<PrintRun>(f.t.store, f.t.printer, f.t.messages);
+        f.timer()->setInterval(3600 * 1000);
+        const auto says = [&f](const QString& expected) {
+            QVERIFY2(f.run->status() == expected, qPrintable(f.run->status()));
+        };
+        says(u"请先选择请柬样式，再进行宾客及打印设置。"_s);
+        f.reload();
+        says(u"请柬样式“婚宴”还没有标签，请先在“请柬样式”中编辑样式。"_s);
+        f.addLabel();
+        f.reload();
+        says(u"请选择打印方式，然后点击“开始打印”。"_s);
+        f.pressAll();
+        says(u"正在自动打印，每 4 秒打印一张，还剩 3 张。"_s);
+        f.tick();
+        says(u"正在自动打印，每 4 秒打印一张，还剩 2 张。"_s);
+        f.pressAll();
+        says(u"打印已暂停，还剩 2 张没有打印。"_s);
+        f.pressOne();
+        says(u"已打印 2 张，还剩 1 张。放好下一张请柬后点击“打印下一份”。"_s);
+        f.pressOne();
+        says(u"打印已全部完成！"_s);
+        f.reload();
+        says(u"请选择打印方式，然后点击“开始打印”。"_s);
+        f.t.db.exec(u"DELETE FROM Guests"_s);
+        f.reload();
+        says(u"请柬样式“婚宴”还没有宾客，请先在“请柬样式”中添加宾客名单。"_s);
     }
 
     // Catches a named card that does not end its one-card run, moves no cursor, or takes the place

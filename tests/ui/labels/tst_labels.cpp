@@ -7,6 +7,7 @@
 #include "ui/labels/w_AddLabel.h"
 #include "ui/labels/w_LabelMove.h"
 #include "ui/labels/w_PRNSet.h"
+#include "ui/preview/w_Preview.h"
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
@@ -102,13 +103,18 @@ private slots:
         QTest::newRow("full-width X") << "甲|文字|１２|1" << badX << "";
         QTest::newRow("overflowing X") << "甲|文字|" + QString(400, u'9') + "|1" << badX << "";
         QTest::newRow("plus Y") << "甲|文字|012|+5" << badY << "";
+        QTest::newRow("X past the paper")
+            << "甲|文字|3001|1" << u"横坐标必须在 0 到 3000 毫米之间，请检查后重新输入。"_s << "T_X";
+        QTest::newRow("Y past the paper")
+            << "甲|文字|3000|999999" << u"纵坐标必须在 0 到 3000 毫米之间，请检查后重新输入。"_s << "T_Y";
         QTest::newRow("no font") << "甲|文字|012|7" << u"请为新标签设置一种字体。"_s << "";
         QTest::newRow("read-only file") << "乙|文字|1|2" << u"是只读的，无法保存修改。"_s << "";
     }
 
     // Catches: a label-window check skipped or out of order, the wrong message or focus, a digit test
-    // that lets signs, points, spaces, full-width digits or an overflow through, any write, and a write
-    // the read-only file refuses shown as saved (notice shown, boxes cleared).
+    // that lets signs, points, spaces, full-width digits or an overflow through, a position off any
+    // paper accepted, any write, and a write the read-only file refuses shown as saved (notice
+    // shown, boxes cleared).
     void labelChecks()
     {
         QFETCH(QString, input);
@@ -132,8 +138,9 @@ private slots:
     }
 
     // Catches: boxes or the font left over from the label before, the notice not shown or not hidden
-    // on typing, names with ' % _ or Unicode mangled, a taken name (any style, any case) accepted, a
-    // name check done with LIKE so that % or _ match other names.
+    // on typing, names with ' % _ or Unicode mangled, a taken name (any style, any case) accepted or
+    // refused without naming the style that has it, a name check done with LIKE so that % or _ match
+    // other names.
     void addsSeveralLabelsOneAfterAnother()
     {
         TestSession t;
@@ -156,10 +163,16 @@ private slots:
         QVERIFY(!saved->isVisible());
 
         const QString before = t.db.snapshot();
-        for (const QString& taken : {u"TITLE"_s, u"o'brien 50%_X"_s}) {
+        const QString owners[][2] = {
+            {u"TITLE"_s,
+             u"编号为 2 的请柬样式（该样式已不存在，只留下了它的标签）"_s}, // its style row is gone
+            {u"o'brien 50%_X"_s, u"请柬样式“一”"_s},
+        };
+        for (const auto& [taken, owner] : owners) {
             typeLabel(t, w, taken + u"|文字|1|1"_s);
             click(w, "Cmd_Save");
-            QCOMPARE(t.messages.last().text, u"当前标签名称与已存在的标签重名，请重新命名当前标签。"_s);
+            QCOMPARE(t.messages.last().text,
+                     u"当前标签名称与%1中已存在的标签重名，请重新命名当前标签。"_s.arg(owner));
             QCOMPARE(box(w, "T_LabName")->selectedText(), taken);
             QCOMPARE(t.db.snapshot(), before);
         }
@@ -221,6 +234,8 @@ private slots:
         row("up", "O_Up|3", done, u"10.0,17.0 11.0,18.0 10.0,20.0"_s, "");
         row("down", "O_Down|3", done, u"10.0,23.0 11.0,24.0 10.0,20.0"_s, "");
         row("double zero", "O_Right|00", done, unmoved, "");
+        row("past any paper", "O_Right|3001", u"移动距离必须在 0 到 3000 毫米之间，请检查后重新输入。"_s,
+            unmoved, "T_Move");
         row("no labels", "O_Right|5", u"没有可移动标签。"_s, u"10.0,20.0"_s, "Cmd_OK",
             "DELETE FROM Main WHERE ListID = 1");
         // All or nothing: the second label's write fails after the first one's.
@@ -288,6 +303,17 @@ private slots:
                 QCOMPARE(w.focusWidget()->objectName(), xyFocus[2]);
                 QCOMPARE(t.db.snapshot(), before);
             }
+            for (const QStringList& xyFocus :
+                 {QStringList{"3000.5", "1", "T_GX"}, {"1", "-999999", "T_GY"}}) {
+                replaceText(box(w, "T_GX"), xyFocus[0]);
+                replaceText(box(w, "T_GY"), xyFocus[1]);
+                click(w, "Cmd_Save");
+                QVERIFY2(
+                    t.messages.last().text.endsWith(u"必须在 -3000 到 3000 毫米之间，请检查后重新输入。"_s),
+                    qPrintable(t.messages.last().text));
+                QCOMPARE(w.focusWidget()->objectName(), xyFocus[2]);
+                QCOMPARE(t.db.snapshot(), before);
+            }
             replaceText(box(w, "T_GX"), u" 12.5 "_s);
             replaceText(box(w, "T_GY"), u" -3 "_s);
             click(w, "Cmd_Save");
@@ -298,11 +324,113 @@ private slots:
         }
     }
 
+    // Catches grid columns pushed off the window by a long label text at the window's designed size:
+    // the font columns must stay in view, the text whole in its tooltip.
+    void everyGridColumnFitsTheWindow()
+    {
+        TestSession t;
+        chooseStyle(t, 1);
+        const QString longText =
+            u"谨定于二〇二六年十月一日（星期四）中午十二时在本市金陵大酒店三楼宴会厅举行婚礼敬请光临"_s;
+        t.db.exec(u"UPDATE Main SET KeyValue = ?"_s, {longText});
+        w_PRNSet w(t.session);
+        openSettings(w);
+        auto* grid = child<QTableView>(w, "DG_PRN");
+        QVERIFY2(
+            grid->horizontalHeader()->length() <= grid->viewport()->width(),
+            qPrintable(u"%1 > %2"_s.arg(grid->horizontalHeader()->length()).arg(grid->viewport()->width())));
+        QCOMPARE(grid->model()->index(0, 1).data(Qt::ToolTipRole).toString(), longText);
+    }
+
+    // Catches a stored position or size that already prints refused because it is out of the range
+    // new input is held to: changing anything else of the label, its grid row or the guest-name
+    // setting keeps it as it is.
+    void storedValuesOutOfRangeAreKept()
+    {
+        TestSession t;
+        chooseStyle(t, 1);
+        t.db.exec(u"UPDATE Main SET KeyX = 5000, KeyFontSize = '1200'"_s);
+        t.db.exec(u"UPDATE GuestXY SET keyx = -4000, keyy = 4000, keyfont = '宋体', keyfontsize = '12', "
+                  "keyfontstyle = '常规'"_s);
+        {
+            w_AddLabel labelWindow(t.session, LabelStore(t.store).labels(1, u"一"_s).value().first());
+            labelWindow.show();
+            labelWindow.findChild<QPlainTextEdit*>()->setPlainText(u"新内容"_s);
+            click(labelWindow, "Cmd_Save");
+            QCOMPARE(labelWindow.result(), int(QDialog::Accepted));
+        }
+        w_PRNSet w(t.session);
+        openSettings(w);
+        QAbstractItemModel* model = child<QTableView>(w, "DG_PRN")->model();
+        QVERIFY(model->setData(model->index(0, 2), u"5000.0"_s));
+        QVERIFY(model->setData(model->index(0, 5), u" 1200 "_s));
+        QVERIFY(model->setData(model->index(0, 3), u"25"_s));
+        t.fonts.setNextChoice({u"黑体"_s, 14, false, false});
+        click(w, "Cmd_SelFont");
+        click(w, "Cmd_Save");
+        QCOMPARE(t.messages.count(), 0);
+        QCOMPARE(t.db.scalar(u"SELECT KeyValue || KeyX || KeyY || KeyFontSize FROM Main"_s),
+                 QVariant(u"新内容5000.025.01200"_s));
+        QCOMPARE(t.db.scalar(u"SELECT keyx || keyy || keyfont FROM GuestXY"_s),
+                 QVariant(u"-4000.04000.0黑体"_s));
+    }
+
+    // Catches typed guest-name values dropped without a word by 关闭 or the title bar (Yes saves, No
+    // drops, Cancel stays; a refused value keeps the window open), a question when nothing changed,
+    // and a preview that shows the saved setting as if it were the typed one.
+    void anUnsavedGuestNameSettingIsAskedForAndPreviewed()
+    {
+        TestSession t;
+        chooseStyle(t, 1);
+        t.db.exec(u"INSERT INTO Guests (ListID, Name) VALUES (1, '张三')"_s);
+        t.db.exec(u"UPDATE GuestXY SET keyx = 60, keyy = 90, keyfont = '宋体', keyfontsize = '12', "
+                  "keyfontstyle = '常规'"_s);
+        const QString before = t.db.snapshot();
+        w_PRNSet w(t.session);
+        const auto previewSays = [&] {
+            QString said;
+            onNextModal<w_Preview>([&](w_Preview& preview) {
+                waitFor(preview, "Timer1");
+                said = labelText(preview, "L_Setting") + u"|"_s + labelText(preview, "L_Note");
+                click(preview, "Cmd_Close");
+            });
+            click(w, "Cmd_Preview");
+            return said;
+        };
+        openSettings(w);
+        QCOMPARE(previewSays(), u"|"_s); // nothing typed: the saved setting, nothing to say
+        replaceText(box(w, "T_GX"), u"2000"_s);
+        QCOMPARE(previewSays(), u"宾客姓名按输入框中尚未保存的设置显示。|宾客姓名超出了可打印区域。"_s);
+        replaceText(box(w, "T_GX"), u"abc"_s);
+        QVERIFY(previewSays().startsWith(u"宾客姓名按已保存的设置显示"_s));
+
+        click(w, "Cmd_Close"); // unscripted: Cancel
+        QVERIFY(!w.close());   // the title bar
+        QCOMPARE(t.messages.last().text, u"宾客姓名的打印设置已经修改，但还没有保存。\n\n是否保存修改？"_s);
+        t.messages.setNextAnswer(MessageService::Answer::Yes); // "abc" is refused: the window stays
+        click(w, "Cmd_Close");
+        QVERIFY(w.isVisible() && t.messages.last().text.contains(u"只能是数字"_s));
+        QCOMPARE(t.db.snapshot(), before);
+
+        replaceText(box(w, "T_GX"), u"60"_s); // as loaded: nothing to ask
+        QVERIFY(w.close());
+        QCOMPARE(t.messages.count(), 4);
+        w.show();
+        replaceText(box(w, "T_GY"), u"95.5"_s);
+        t.messages.setNextAnswer(MessageService::Answer::No);
+        QVERIFY(w.close());
+        QCOMPARE(t.db.snapshot(), before);
+        w.show();
+        t.messages.setNextAnswer(MessageService::Answer::Yes);
+        click(w, "Cmd_Close");
+        QCOMPARE(t.db.scalar(u"SELECT keyx || '|' || keyy FROM GuestXY"_s), QVariant(u"60.0|95.5"_s));
+    }
+
     // Catches: rows ordered by name or id instead of insertion; a grid position or size that is not a
-    // number written or not told; names with quotes or LIKE wildcards mangled; double-click not
-    // opening the picked label with its name locked; the grid not refreshed after the label window;
-    // the Delete key or clearing reaching other rows or styles; the buttons not following the grid;
-    // and the model breaking Qt's model contract on any of these.
+    // number, or a new one out of range, written or not told; names with quotes or LIKE wildcards mangled;
+    // double-click not opening the picked label with its name locked; the grid not refreshed after the label
+    // window; the Delete key deleting without asking, or it or clearing reaching other rows or styles; the
+    // buttons not following the grid; and the model breaking Qt's model contract on any of these.
     void labelGrid()
     {
         TestSession t;
@@ -327,8 +455,9 @@ private slots:
         const QString before = t.db.snapshot();
         // Column 6, the style word, takes only the four words; its editor offers just those.
         const QStringList refusedEdits =
-            QStringList{"2:abc", "2:1 2", "2:1e3", "2:1.2.3", "2:-",    "2:+5", "3:",     "3:１",
-                        "5:",    "5:大",  "5:-3",  "5:0",     "6:Bold", "6:",   "6:粗体 "}
+            QStringList{"2:abc",  "2:1 2", "2:1e3",   "2:1.2.3",  "2:-",     "2:+5",
+                        "3:",     "3:１",  "5:",      "5:大",     "5:-3",    "5:0",
+                        "6:Bold", "6:",    "6:粗体 ", "2:3000.5", "3:-3001", "5:1000.5"}
             << "3:" + QString(400, u'9');
         for (const QString& edit : refusedEdits)
             QVERIFY2(!model->setData(model->index(1, edit.left(1).toInt()), edit.mid(2)), qPrintable(edit));
@@ -362,6 +491,10 @@ private slots:
         QHeaderView* selectors = grid->verticalHeader();
         QTest::mouseClick(selectors->viewport(), Qt::LeftButton, Qt::NoModifier,
                           QPoint(2, selectors->sectionViewportPosition(0) + 2));
+        QTest::keyClick(grid, Qt::Key_Delete); // answered No
+        QCOMPARE(t.messages.last().text, u"删除选中的 1 个标签？"_s);
+        QCOMPARE(model->rowCount(), 3);
+        t.messages.setNextAnswer(true);
         QTest::keyClick(grid, Qt::Key_Delete);
         QCOMPARE(cell(0, 0) + cell(1, 0), u"50%_'甲"_s);
 

@@ -105,6 +105,38 @@ private slots:
         QCOMPARE(f.t.printer.printedNames(), QStringList({"宾客1", "宾客2"}));
     }
 
+    // Catches a window that quits at once during a run (退出 while paused, the title bar or Alt+F4,
+    // which all close the window), or asks when no run is going; a status line that does not follow
+    // the run; and a switch of option during a run that costs a press doing nothing.
+    void closingDuringARunAsksFirst()
+    {
+        MainFixture f(3);
+        QCOMPARE(f.text("L_state"), u"请选择打印方式，然后点击“开始打印”。"_s);
+        QVERIFY(f.window->close()); // nothing going on: no question
+        QCOMPARE(f.t.messages.count(), 0);
+        f.window->show();
+
+        child<QTimer>(*f.window, "Timer_Print")->setInterval(3600 * 1000);
+        f.selectOne();
+        f.clickPrint();
+        child<QRadioButton>(*f.window, "O_All")->click();
+        f.clickPrint(); // one press: the run goes on automatically
+        QCOMPARE(f.button("Cmd_Print")->text(), u"暂停打印(&P)"_s);
+        f.clickPrint();
+        QCOMPARE(f.text("L_state"), u"打印已暂停，还剩 2 张没有打印。"_s);
+
+        click(*f.window, "Cmd_Close"); // answered No
+        QVERIFY(f.window->isVisible());
+        QVERIFY(f.t.messages.last().text.startsWith(u"正在打印……确定要退出吗？"_s));
+        QVERIFY(!f.window->close());
+        QCOMPARE(f.t.messages.count(), 2);
+        QCOMPARE(f.button("Cmd_Print")->text(), u"继续打印(&P)"_s);
+        f.t.messages.setNextAnswer(true);
+        click(*f.window, "Cmd_Close");
+        QVERIFY(!f.window->isVisible());
+        QCOMPARE(f.t.printer.printedNames(), QStringList({"宾客1"}));
+    }
+
     // Catches a card with one style's labels and another style's guest. The pause after unusable
     // labels sends the user to the chooser to mend them; a pick there followed by "取消" must leave
     // the loaded style current, and the run goes on with it where it stopped.

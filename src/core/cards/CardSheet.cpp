@@ -18,10 +18,17 @@ QString mm(double value)
 
 } // namespace
 
+QPageSize CardSheet::printedPage() const
+{
+    if (!driverPoints.isValid())
+        return paper;
+    return QPageSize(driverPoints, QPageSize::Point, paper.name(), QPageSize::ExactMatch);
+}
+
 QSizeF CardSheet::sheetSizeMm() const
 {
     // QSize * double would round to whole millimetres.
-    const QSize points = paper.sizePoints();
+    const QSize points = printedPage().sizePoints();
     return QSizeF(points.width() * kMmPerPoint, points.height() * kMmPerPoint);
 }
 
@@ -73,13 +80,13 @@ QString CardSheet::printerText() const
 
 QPageLayout CardSheet::cardLayout() const
 {
-    return QPageLayout(paper, landscape ? QPageLayout::Landscape : QPageLayout::Portrait, marginsMm(),
+    return QPageLayout(printedPage(), landscape ? QPageLayout::Landscape : QPageLayout::Portrait, marginsMm(),
                        QPageLayout::Millimeter);
 }
 
 QPageLayout CardSheet::sheetLayout() const
 {
-    QPageLayout layout(paper, QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
+    QPageLayout layout(printedPage(), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
     layout.setMode(QPageLayout::FullPageMode);
     return layout;
 }

@@ -17,14 +17,19 @@ struct CardSheet
     QString printerName;            // the queue; empty when no printer is installed
     bool defaultPrinter = true;     // the system's default printer, not one the style names
     QPageSize paper{QPageSize::A4}; // as the printer takes it (fed portrait)
-    bool customSize = false;        // a size of the style's own, not one the printer lists
-    bool paperAccepted = true;      // false: the printer does not take this custom size
-    bool landscape = false;         // the card is drawn turned a quarter on the sheet
-    QMarginsF sheetMarginsMm;       // the printer's hardware margins of the sheet as fed
-    QString paperSource;            // the printer's keyword for the tray; empty: the printer's choice
+    QString media;             // the printer's own name for the paper, sent with each job; empty: its key
+    QSizeF driverPoints;       // the paper's size as the printer's driver has it, where it is not Qt's
+    bool customSize = false;   // a size of the style's own, not one the printer lists
+    bool paperAccepted = true; // false: the printer does not take this custom size
+    bool landscape = false;    // the card is drawn turned a quarter on the sheet
+    QMarginsF sheetMarginsMm;  // the printer's hardware margins of the sheet as fed
+    QString paperSource;       // the printer's keyword for the tray; empty: the printer's choice
     QString paperSourceName;
     QString notice; // why the style's own printer, paper or tray is not used; empty when it is
 
+    /// The page every document is drawn on: the driver's own size of the paper, so that the spooler
+    /// never centres a page a point smaller than the sheet.
+    QPageSize printedPage() const;
     /// The sheet's size as it is printed: whole points, as the spool and PDF files write pages.
     QSizeF sheetSizeMm() const;
     /// The paper and the margins as the card sees them (turned for a landscape card).

@@ -9,6 +9,7 @@
 #include <cups/ppd.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -65,6 +66,66 @@ QString trayName(const QString& keyword, const QString& printerText)
     return printerText.isEmpty() ? keyword : printerText;
 }
 
+// What the printer's driver says of its papers and trays. Qt rounds a driver's paper to the
+// standard size it resembles (a driver's A5 of 421 points becomes 420), and a page a point smaller
+// than the sheet is centred on it, half a point off.
+struct DriverFacts
+{
+    struct Paper
+    {
+        QString name;
+        QSizeF points;
+    };
+    QList<Paper> papers;
+    QList<PrinterCatalog::PaperSource> sources;
+
+    // The driver's paper that is `size` (by name, or else by size within a point and a half).
+    const Paper* paperFor(const QPageSize& size) const
+    {
+        for (const Paper& paper : papers) {
+            if (paper.name == size.key())
+                return &paper;
+        }
+        const QSizeF points = size.size(QPageSize::Point);
+        for (const Paper& paper : papers) {
+            if (std::abs(paper.points.width() - points.width()) < 1.5 &&
+                std::abs(paper.points.height() - points.height()) < 1.5)
+                return &paper;
+        }
+        return nullptr;
+    }
+};
+
+DriverFacts driverFacts(const QString& printer)
+{
+    // Qt names no trays, and a tray chosen through IPP's media-source does not reach the PPD
+    // drivers, which take InputSlot: so both come from the queue's PPD.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    DriverFacts facts;
+    const char* file = cupsGetPPD(queueOf(printer).constData());
+    if (!file)
+        return facts;
+    const QByteArray copy(file); // cupsGetPPD's buffer is reused by the next call
+    if (ppd_file_t* ppd = ppdOpenFile(copy.constData())) {
+        for (int i = 0; i < ppd->num_sizes; ++i) {
+            const ppd_size_t& size = ppd->sizes[i];
+            if (std::strcmp(size.name, "Custom") != 0)
+                facts.papers.append({QString::fromUtf8(size.name), QSizeF(size.width, size.length)});
+        }
+        if (ppd_option_t* slot = ppdFindOption(ppd, "InputSlot")) {
+            for (int i = 0; i < slot->num_choices; ++i) {
+                const QString keyword = QString::fromUtf8(slot->choices[i].choice);
+                facts.sources.append({keyword, trayName(keyword, QString::fromUtf8(slot->choices[i].text))});
+            }
+        }
+        ppdClose(ppd);
+    }
+    QFile::remove(QString::fromUtf8(copy));
+#pragma GCC diagnostic pop
+    return facts;
+}
+
 } // namespace
 
 namespace PrinterCatalog {
@@ -95,26 +156,7 @@ QPageSize defaultPaper(const QString& printer)
 
 QList<PaperSource> paperSources(const QString& printer)
 {
-    // Qt names no trays, and a tray chosen through IPP's media-source does not reach the PPD
-    // drivers, which take InputSlot: so the choices come from the queue's PPD.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    QList<PaperSource> sources;
-    const char* file = cupsGetPPD(queueOf(printer).constData());
-    if (!file)
-        return sources;
-    const QByteArray copy(file); // cupsGetPPD's buffer is reused by the next call
-    if (ppd_file_t* ppd = ppdOpenFile(copy.constData())) {
-        if (ppd_option_t* slot = ppdFindOption(ppd, "InputSlot")) {
-            for (int i = 0; i < slot->num_choices; ++i) {
-                const QString keyword = QString::fromUtf8(slot->choices[i].choice);
-                sources.append({keyword, trayName(keyword, QString::fromUtf8(slot->choices[i].text))});
-            }
-        }
-        ppdClose(ppd);
-    }
-    QFile::remove(QString::fromUtf8(copy));
-#pragma GCC diagnostic pop
+    const QList<PaperSource> sources = driverFacts(printer).sources;
     return sources.size() > 1 ? sources : QList<PaperSource>();
 }
 
@@ -203,8 +245,18 @@ CardSheet resolveSheet(const PrintSetting& setting)
 
     if (!info.isNull()) {
         sheet.sheetMarginsMm = hardwareMarginsMm(info, sheet.paper);
+        const DriverFacts driver = driverFacts(printer);
+        if (!sheet.customSize) {
+            if (const DriverFacts::Paper* own = driver.paperFor(sheet.paper)) {
+                sheet.media = own->name;
+                const QSize qtPoints = sheet.paper.sizePoints();
+                if (std::abs(own->points.width() - qtPoints.width()) >= 0.5 ||
+                    std::abs(own->points.height() - qtPoints.height()) >= 0.5)
+                    sheet.driverPoints = own->points;
+            }
+        }
         if (!setting.paperSource.isEmpty()) {
-            for (const PaperSource& source : paperSources(printer)) {
+            for (const PaperSource& source : driver.sources) {
                 if (source.keyword == setting.paperSource) {
                     sheet.paperSource = source.keyword;
                     sheet.paperSourceName = source.name;

@@ -20,8 +20,8 @@ namespace {
 QByteArray mediaOption(const CardSheet& sheet)
 {
     if (!sheet.customSize)
-        return sheet.paper.key().toUtf8();
-    const QSize points = sheet.paper.sizePoints();
+        return (sheet.media.isEmpty() ? sheet.paper.key() : sheet.media).toUtf8();
+    const QSize points = sheet.printedPage().sizePoints();
     return QStringLiteral("Custom.%1x%2").arg(points.width() + 0.3).arg(points.height() + 0.3).toUtf8();
 }
 
@@ -70,7 +70,7 @@ Result<QPainter*> SystemCardPrinter::beginDocument()
     // The sheet goes in as the printer feeds it; a landscape card is turned by the painter, so the
     // card lands the same way whichever way the printer's driver would turn a landscape page.
     m_printer->setPageOrientation(QPageLayout::Portrait);
-    m_printer->setPageSize(page.paper);
+    m_printer->setPageSize(page.printedPage());
     // The painter starts at the paper's corner; the card's origin is then put on the printable
     // area exactly (Qt's own margins are rounded to whole points).
     m_printer->setFullPage(true);

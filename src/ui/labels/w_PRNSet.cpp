@@ -234,6 +234,7 @@ void w_PRNSet::loadGuestName()
     m_ui->T_GX->setText(storedText(setting.xMm));
     m_ui->T_GY->setText(storedText(setting.yMm));
     m_ui->T_GFont->setText(setting.fontName);
+    m_ui->T_GFont->setToolTip(faceNameShown(setting.fontName));
     m_ui->T_GFontSize->setText(setting.fontSize);
     m_ui->T_GFontStyle->setText(setting.styleWord);
 }
@@ -298,6 +299,7 @@ void w_PRNSet::chooseFont()
     m_dialogFont = *chosen;
     const FontTexts texts = fontTexts(*chosen);
     m_ui->T_GFont->setText(texts.name);
+    m_ui->T_GFont->setToolTip(faceNameShown(texts.name));
     m_ui->T_GFontSize->setText(texts.size);
     m_ui->T_GFontStyle->setText(texts.style);
 }

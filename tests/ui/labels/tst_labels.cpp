@@ -1,6 +1,7 @@
 // The label windows driven through their controls: the label window (its checks in order, adding
 // labels one after another, changing one), the move window, and the label and print settings window
 // with its guest-name setting and label grid.
+#include "core/app/Startup.h"
 #include "core/store/LabelStore.h"
 #include "support/TestSession.h"
 #include "support/Widgets.h"
@@ -81,6 +82,8 @@ class tst_labels : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { Startup::installFontSubstitutions(); }
+
     void labelChecks_data()
     {
         QTest::addColumn<QString>("input"); // name|content|X|Y
@@ -450,6 +453,9 @@ private slots:
             return model->index(row, column).data().toString();
         };
         QCOMPARE(cell(0, 0) + cell(1, 0) + cell(2, 0), u"丙乙甲"_s);
+        // The font column says which face prints; the cell edits the stored name.
+        QCOMPARE(cell(0, 4), u"宋体（Noto Serif CJK SC）"_s);
+        QCOMPARE(model->index(0, 4).data(Qt::EditRole).toString(), u"宋体"_s);
 
         // Columns 2 and 3 are the positions (sign and one point allowed), 5 the size (above zero).
         const QString before = t.db.snapshot();

@@ -258,6 +258,25 @@ private slots:
         QCOMPARE(printer.lastJobId(), jobsBefore);
     }
 
+    // Catches an exporter that lays the cards out on another printer's printable area than the
+    // one it is told, or on the style's paper when told another.
+    void exporterTakesThePrintersMargins()
+    {
+        TestDatabase db;
+        addExportStyle(db, 1, u"婚宴"_s, {u"张三"_s});
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(u"cards.pdf"_s);
+        QProcess exporter;
+        exporter.start(QStringLiteral(FENNICK_EXPORT_BIN), {u"--db"_s, db.path(), u"--style"_s, u"婚宴"_s, u"--out"_s,
+                                                            pdf, u"--printer"_s, kLarge, u"--paper"_s, u"A5"_s});
+        QVERIFY(exporter.waitForFinished(60000) && exporter.exitCode() == 0);
+        const QSizeF a5 = pageSizeMm(pdf);
+        QVERIFY2(qAbs(a5.width() - 148) < 0.6 && qAbs(a5.height() - 210) < 0.6, qPrintable(pdfInfo(pdf)));
+        const PageWord name = findWord(pageWords(pdf, 1), u"张三"_s);
+        QVERIFY2(qAbs(name.leftMm - (8.5 + 30)) < 0.5 && qAbs(name.topMm - (17 + 35)) < 0.5,
+                 qPrintable(u"%1, %2"_s.arg(name.leftMm).arg(name.topMm)));
+    }
+
     // Catches a correction that moves the ink by anything but its offset or scales about another
     // point, one applied to the preview's export or to another printer, and a second test sheet
     // that does not land true: the whole round trip from the test sheet to a corrected card.

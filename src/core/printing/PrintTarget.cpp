@@ -22,10 +22,11 @@ QString PrintTarget::statusText() const
     QStringList lines;
     if (!sheet.notice.isEmpty())
         lines << sheet.notice;
-    lines << QStringLiteral("打印机：%1　纸张：%2").arg(sheet.printerText(), sheet.paperText());
+    lines << QStringLiteral("打印机：%1").arg(sheet.printerText());
     if (!sheet.printerName.isEmpty())
         lines.last() +=
-            QStringLiteral("　") + (correction ? correction->describe() : QStringLiteral("未校准"));
+            QStringLiteral("，") + (correction ? correction->describe() : QStringLiteral("未校准"));
+    lines << QStringLiteral("纸张：%1").arg(sheet.paperText());
     return lines.join(QLatin1Char('\n'));
 }
 

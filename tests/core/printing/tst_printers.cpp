@@ -224,7 +224,7 @@ private slots:
         ScriptedMessages messages;
         PrintRun run(store, printer, messages);
         QVERIFY(run.load(1, u"样式1"_s));
-        QCOMPARE(run.printerStatus(), u"打印机：FennickTestZero　纸张：A4（210×297 毫米）纵向　未校准"_s);
+        QCOMPARE(run.printerStatus(), u"打印机：FennickTestZero，未校准\n纸张：A4（210×297 毫米）纵向"_s);
         QCOMPARE(run.target().sheet.paperSourceName, u"手动进纸"_s);
         run.press(PrintRun::Mode::OneByOne);
         QVERIFY2(messages.shown().isEmpty(), qPrintable(messages.count() ? messages.last().text : QString()));
@@ -267,8 +267,9 @@ private slots:
         QTemporaryDir dir;
         const QString pdf = dir.filePath(u"cards.pdf"_s);
         QProcess exporter;
-        exporter.start(QStringLiteral(FENNICK_EXPORT_BIN), {u"--db"_s, db.path(), u"--style"_s, u"婚宴"_s, u"--out"_s,
-                                                            pdf, u"--printer"_s, kLarge, u"--paper"_s, u"A5"_s});
+        exporter.start(QStringLiteral(FENNICK_EXPORT_BIN),
+                       {u"--db"_s, db.path(), u"--style"_s, u"婚宴"_s, u"--out"_s, pdf, u"--printer"_s,
+                        kLarge, u"--paper"_s, u"A5"_s});
         QVERIFY(exporter.waitForFinished(60000) && exporter.exitCode() == 0);
         const QSizeF a5 = pageSizeMm(pdf);
         QVERIFY2(qAbs(a5.width() - 148) < 0.6 && qAbs(a5.height() - 210) < 0.6, qPrintable(pdfInfo(pdf)));

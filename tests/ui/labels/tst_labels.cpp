@@ -573,6 +573,12 @@ private slots:
         QCOMPARE(child<QComboBox>(again, "Combo_Paper")->currentText(), u"自定义尺寸"_s);
         QCOMPARE(box(again, "T_PaperW")->text() + box(again, "T_PaperH")->text(), u"185260"_s);
         QVERIFY(child<QAbstractButton>(again, "O_Landscape")->isChecked());
+        // A changed printer setting is not dropped without a word.
+        click(again, "O_Portrait");
+        t.messages.setNextAnswer(MessageService::Answer::No);
+        click(again, "Cmd_Close");
+        QCOMPARE(t.messages.last().text, u"打印机与纸张的设置已经修改，但还没有保存。\n\n是否保存修改？"_s);
+        QCOMPARE(t.db.scalar(u"SELECT Landscape FROM StylePrinter WHERE ListID = 1"_s).toInt(), 1);
     }
 
     // Catches a trial card that is not the first guest's, a test sheet that never reaches the

@@ -1,6 +1,7 @@
 // Printing figures: the main window producing cards of a style with 10 labels onto the PDF printer
-// (time per card), the resident memory over 1,000 cards of one run, and the time per job through
-// the real spooler when the default printer is a cups-pdf queue. Prints medians as JSON.
+// (time per card, also with a printer's correction stored for the style's printer and paper), the
+// resident memory over 1,000 cards of one run, and the time per job through the real spooler when
+// the default printer is a cups-pdf queue. Prints medians as JSON.
 #include "BenchSupport.h"
 #include "core/app/AllocatorTuning.h"
 #include "core/app/MessageService.h"
@@ -8,8 +9,10 @@
 #include "core/app/Startup.h"
 #include "core/cards/CardRendering.h"
 #include "core/printing/PdfCardPrinter.h"
+#include "core/printing/PrinterCatalog.h"
 #include "core/printing/SystemCardPrinter.h"
 #include "core/store/CardStore.h"
+#include "core/store/PrinterStore.h"
 #include "ui/app/Session.h"
 #include "ui/main/w_Main.h"
 
@@ -92,7 +95,7 @@ void fill(const QString& path)
 
 // The main window on the PDF printer, one card per click of the print button (O_One).
 void mainWindowCards(const QString& database, const QString& folder, std::vector<double>& perCard,
-                     std::vector<double>& cpuPerCard, long& growthKb)
+                     std::vector<double>& cpuPerCard, long& growthKb, int memoryCards = kMemoryCards)
 {
     SharedState state;
     state.DbConnectionString = database;
@@ -122,7 +125,7 @@ void mainWindowCards(const QString& database, const QString& folder, std::vector
         cpuPerCard.push_back(cpuMs() - cpuStart);
     }
     const long before = residentKb();
-    for (int i = 0; i < kMemoryCards; ++i) {
+    for (int i = 0; i < memoryCards; ++i) {
         print->click();
         if (i % 100 == 99) { // keep the disk use small; the files are not the point here
             for (const QString& f : QDir(folder).entryList({QStringLiteral("*.pdf")}))
@@ -198,8 +201,33 @@ int main(int argc, char* argv[])
     mainWindowCards(database, cards, perCard, cpuPerCard, growthKb);
     const std::vector<double> perJob = spoolerJobs();
 
+    // The same cards with a correction stored for the printer and paper the style prints on, in
+    // turns with runs without one, so that the machine's load falls on both alike.
+    std::vector<double> perPlainCard, cpuPerPlainCard, perCorrectedCard, cpuPerCorrectedCard;
+    const CardSheet sheet = PrinterCatalog::resolveSheet(PrintSetting{});
+    if (!sheet.printerName.isEmpty()) {
+        CardStore store(database);
+        long unused = 0;
+        for (int turn = 0; turn < 3; ++turn) {
+            (void)PrinterStore(store).clearCorrection(sheet.printerName, sheet.paperKey());
+            mainWindowCards(database, cards, perPlainCard, cpuPerPlainCard, unused, 0);
+            (void)PrinterStore(store).saveCorrection(sheet.printerName, sheet.paperKey(),
+                                                     PageCorrection{0.8, -1.2, 1.003, 0.998});
+            mainWindowCards(database, cards, perCorrectedCard, cpuPerCorrectedCard, unused, 0);
+        }
+    }
+
     std::printf("{\n  \"print_one_card_pdf_10_labels_ms\": %.3f,\n", median(perCard));
     std::printf("  \"print_one_card_pdf_10_labels_cpu_ms\": %.3f,\n", median(cpuPerCard));
+    if (perCorrectedCard.empty())
+        std::printf("  \"print_one_card_pdf_10_labels_corrected_ms\": null,\n");
+    else
+        std::printf("  \"print_one_card_pdf_10_labels_uncorrected_turns_ms\": %.3f,\n"
+                    "  \"print_one_card_pdf_10_labels_uncorrected_turns_cpu_ms\": %.3f,\n"
+                    "  \"print_one_card_pdf_10_labels_corrected_ms\": %.3f,\n"
+                    "  \"print_one_card_pdf_10_labels_corrected_cpu_ms\": %.3f,\n",
+                    median(perPlainCard), median(cpuPerPlainCard), median(perCorrectedCard),
+                    median(cpuPerCorrectedCard));
     std::printf("  \"rss_growth_over_%d_cards_mb\": %.2f,\n", kMemoryCards, growthKb / 1024.0);
     if (perJob.empty())
         std::printf("  \"spooler_job_ms\": null\n}\n");

@@ -8,6 +8,8 @@
 BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libqt6printsupport6 sqlite3 fonts-noto-cjk libcups2-dev libquazip1-qt6-dev)
 # Qt's own Chinese texts for its standard dialogs (file dialogs, the font dialog, standard buttons).
 BUILD_PACKAGES+=(qt6-translations-l10n)
+# A real Kai face for designs in 楷体 (KaiTi): AR PL UKai CN.
+BUILD_PACKAGES+=(fonts-arphic-ukai)
 
 # Packaging: dpkg-shlibdeps (dpkg-dev) works out the Debian package's library dependencies.
 PACKAGE_PACKAGES=(dpkg-dev)

@@ -65,6 +65,8 @@ private slots:
         row("no --out", {"--db", "@db", "--style", "1"}, 2, "fennick-export: ");
         row("unknown paper", args("@db", "1", pdf) + QStringList{"--paper", "A3"}, 2, "fennick-export: ");
         row("unknown option", args("@db", "1", pdf) + QStringList{"--colour"}, 2, "fennick-export: ");
+        row("unknown printer", args("@db", "1", pdf) + QStringList{"--printer", "没有这台"}, 2,
+            "没有名为“没有这台”的打印机");
         row("option without value", {"--db"}, 2, "fennick-export: ");
         row("empty value", {"--db=", "--style", "1", "--out", pdf}, 2, "fennick-export: ");
         row("missing database", args("@dir/none.dat", "婚宴", pdf), 1, "不存在");

@@ -85,10 +85,18 @@ void TestDatabase::addStyle(int listId, const QString& name, int labels, int gue
 QString TestDatabase::snapshot()
 {
     QString dump;
-    for (const char* table : {"Lists", "Main", "GuestXY", "Guests"}) {
+    // Every table the file has, so that tables added by upgrades are covered too.
+    QStringList tables;
+    QSqlQuery names(QSqlDatabase::database(m_connection));
+    names.exec(
+        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' "
+                       "ORDER BY name"));
+    while (names.next())
+        tables << names.value(0).toString();
+    for (const QString& table : tables) {
         QSqlQuery query(QSqlDatabase::database(m_connection));
-        query.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(QLatin1String(table)));
-        dump += QLatin1String(table) + QLatin1Char('\n');
+        query.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
+        dump += table + QLatin1Char('\n');
         while (query.next()) {
             for (int c = 0; c < query.record().count(); ++c)
                 dump += query.value(c).toString() + QLatin1Char('|');

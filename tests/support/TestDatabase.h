@@ -29,7 +29,7 @@ public:
     /// A style with its guest-name row, `labels` labels and `guests` guests.
     void addStyle(int listId, const QString& name, int labels = 0, int guests = 0);
 
-    /// A dump of all four tables, to show that an operation changed nothing.
+    /// A dump of every table, to show that an operation changed nothing.
     QString snapshot();
 
 private:

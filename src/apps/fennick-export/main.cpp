@@ -4,7 +4,9 @@
 #include "core/app/Startup.h"
 #include "core/printing/CardExport.h"
 #include "core/printing/CardPage.h"
+#include "core/printing/PrinterCatalog.h"
 #include "core/store/CardStore.h"
+#include "core/store/PrinterStore.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -17,6 +19,7 @@ namespace {
 
 const char* const kUsage =
     "用法: fennick-export --db PATH --style NAME|NUMBER --out FILE.pdf [--paper A4|A5|A6|B5|Letter]\n"
+    "                     [--printer NAME]\n"
     "\n"
     "把一个请柬样式的全部请柬导出为一个PDF文件，每位宾客一页，按打印顺序排列。\n"
     "Writes every card of one card style into one PDF file, one page per guest, in print order.\n"
@@ -24,8 +27,11 @@ const char* const kUsage =
     "  --db PATH        数据文件 (Date_D.dat) / the card database\n"
     "  --style NAME     样式名称或编号 / the style's name or number\n"
     "  --out FILE.pdf   导出的PDF文件 / the PDF file to write\n"
-    "  --paper SIZE     纸张; 默认为默认打印机的纸张, 没有打印机时为A4\n"
-    "                   paper; the default printer's paper (A4 without a printer) when not given\n"
+    "  --paper SIZE     纸张; 默认为样式设置的纸张 (没有设置时为打印机的纸张, 没有打印机时为A4)\n"
+    "                   paper; the style's paper when not given (the printer's, or A4 without one)\n"
+    "  --printer NAME   按这台打印机的可打印区域排版; 默认为样式设置的打印机\n"
+    "                   lay the cards out on this printer's printable area; the style's printer\n"
+    "                   when not given\n"
     "  --help           显示本说明 / show this text\n"
     "\n"
     "退出状态 / exit status: 0 成功 / success; 1 导出失败 / export failed; 2 参数错误 / bad arguments\n";
@@ -42,6 +48,7 @@ struct Options
     QString db;
     QString style;
     QString out;
+    QString printer;
     std::optional<QPageSize> paper;
     bool help = false;
 };
@@ -80,6 +87,8 @@ Result<Options> parse(const QStringList& args)
             target = &options.out;
         else if (key == QLatin1String("--paper"))
             target = &paper;
+        else if (key == QLatin1String("--printer"))
+            target = &options.printer;
         else
             return Status::failure(QStringLiteral("未知的参数“%1” (unknown argument); 见 --help").arg(arg));
         if (!hasValue) {
@@ -128,8 +137,25 @@ int run(const Options& options)
     if (Status s = checkExportable(cards.value()); !s.isOk())
         return fail(Failed, s.error());
 
-    const QPageLayout layout = options.paper ? cardPageLayout(*options.paper) : defaultCardPageLayout();
-    const Result<ExportEnd> done = exportCards(cards.value(), layout, options.out);
+    // The style's printer and paper unless told otherwise; the export shows the design, so no
+    // printer's correction is applied.
+    Result<PrintSetting> setting = PrinterStore(store).styleSetting(style.value().first);
+    if (!setting.isOk())
+        return fail(Failed, setting.error());
+    if (!options.printer.isEmpty()) {
+        if (!PrinterCatalog::printerNames().contains(options.printer))
+            return fail(BadArguments,
+                        QStringLiteral("没有名为“%1”的打印机 (no such printer)").arg(options.printer));
+        setting.value().printer = options.printer;
+    }
+    if (options.paper) {
+        setting.value().paperKey.clear();
+        setting.value().customSizeMm = options.paper->size(QPageSize::Millimeter);
+    }
+    const CardSheet sheet = PrinterCatalog::resolveSheet(setting.value());
+    if (!sheet.notice.isEmpty())
+        QTextStream(stderr) << "fennick-export: " << sheet.notice << Qt::endl;
+    const Result<ExportEnd> done = exportCards(cards.value(), sheet.cardLayout(), options.out);
     if (!done.isOk())
         return fail(Failed, done.error());
     return Success;

@@ -37,29 +37,32 @@ bool locateDataFile(SharedState& state, MessageService& messages)
 
 void installFontSubstitutions()
 {
-    // Serif faces (宋体, 仿宋, 新宋体, 楷体) go to Noto Serif CJK, sans faces to Noto Sans CJK; the
-    // second entry catches machines that only have the other family.
-    const QStringList serif{QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC")};
-    const QStringList sans{QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC")};
+    // Song faces (宋体, 新宋体) go to Noto Serif CJK, Hei faces to Noto Sans CJK, Kai faces to AR PL
+    // UKai, a real brush-script Kai. No free FangSong covers Simplified Chinese, so 仿宋 prints in the
+    // Song face, its nearest kin. Later entries catch machines that lack the first.
+    const QStringList song{QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN"),
+                           QStringLiteral("Noto Sans CJK SC")};
+    const QStringList hei{QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC")};
+    const QStringList kai{QStringLiteral("AR PL UKai CN"), QStringLiteral("AR PL KaitiM GB"),
+                          QStringLiteral("LXGW WenKai"), QStringLiteral("Noto Serif CJK SC")};
     const struct
     {
         const char* windowsName;
         const char* latinName;
-        bool serifFace;
-    } faces[] = {
-        {"宋体", "SimSun", true},
-        {"新宋体", "NSimSun", true},
-        {"仿宋", "FangSong", true},
-        {"仿宋_GB2312", "FangSong_GB2312", true},
-        {"楷体", "KaiTi", true},
-        {"楷体_GB2312", "KaiTi_GB2312", true},
-        {"微软雅黑", "Microsoft YaHei", false},
-        {"黑体", "SimHei", false},
+        const QStringList& faces;
+    } mapped[] = {
+        {"宋体", "SimSun", song},
+        {"新宋体", "NSimSun", song},
+        {"仿宋", "FangSong", song},
+        {"仿宋_GB2312", "FangSong_GB2312", song},
+        {"楷体", "KaiTi", kai},
+        {"楷体_GB2312", "KaiTi_GB2312", kai},
+        {"微软雅黑", "Microsoft YaHei", hei},
+        {"黑体", "SimHei", hei},
     };
-    for (const auto& face : faces) {
-        const QStringList& target = face.serifFace ? serif : sans;
-        QFont::insertSubstitutions(QString::fromUtf8(face.windowsName), target);
-        QFont::insertSubstitutions(QString::fromLatin1(face.latinName), target);
+    for (const auto& face : mapped) {
+        QFont::insertSubstitutions(QString::fromUtf8(face.windowsName), face.faces);
+        QFont::insertSubstitutions(QString::fromLatin1(face.latinName), face.faces);
     }
 }
 

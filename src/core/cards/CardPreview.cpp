@@ -38,6 +38,8 @@ public:
     };
 
     int installedPrinterCount() const override { return 1; }
+    void setSheet(const CardSheet&, const PageCorrection&) override {}
+    void setDocumentTitle(const QString&) override {}
     void setUnitMillimetres() override {}
     void setOrigin(double, double) override {}
     void setPosition(double xMm, double yMm) override { m_position = {xMm, yMm}; }
@@ -50,6 +52,7 @@ public:
         m_texts.append(Text{text, m_position, cardFont(m_fontName, m_fontSize, m_bold, m_italic)});
         return Status::ok();
     }
+    Status drawLine(double, double, double, double) override { return Status::ok(); }
     Status endDocument() override { return Status::ok(); }
     void discardDocument() override {}
 

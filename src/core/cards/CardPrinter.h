@@ -6,6 +6,9 @@
 
 #include <QString>
 
+struct CardSheet;
+struct PageCorrection;
+
 class CardPrinter
 {
 public:
@@ -18,6 +21,13 @@ public:
     virtual void setUnitMillimetres() = 0;
     /// The coordinates of the printable area's top-left corner; (0, 0) puts the origin there.
     virtual void setOrigin(double leftMm, double topMm) = 0;
+    /// The printer, paper, tray and orientation of the documents begun from now on, with the
+    /// correction every one of them is drawn through.
+    virtual void setSheet(const CardSheet& sheet, const PageCorrection& correction) = 0;
+    /// The name the next document carries at the spooler, where it is shown to whoever stands at
+    /// the printer.
+    virtual void setDocumentTitle(const QString& title) = 0;
+
     /// Where the top-left corner of the next text's first character cell goes.
     virtual void setPosition(double xMm, double yMm) = 0;
 
@@ -30,6 +40,9 @@ public:
     /// Draws `text` at the current position; the first text after an ended document begins a new
     /// one. Fails when the document cannot begin.
     virtual Status printText(const QString& text) = 0;
+    /// Draws a thin straight line between two points given in the same millimetres as positions;
+    /// like a text, it begins a document when none is open. Fails when the document cannot begin.
+    virtual Status drawLine(double x1Mm, double y1Mm, double x2Mm, double y2Mm) = 0;
     /// Sends the document (one page with every text drawn since it began) to the printer as a job
     /// of its own. Fails when the job cannot be written or the printer refuses it.
     virtual Status endDocument() = 0;

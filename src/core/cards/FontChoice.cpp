@@ -1,5 +1,8 @@
 #include "core/cards/FontChoice.h"
 
+#include <QFont>
+#include <QFontInfo>
+
 namespace {
 
 const QString kRegular = QStringLiteral("常规");
@@ -41,4 +44,19 @@ FontTexts fontTexts(const FontChoice& choice)
 {
     return FontTexts{choice.family, fontSizeText(choice.pointSize),
                      fontStyleWord(choice.bold, choice.italic)};
+}
+
+QString printedFamily(const QString& faceName)
+{
+    return QFontInfo(QFont(faceName)).family();
+}
+
+QString faceNameShown(const QString& faceName)
+{
+    if (faceName.isEmpty())
+        return faceName;
+    const QString printed = printedFamily(faceName);
+    if (printed.compare(faceName, Qt::CaseInsensitive) == 0)
+        return faceName;
+    return QStringLiteral("%1（%2）").arg(faceName, printed);
 }

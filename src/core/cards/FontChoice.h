@@ -40,5 +40,12 @@ std::optional<FontStyleFlags> fontStyleFlags(const QString& word);
 /// trailing zeros, no decimal point for whole sizes (12, 10.5).
 QString fontSizeText(double points);
 
+/// The installed face a stored face name prints in (宋体 prints in Noto Serif CJK SC, for one).
+QString printedFamily(const QString& faceName);
+
+/// A stored face name as the windows show it: with the face it prints in when that is another
+/// ("楷体（AR PL UKai CN）").
+QString faceNameShown(const QString& faceName);
+
 /// The three texts for a chosen font.
 FontTexts fontTexts(const FontChoice& choice);

@@ -1,8 +1,29 @@
 #include "core/cards/PainterCardPrinter.h"
 
 #include "core/cards/CardDrawing.h"
+#include "core/cards/CardUnits.h"
 
 #include <QPainter>
+#include <QPen>
+
+namespace {
+
+// Thin enough to measure a cross-hair's centre with a ruler, wide enough for any printer to print.
+constexpr double kLineWidthMm = 0.15;
+
+} // namespace
+
+void PainterCardPrinter::setSheet(const CardSheet& sheet, const PageCorrection& correction)
+{
+    m_sheet = sheet;
+    m_correction = correction;
+    m_sheetSet = true;
+}
+
+void PainterCardPrinter::setDocumentTitle(const QString& title)
+{
+    m_title = title;
+}
 
 void PainterCardPrinter::setUnitMillimetres()
 {
@@ -46,15 +67,42 @@ QFont PainterCardPrinter::currentFont() const
     return cardFont(m_fontName, m_fontSize, m_bold, m_italic);
 }
 
+Status PainterCardPrinter::ensureDocument()
+{
+    if (m_painter)
+        return Status::ok();
+    Result<QPainter*> begun = beginDocument();
+    if (!begun.isOk())
+        return Status::failure(begun.error());
+    m_painter = begun.value();
+    if (m_sheetSet) {
+        const double dotsPerMm = CardUnits::dotsPerMm(m_painter->device()->logicalDpiX());
+        m_sheet.moveToPrintableOrigin(*m_painter, dotsPerMm);
+        m_correction.apply(*m_painter, dotsPerMm);
+    }
+    return Status::ok();
+}
+
 Status PainterCardPrinter::printText(const QString& text)
 {
-    if (!m_painter) {
-        Result<QPainter*> begun = beginDocument();
-        if (!begun.isOk())
-            return Status::failure(begun.error());
-        m_painter = begun.value();
-    }
+    if (Status begun = ensureDocument(); !begun.isOk())
+        return begun;
     drawTextMm(*m_painter, text, m_xMm - m_originLeftMm, m_yMm - m_originTopMm, currentFont());
+    return Status::ok();
+}
+
+Status PainterCardPrinter::drawLine(double x1Mm, double y1Mm, double x2Mm, double y2Mm)
+{
+    if (Status begun = ensureDocument(); !begun.isOk())
+        return begun;
+    const double dotsPerMm = CardUnits::dotsPerMm(m_painter->device()->logicalDpiX());
+    const auto dots = [&](double xMm, double yMm) {
+        return QPointF((xMm - m_originLeftMm) * dotsPerMm, (yMm - m_originTopMm) * dotsPerMm);
+    };
+    m_painter->save();
+    m_painter->setPen(QPen(Qt::black, kLineWidthMm * dotsPerMm, Qt::SolidLine, Qt::FlatCap));
+    m_painter->drawLine(dots(x1Mm, y1Mm), dots(x2Mm, y2Mm));
+    m_painter->restore();
     return Status::ok();
 }
 
@@ -64,6 +112,7 @@ Status PainterCardPrinter::endDocument()
         return Status::ok(); // nothing drawn since the last document: there is no page to send
     const Status finished = finishDocument();
     m_painter = nullptr;
+    m_title.clear();
     return finished;
 }
 
@@ -73,4 +122,5 @@ void PainterCardPrinter::discardDocument()
         return;
     abandonDocument();
     m_painter = nullptr;
+    m_title.clear();
 }

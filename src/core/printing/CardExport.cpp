@@ -1,6 +1,7 @@
 #include "core/printing/CardExport.h"
 
 #include "core/cards/CardRendering.h"
+#include "core/cards/CardUnits.h"
 #include "core/printing/StyleLoad.h"
 #include "core/store/LabelStore.h"
 
@@ -128,7 +129,12 @@ Result<ExportEnd> exportCards(const CardSet& cards, const QPageLayout& layout, c
     const QString failedWrite =
         QStringLiteral("文件“%1”没有写完整，已放弃导出。请检查磁盘空间和文件夹权限。").arg(native(outPath));
     QPdfWriter writer(&file);
-    writer.setPageLayout(layout);
+    // The painter starts at the paper's corner and is moved by the exact margins: Qt would round
+    // them to whole points, which is up to 0.18 mm off the printable area.
+    QPageLayout fullPage = layout;
+    fullPage.setMode(QPageLayout::FullPageMode);
+    writer.setPageLayout(fullPage);
+    const QMarginsF margins = layout.margins(QPageLayout::Millimeter);
     writer.setCreator(QStringLiteral("Zanbor Fennick"));
     writer.setTitle(QStringLiteral("请柬：%1").arg(cards.styleName));
     QPainter painter;
@@ -144,7 +150,11 @@ Result<ExportEnd> exportCards(const CardSet& cards, const QPageLayout& layout, c
             file.cancelWriting();
             return Status::failure(failedWrite);
         }
+        const double dotsPerMm = CardUnits::dotsPerMm(writer.logicalDpiX());
+        painter.save();
+        painter.translate(margins.left() * dotsPerMm, margins.top() * dotsPerMm);
         drawCard(painter, cards.labels, cards.guestName, cards.guests.at(i).name);
+        painter.restore();
         if (progress && !progress(i + 1, total)) {
             painter.end();
             file.cancelWriting();

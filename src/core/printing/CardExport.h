@@ -47,6 +47,7 @@ enum class ExportEnd
     Cancelled
 };
 
-/// Writes one page per guest of `cards` on pages of `layout` into `outPath`.
+/// Writes one page per guest of `cards` on pages of `layout` into `outPath`, each card's origin at
+/// the exact top-left corner of the layout's margins (the printable area).
 Result<ExportEnd> exportCards(const CardSet& cards, const QPageLayout& layout, const QString& outPath,
                               const ExportProgress& progress = {});

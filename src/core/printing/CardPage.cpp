@@ -1,47 +1,19 @@
 #include "core/printing/CardPage.h"
 
-#include <QPrinter>
-#include <QPrinterInfo>
+#include "core/printing/PrinterCatalog.h"
 
-namespace {
-
-QPageLayout wholePage(const QPageSize& paper)
-{
-    return QPageLayout(paper, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-}
-
-QPageLayout inMillimetres(QPageLayout layout)
-{
-    layout.setUnits(QPageLayout::Millimeter);
-    return layout;
-}
-
-} // namespace
+#include <QRectF>
 
 QPageLayout defaultCardPageLayout()
 {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        return wholePage(QPageSize(QPageSize::A4));
-    QPrinter printer(info, QPrinter::HighResolution);
-    const QPageLayout layout = printer.pageLayout();
-    if (!layout.isValid())
-        return wholePage(QPageSize(QPageSize::A4));
-    return inMillimetres(layout);
+    return PrinterCatalog::resolveSheet(PrintSetting{}).cardLayout();
 }
 
 QPageLayout cardPageLayout(const QPageSize& paper)
 {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        return wholePage(paper);
-    QPrinter printer(info, QPrinter::HighResolution);
-    // The printer reports its own margins for the paper when it knows the paper.
-    if (!printer.setPageSize(paper))
-        return wholePage(paper);
-    QPageLayout layout = printer.pageLayout();
-    layout.setOrientation(QPageLayout::Portrait);
-    return layout.isValid() ? inMillimetres(layout) : wholePage(paper);
+    PrintSetting setting;
+    setting.customSizeMm = paper.size(QPageSize::Millimeter);
+    return PrinterCatalog::resolveSheet(setting).cardLayout();
 }
 
 std::optional<QPageSize> paperByName(const QString& name)

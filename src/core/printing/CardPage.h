@@ -1,5 +1,5 @@
 // The page a card is laid out on outside the printer itself (previews and PDF exports): the paper
-// and printable area of the default printer, so that an exported card matches a printed one.
+// and the exact printable area of a printer, so that an exported card matches a printed one.
 #pragma once
 
 #include <QPageLayout>

@@ -13,9 +13,9 @@ const QString kPartSuffix = QStringLiteral(".part");
 
 } // namespace
 
-PdfCardPrinter::PdfCardPrinter(QString folder, const QPageLayout& layout)
-    : m_folder(std::move(folder)), m_layout(layout)
+PdfCardPrinter::PdfCardPrinter(QString folder, const QPageLayout& layout) : m_folder(std::move(folder))
 {
+    setSheet(CardSheet::fromLayout(layout), PageCorrection{});
 }
 
 PdfCardPrinter::~PdfCardPrinter()
@@ -52,9 +52,9 @@ Result<QPainter*> PdfCardPrinter::beginDocument()
     probe.close();
 
     m_writer = std::make_unique<QPdfWriter>(part);
-    m_writer->setPageLayout(m_layout);
+    m_writer->setPageLayout(sheet().sheetLayout());
     m_writer->setCreator(QStringLiteral("Zanbor Fennick"));
-    m_writer->setTitle(QStringLiteral("请柬"));
+    m_writer->setTitle(documentTitle().isEmpty() ? QStringLiteral("请柬") : documentTitle());
     m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(m_writer.get())) {
         m_painter.reset();

@@ -1,5 +1,7 @@
 // A printer that writes each ended document to its own numbered PDF file in a folder: for tests,
-// previews and exports. A discarded document leaves no file.
+// previews and exports. It stands in for a real printer: each page is the sheet as that printer
+// takes it, the card on its printable area through the printer's correction. A discarded document
+// leaves no file.
 #pragma once
 
 #include "core/cards/PainterCardPrinter.h"
@@ -15,7 +17,8 @@ class PdfCardPrinter : public PainterCardPrinter
 {
 public:
     /// Writes card-0001.pdf, card-0002.pdf ... into `folder`, skipping names that already exist.
-    /// Each page has `layout` (A4 portrait without margins unless given).
+    /// Each page is the paper of `layout` (A4 portrait without margins unless given), the card's
+    /// origin exactly at its margins, until another sheet is set.
     explicit PdfCardPrinter(QString folder, const QPageLayout& layout = defaultLayout());
     ~PdfCardPrinter() override;
 
@@ -36,7 +39,6 @@ private:
     QString nextFileName();
 
     QString m_folder;
-    QPageLayout m_layout;
     int m_number = 0;
     QString m_target;
     std::unique_ptr<QPdfWriter> m_writer;

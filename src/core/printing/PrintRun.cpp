@@ -107,6 +107,7 @@ bool PrintRun::load(qint16 listId, const QString& listName)
     m_listName = listName;
     m_printable = false;
     m_loadFailed = false;
+    m_printerStatus.clear();
     if (listId <= 0) {
         emit changed();
         return false;
@@ -118,6 +119,12 @@ bool PrintRun::load(qint16 listId, const QString& listName)
         m_messages.critical(m_messageParent, Titles::CriticalError, load.error());
         return false;
     }
+    if (Status target = readTarget(); !target.isOk()) {
+        m_loadFailed = true;
+        emit changed();
+        m_messages.critical(m_messageParent, Titles::CriticalError, target.error());
+        return false;
+    }
     m_guestName = load.value().guestName;
     m_hasLabels = load.value().hasLabels;
     m_guestCount = load.value().guestCount;
@@ -126,6 +133,16 @@ bool PrintRun::load(qint16 listId, const QString& listName)
     m_printed = 0;
     emit changed();
     return m_printable;
+}
+
+Status PrintRun::readTarget()
+{
+    const Result<PrintTarget> target = printTarget(m_store, m_listId);
+    if (!target.isOk())
+        return Status::failure(target.error());
+    m_target = target.value();
+    m_printerStatus = m_target.statusText();
+    return Status::ok();
 }
 
 void PrintRun::forgetStyle()
@@ -172,6 +189,18 @@ void PrintRun::press(Mode mode)
         const QString question = unprintableQuestion();
         if (!question.isEmpty() && !m_messages.question(m_messageParent, Titles::PleaseConfirm, question))
             return;
+    }
+    // Printers come and go: the sheet of a new run is worked out afresh, and one the printer would
+    // not print as designed is refused before the first card.
+    if (m_state == State::Ready || m_state == State::Finished) {
+        Status ready = readTarget();
+        if (ready.isOk())
+            ready = m_target.readyToPrint();
+        if (!ready.isOk()) {
+            emit changed();
+            m_messages.critical(m_messageParent, Titles::CriticalError, ready.error());
+            return;
+        }
     }
     m_styleChooserAllowed = false;
     m_printer.setUnitMillimetres();
@@ -256,6 +285,9 @@ Result<GuestCursor> PrintRun::produceCard(const QList<Label>& labels, const QStr
     const Result<GuestCursor> next = m_store.nextGuest(m_cursor);
     if (!next.isOk())
         return next;
+    // Set for every card: the settings window may have printed a test sheet meanwhile.
+    m_target.applyTo(m_printer);
+    m_printer.setDocumentTitle(QStringLiteral("请柬 %1 – %2").arg(m_printed + 1).arg(name));
     if (Status drawn = drawCardFor(m_printer, labels, m_guestName, name); !drawn.isOk()) {
         m_printer.discardDocument();
         return drawn;

@@ -8,6 +8,7 @@
 
 #include "core/cards/GuestNameSetting.h"
 #include "core/cards/Label.h"
+#include "core/printing/PrintTarget.h"
 #include "core/store/CardStore.h"
 
 #include <QObject>
@@ -81,6 +82,11 @@ public:
     int remaining() const;
     /// The run's one-line status: one true sentence for the state it is in.
     QString status() const;
+    /// What the loaded style prints on: printer, paper and calibration.
+    const PrintTarget& target() const { return m_target; }
+    /// The printer, paper and calibration of the loaded style as the status shows them; empty
+    /// when no style is loaded.
+    const QString& printerStatus() const { return m_printerStatus; }
 
 signals:
     /// The state, the counters, the status or what may be used changed.
@@ -103,6 +109,8 @@ private:
     void pauseAfterFailure(const QString& message, Mend mend = Mend::Printer);
     /// The question asked before the first card when characters cannot be printed; empty if none.
     QString unprintableQuestion();
+    /// Works out afresh what the style prints on; a message when it cannot be read.
+    Status readTarget();
 
     CardStore& m_store;
     CardPrinter& m_printer;
@@ -113,6 +121,8 @@ private:
     qint16 m_listId = 0;
     QString m_listName;
     GuestNameSetting m_guestName;
+    PrintTarget m_target;
+    QString m_printerStatus;
     GuestCursor m_cursor;
     int m_guestCount = 0;
     int m_printed = 0;

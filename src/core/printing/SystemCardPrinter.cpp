@@ -1,5 +1,7 @@
 #include "core/printing/SystemCardPrinter.h"
 
+#include "core/printing/PrinterCatalog.h"
+
 #include <QDir>
 #include <QFile>
 #include <QPainter>
@@ -8,6 +10,22 @@
 #include <QTemporaryFile>
 
 #include <cups/cups.h>
+
+namespace {
+
+// The paper as the job asks for it. A size of the style's own is sent in the whole points Qt wrote
+// into the spool file, plus 0.3 pt: the spooler turns points into hundredths of a millimetre and
+// its PDF backends cut back to whole points, so the page would come out a point short and the card
+// would move by 0.18 mm.
+QByteArray mediaOption(const CardSheet& sheet)
+{
+    if (!sheet.customSize)
+        return (sheet.media.isEmpty() ? sheet.paper.key() : sheet.media).toUtf8();
+    const QSize points = sheet.printedPage().sizePoints();
+    return QStringLiteral("Custom.%1x%2").arg(points.width() + 0.3).arg(points.height() + 0.3).toUtf8();
+}
+
+} // namespace
 
 SystemCardPrinter::SystemCardPrinter() = default;
 
@@ -23,15 +41,22 @@ int SystemCardPrinter::installedPrinterCount() const
 
 Result<QPainter*> SystemCardPrinter::beginDocument()
 {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull()) {
+    // Without a chosen sheet, the default printer as it is set up.
+    if (!sheetSet())
+        setSheet(PrinterCatalog::resolveSheet(PrintSetting{}), PageCorrection{});
+    const CardSheet& page = sheet();
+    if (page.printerName.isEmpty()) {
         return Status::failure(QStringLiteral("系统没有默认打印机，请柬无法打印。"
                                               "请安装打印机并把它设为默认打印机。"));
     }
-    m_printerName = info.printerName();
+    const QPrinterInfo info = QPrinterInfo::printerInfo(page.printerName);
+    if (info.isNull()) {
+        return Status::failure(
+            QStringLiteral("打印机“%1”已不存在，请柬无法打印。请检查打印机的安装。").arg(page.printerName));
+    }
 
-    // Qt draws the page for this printer's paper and printable area into the spool file; sending
-    // it ourselves lets us see whether the spooler took the job.
+    // Qt draws the page into the spool file; sending it ourselves lets us see whether the spooler
+    // took the job.
     QTemporaryFile spool(QDir::temp().filePath(QStringLiteral("fennick-card-XXXXXX.job")));
     spool.setAutoRemove(false);
     if (!spool.open()) {
@@ -41,15 +66,21 @@ Result<QPainter*> SystemCardPrinter::beginDocument()
     spool.close();
 
     m_printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-    m_printer->setOutputFileName(m_spoolFile); // not *.pdf: the printer's own page settings stay
-    // Spoolers and their backends mangle non-ASCII job titles.
-    m_printer->setDocName(QStringLiteral("Fennick card %1").arg(m_jobs + 1));
+    m_printer->setOutputFileName(m_spoolFile); // not *.pdf: the printer's own settings stay
+    // The sheet goes in as the printer feeds it; a landscape card is turned by the painter, so the
+    // card lands the same way whichever way the printer's driver would turn a landscape page.
+    m_printer->setPageOrientation(QPageLayout::Portrait);
+    m_printer->setPageSize(page.printedPage());
+    // The painter starts at the paper's corner; the card's origin is then put on the printable
+    // area exactly (Qt's own margins are rounded to whole points).
+    m_printer->setFullPage(true);
+    m_printer->setDocName(documentTitle().isEmpty() ? QStringLiteral("请柬") : documentTitle());
     m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(m_printer.get())) {
         m_painter.reset();
         m_printer.reset();
         dropSpoolFile();
-        return Status::failure(QStringLiteral("打印机“%1”无法开始打印请柬。").arg(m_printerName));
+        return Status::failure(QStringLiteral("打印机“%1”无法开始打印请柬。").arg(page.printerName));
     }
     return m_painter.get();
 }
@@ -57,30 +88,38 @@ Result<QPainter*> SystemCardPrinter::beginDocument()
 Status SystemCardPrinter::finishDocument()
 {
     const bool ended = m_painter->end();
-    const QByteArray media = m_printer->pageLayout().pageSize().key().toUtf8();
     const QString title = m_printer->docName();
     m_painter.reset();
     m_printer.reset();
     if (!ended) {
         dropSpoolFile();
         return Status::failure(
-            QStringLiteral("请柬没有能够交给打印机“%1”：打印文件无法写入。").arg(m_printerName));
+            QStringLiteral("请柬没有能够交给打印机“%1”：打印文件无法写入。").arg(sheet().printerName));
     }
-
-    // A printer instance ("queue/instance") is printed on its queue.
-    const QByteArray queue = m_printerName.section(QLatin1Char('/'), 0, 0).toLocal8Bit();
-    cups_option_t option;
-    option.name = const_cast<char*>("media");
-    option.value = const_cast<char*>(media.constData());
-    const int job = cupsPrintFile(queue.constData(), QFile::encodeName(m_spoolFile).constData(),
-                                  title.toUtf8().constData(), media.isEmpty() ? 0 : 1, &option);
+    const Result<int> job = submitJob(sheet(), title);
     dropSpoolFile();
+    if (!job.isOk())
+        return Status::failure(job.error());
+    m_lastJobId = job.value();
+    return Status::ok();
+}
+
+Result<int> SystemCardPrinter::submitJob(const CardSheet& page, const QString& title)
+{
+    // A printer instance ("queue/instance") is printed on its queue.
+    const QByteArray queue = page.printerName.section(QLatin1Char('/'), 0, 0).toUtf8();
+    cups_option_t* options = nullptr;
+    int count = cupsAddOption("media", mediaOption(page).constData(), 0, &options);
+    if (!page.paperSource.isEmpty())
+        count = cupsAddOption("InputSlot", page.paperSource.toUtf8().constData(), count, &options);
+    const int job = cupsPrintFile(queue.constData(), QFile::encodeName(m_spoolFile).constData(),
+                                  title.toUtf8().constData(), count, options);
+    cupsFreeOptions(count, options);
     if (job == 0) {
         return Status::failure(QStringLiteral("打印机“%1”拒绝了这张请柬的打印任务：%2")
-                                   .arg(m_printerName, QString::fromUtf8(cupsLastErrorString())));
+                                   .arg(page.printerName, QString::fromUtf8(cupsLastErrorString())));
     }
-    ++m_jobs;
-    return Status::ok();
+    return job;
 }
 
 void SystemCardPrinter::abandonDocument()

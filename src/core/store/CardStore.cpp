@@ -363,7 +363,8 @@ Status CardStore::deleteStyle(qint16 listId)
     return inTransaction([&]() -> Status {
         QSqlQuery query(database());
         for (const char* sql : {"DELETE FROM Lists WHERE ListID = ?", "DELETE FROM GuestXY WHERE ListID = ?",
-                                "DELETE FROM Guests WHERE ListID = ?", "DELETE FROM Main WHERE ListID = ?"}) {
+                                "DELETE FROM Guests WHERE ListID = ?", "DELETE FROM Main WHERE ListID = ?",
+                                "DELETE FROM StylePrinter WHERE ListID = ?"}) {
             if (Status s = exec(query, QString::fromLatin1(sql), {listId}); !s.isOk())
                 return s;
         }

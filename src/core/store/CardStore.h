@@ -65,7 +65,7 @@ public:
     // Card styles
     Result<QStringList> styleNames();
     Result<std::optional<qint16>> styleIdByName(const QString& name);
-    /// Removes the style and all its labels, guests and guest-name setting, all or nothing.
+    /// Removes the style and all its labels, guests, guest-name and print settings, all or nothing.
     Status deleteStyle(qint16 listId);
 
     // What the print run loads

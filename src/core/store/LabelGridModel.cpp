@@ -140,7 +140,12 @@ QVariant LabelGridModel::data(const QModelIndex& index, int role) const
         return cellText(m_rows.at(index.row()), static_cast<LabelColumn>(index.column()));
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return QVariant();
-    return cellText(m_rows.at(index.row()), static_cast<LabelColumn>(index.column()));
+    const auto column = static_cast<LabelColumn>(index.column());
+    const QString text = cellText(m_rows.at(index.row()), column);
+    // The face the label prints in, where it is not the one the name says.
+    if (role == Qt::DisplayRole && column == LabelColumn::KeyFont)
+        return faceNameShown(text);
+    return text;
 }
 
 QVariant LabelGridModel::headerData(int section, Qt::Orientation orientation, int role) const

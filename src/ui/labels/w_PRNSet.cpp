@@ -3,13 +3,17 @@
 
 #include "core/app/MessageService.h"
 #include "core/app/SharedState.h"
+#include "core/printing/PrinterCatalog.h"
+#include "core/printing/TestSheet.h"
 #include "core/store/CardStore.h"
 #include "core/store/LabelGridModel.h"
 #include "core/store/LabelStore.h"
 #include "core/store/NumberText.h"
+#include "core/store/PrinterStore.h"
 #include "ui/app/FontDialogService.h"
 #include "ui/app/Session.h"
 #include "ui/labels/StyleWordDelegate.h"
+#include "ui/labels/w_Calibrate.h"
 #include "ui/labels/w_AddLabel.h"
 #include "ui/labels/w_LabelMove.h"
 #include "ui/preview/w_Preview.h"
@@ -17,13 +21,48 @@
 #include <QHeaderView>
 #include <QTableView>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 constexpr int kNarrowestTextColumn = 120; // pixels; a label text column never gets narrower
+const QString kCustomPaper = QStringLiteral("*custom*");
+constexpr double kSmallestPaperMm = 10;
+constexpr double kLargestPaperMm = 3000;
+
+QString mm(double value)
+{
+    return QLocale::c().toString(std::round(value * 10) / 10, 'g', 6);
+}
+
+QString paperItem(const QPageSize& size)
+{
+    const QSizeF s = size.size(QPageSize::Millimeter);
+    return QStringLiteral("%1（%2×%3 毫米）").arg(size.name(), mm(s.width()), mm(s.height()));
+}
+
+// One side of a custom paper as typed; a message when it is not a usable size.
+Result<double> paperSide(const QString& typed, const QString& side)
+{
+    const QString text = typed.trimmed();
+    if (text.isEmpty())
+        return Status::failure(QStringLiteral("请填写自定义纸张的宽度和高度（毫米）。"));
+    const std::optional<double> value = plainNumber(text);
+    if (!value || *value <= 0) {
+        return Status::failure(
+            QStringLiteral("自定义纸张的%1只能是大于零的数字（毫米），“%2”不是。").arg(side, text));
+    }
+    if (*value < kSmallestPaperMm || *value > kLargestPaperMm) {
+        return Status::failure(
+            QStringLiteral("自定义纸张的%1 %2 毫米不在 10 到 3000 毫米之间，请检查后重新输入。")
+                .arg(side, text));
+    }
+    return *value;
+}
 
 } // namespace
 
@@ -71,6 +110,24 @@ w_PRNSet::w_PRNSet(Session& session, QWidget* parent)
     connect(m_ui->Cmd_CleanUp, &QPushButton::clicked, this, &w_PRNSet::clearLabels);
     connect(m_ui->Cmd_SelFont, &QPushButton::clicked, this, &w_PRNSet::chooseFont);
     connect(m_ui->Cmd_Preview, &QPushButton::clicked, this, &w_PRNSet::openPreview);
+    connect(m_ui->Combo_Printer, &QComboBox::currentIndexChanged, this, [this] {
+        if (m_filling)
+            return;
+        const Result<PrintSetting> setting = chosenSetting();
+        fillPrinterChoices(setting.isOk() ? setting.value() : PrintSetting{});
+        showPrinterInfo();
+    });
+    for (QComboBox* choice : {m_ui->Combo_Paper, m_ui->Combo_Source}) {
+        connect(choice, &QComboBox::currentIndexChanged, this, [this] {
+            if (!m_filling)
+                showPrinterInfo();
+        });
+    }
+    for (QLineEdit* side : {m_ui->T_PaperW, m_ui->T_PaperH})
+        connect(side, &QLineEdit::editingFinished, this, &w_PRNSet::showPrinterInfo);
+    connect(m_ui->O_Landscape, &QRadioButton::toggled, this, &w_PRNSet::showPrinterInfo);
+    connect(m_ui->Cmd_TestCard, &QPushButton::clicked, this, &w_PRNSet::printTrialCard);
+    connect(m_ui->Cmd_Calibrate, &QPushButton::clicked, this, &w_PRNSet::openCalibration);
     connect(m_ui->Cmd_Save, &QPushButton::clicked, this, &w_PRNSet::save);
     connect(m_ui->Cmd_Close, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -88,10 +145,14 @@ QStringList w_PRNSet::guestNameTexts() const
 
 void w_PRNSet::reject()
 {
-    if (guestNameEdited()) {
+    const bool printer = printSettingEdited();
+    if (guestNameEdited() || printer) {
+        const QString what = !printer            ? QStringLiteral("宾客姓名的打印设置")
+                             : guestNameEdited() ? QStringLiteral("宾客姓名的打印设置和打印机与纸张")
+                                                 : QStringLiteral("打印机与纸张的设置");
         switch (m_session.messages.questionWithCancel(
             this, Titles::PleaseConfirm,
-            QStringLiteral("宾客姓名的打印设置已经修改，但还没有保存。\n\n是否保存修改？"))) {
+            QStringLiteral("%1已经修改，但还没有保存。\n\n是否保存修改？").arg(what))) {
         case MessageService::Answer::Yes:
             save(); // closes the window once written; a refused setting keeps it open
             return;
@@ -147,6 +208,7 @@ void w_PRNSet::load()
     m_timer1->stop();
     m_ui->L_Title->setText(m_session.state.CurrentListName);
     loadGuestName();
+    loadPrintSetting();
     m_guestNameAsLoaded = guestNameTexts();
     if (Status read = m_grid->load(m_session.state.CurrentListID, m_session.state.CurrentListName);
         !read.isOk())
@@ -172,6 +234,7 @@ void w_PRNSet::loadGuestName()
     m_ui->T_GX->setText(storedText(setting.xMm));
     m_ui->T_GY->setText(storedText(setting.yMm));
     m_ui->T_GFont->setText(setting.fontName);
+    m_ui->T_GFont->setToolTip(faceNameShown(setting.fontName));
     m_ui->T_GFontSize->setText(setting.fontSize);
     m_ui->T_GFontStyle->setText(setting.styleWord);
 }
@@ -236,6 +299,7 @@ void w_PRNSet::chooseFont()
     m_dialogFont = *chosen;
     const FontTexts texts = fontTexts(*chosen);
     m_ui->T_GFont->setText(texts.name);
+    m_ui->T_GFont->setToolTip(faceNameShown(texts.name));
     m_ui->T_GFontSize->setText(texts.size);
     m_ui->T_GFontStyle->setText(texts.style);
 }
@@ -297,8 +361,22 @@ void w_PRNSet::save()
     const std::optional<GuestNameSetting> setting = typedGuestName(true);
     if (!setting)
         return;
-    if (Status saved = LabelStore(m_session.store).saveGuestName(m_session.state.CurrentListID, *setting);
-        !saved.isOk()) {
+    const Result<PrintSetting> printSetting = chosenSetting();
+    if (!printSetting.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, printSetting.error());
+        m_ui->T_PaperW->setFocus();
+        return;
+    }
+    const qint16 listId = m_session.state.CurrentListID;
+    // Both settings or neither; a style whose printer group was never touched gets no row.
+    const Status saved = m_session.store.inTransaction([&]() -> Status {
+        if (Status s = LabelStore(m_session.store).saveGuestName(listId, *setting); !s.isOk())
+            return s;
+        if (!printSettingEdited())
+            return Status::ok();
+        return PrinterStore(m_session.store).saveStyleSetting(listId, printSetting.value());
+    });
+    if (!saved.isOk()) {
         m_session.messages.critical(this, Titles::CriticalError, saved.error());
         return;
     }
@@ -329,4 +407,179 @@ bool w_PRNSet::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void w_PRNSet::loadPrintSetting()
+{
+    const Result<PrintSetting> stored =
+        PrinterStore(m_session.store).styleSetting(m_session.state.CurrentListID);
+    if (!stored.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, stored.error());
+        m_ui->F_Printer->setEnabled(false);
+        return;
+    }
+    m_storedSetting = stored.value();
+    m_settingRead = true;
+
+    m_filling = true;
+    m_ui->Combo_Printer->clear();
+    m_ui->Combo_Printer->addItem(QStringLiteral("系统默认打印机"), QString());
+    m_ui->Combo_Printer->addItems(PrinterCatalog::printerNames());
+    for (int i = 1; i < m_ui->Combo_Printer->count(); ++i)
+        m_ui->Combo_Printer->setItemData(i, m_ui->Combo_Printer->itemText(i));
+    int shown = m_ui->Combo_Printer->findData(m_storedSetting.printer);
+    if (shown < 0) {
+        // The style keeps its printer until the user picks another; meanwhile the default prints.
+        m_ui->Combo_Printer->addItem(QStringLiteral("%1（已不存在）").arg(m_storedSetting.printer),
+                                     m_storedSetting.printer);
+        shown = m_ui->Combo_Printer->count() - 1;
+    }
+    m_ui->Combo_Printer->setCurrentIndex(shown);
+    (m_storedSetting.landscape ? m_ui->O_Landscape : m_ui->O_Portrait)->setChecked(true);
+    if (m_storedSetting.hasCustomSize()) {
+        m_ui->T_PaperW->setText(QLocale::c().toString(m_storedSetting.customSizeMm.width(), 'g', 10));
+        m_ui->T_PaperH->setText(QLocale::c().toString(m_storedSetting.customSizeMm.height(), 'g', 10));
+    }
+    m_filling = false;
+    fillPrinterChoices(m_storedSetting);
+    showPrinterInfo();
+}
+
+void w_PRNSet::fillPrinterChoices(const PrintSetting& setting)
+{
+    m_filling = true;
+    QString printer = m_ui->Combo_Printer->currentData().toString();
+    if (printer.isEmpty() || !PrinterCatalog::printerNames().contains(printer))
+        printer = PrinterCatalog::defaultPrinterName();
+
+    m_ui->Combo_Paper->clear();
+    const QPageSize own =
+        printer.isEmpty() ? QPageSize(QPageSize::A4) : PrinterCatalog::defaultPaper(printer);
+    m_ui->Combo_Paper->addItem(QStringLiteral("打印机的纸张：%1").arg(paperItem(own)), QString());
+    if (!printer.isEmpty()) {
+        for (const QPageSize& size : PrinterCatalog::paperSizes(printer))
+            m_ui->Combo_Paper->addItem(paperItem(size), size.key());
+    }
+    // A paper or tray the style keeps although this printer lacks it stays its choice until changed.
+    if (!setting.hasCustomSize() && !setting.paperKey.isEmpty() &&
+        m_ui->Combo_Paper->findData(setting.paperKey) < 0)
+        m_ui->Combo_Paper->addItem(QStringLiteral("%1（这台打印机没有）").arg(setting.paperKey),
+                                   setting.paperKey);
+    m_ui->Combo_Paper->addItem(QStringLiteral("自定义尺寸"), kCustomPaper);
+    const int paper = setting.hasCustomSize() ? m_ui->Combo_Paper->count() - 1
+                                              : std::max(0, m_ui->Combo_Paper->findData(setting.paperKey));
+    m_ui->Combo_Paper->setCurrentIndex(paper);
+
+    m_ui->Combo_Source->clear();
+    m_ui->Combo_Source->addItem(QStringLiteral("由打印机选择"), QString());
+    const QList<PrinterCatalog::PaperSource> sources =
+        printer.isEmpty() ? QList<PrinterCatalog::PaperSource>() : PrinterCatalog::paperSources(printer);
+    for (const PrinterCatalog::PaperSource& source : sources)
+        m_ui->Combo_Source->addItem(source.name, source.keyword);
+    if (!setting.paperSource.isEmpty() && m_ui->Combo_Source->findData(setting.paperSource) < 0)
+        m_ui->Combo_Source->addItem(QStringLiteral("%1（这台打印机没有）").arg(setting.paperSource),
+                                    setting.paperSource);
+    m_ui->Combo_Source->setCurrentIndex(std::max(0, m_ui->Combo_Source->findData(setting.paperSource)));
+    // A tray is only a choice where the printer has more than one.
+    m_ui->Label10->setVisible(m_ui->Combo_Source->count() > 1);
+    m_ui->Combo_Source->setVisible(m_ui->Combo_Source->count() > 1);
+    m_filling = false;
+}
+
+Result<PrintSetting> w_PRNSet::chosenSetting() const
+{
+    PrintSetting setting;
+    setting.printer = m_ui->Combo_Printer->currentData().toString();
+    setting.landscape = m_ui->O_Landscape->isChecked();
+    if (m_ui->Combo_Source->isVisibleTo(this))
+        setting.paperSource = m_ui->Combo_Source->currentData().toString();
+    const QString paper = m_ui->Combo_Paper->currentData().toString();
+    if (paper != kCustomPaper) {
+        setting.paperKey = paper;
+        return setting;
+    }
+    const Result<double> width = paperSide(m_ui->T_PaperW->text(), QStringLiteral("宽度"));
+    if (!width.isOk())
+        return Status::failure(width.error());
+    const Result<double> height = paperSide(m_ui->T_PaperH->text(), QStringLiteral("高度"));
+    if (!height.isOk())
+        return Status::failure(height.error());
+    setting.customSizeMm = QSizeF(width.value(), height.value());
+    return setting;
+}
+
+bool w_PRNSet::printSettingEdited() const
+{
+    if (!m_settingRead)
+        return false;
+    const Result<PrintSetting> chosen = chosenSetting();
+    return !chosen.isOk() || !(chosen.value() == m_storedSetting);
+}
+
+void w_PRNSet::showPrinterInfo()
+{
+    if (m_filling || !m_settingRead)
+        return;
+    const bool custom = m_ui->Combo_Paper->currentData().toString() == kCustomPaper;
+    m_ui->T_PaperW->setEnabled(custom);
+    m_ui->T_PaperH->setEnabled(custom);
+    const Result<PrintSetting> setting = chosenSetting();
+    if (!setting.isOk()) {
+        m_target = PrintTarget{};
+        m_ui->L_PrinterInfo->setText(setting.error());
+        m_ui->Cmd_TestCard->setEnabled(false);
+        m_ui->Cmd_Calibrate->setEnabled(false);
+        return;
+    }
+    const Result<PrintTarget> target = printTarget(m_session.store, setting.value());
+    if (!target.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, target.error());
+        return;
+    }
+    m_target = target.value();
+    const CardSheet& sheet = m_target.sheet;
+    QStringList lines;
+    if (!sheet.notice.isEmpty())
+        lines << sheet.notice;
+    if (sheet.printerName.isEmpty()) {
+        lines << QStringLiteral("系统中没有打印机。");
+    } else {
+        const QSizeF area = sheet.printableSizeMm();
+        const QMarginsF margins = sheet.marginsMm();
+        QString line =
+            QStringLiteral("%1：可打印区域 %2×%3 毫米，页边距 左 %4、上 %5、右 %6、下 %7 毫米。%8。")
+                .arg(sheet.printerText(), mm(area.width()), mm(area.height()), mm(margins.left()),
+                     mm(margins.top()), mm(margins.right()), mm(margins.bottom()),
+                     m_target.correction ? m_target.correction->describe() : QStringLiteral("未校准"));
+        lines << line;
+    }
+    if (Status ready = m_target.readyToPrint(); !ready.isOk())
+        lines << QStringLiteral("这台打印机不能使用这个自定义尺寸的纸张。");
+    m_ui->L_PrinterInfo->setText(lines.join(QLatin1Char('\n')));
+    m_ui->Cmd_TestCard->setEnabled(!sheet.printerName.isEmpty());
+    m_ui->Cmd_Calibrate->setEnabled(!sheet.printerName.isEmpty());
+}
+
+void w_PRNSet::printTrialCard()
+{
+    const SharedState& state = m_session.state;
+    const Result<QString> printed = printStyleTrialCard(m_session.store, m_session.printer,
+                                                        state.CurrentListID, state.CurrentListName, m_target);
+    if (!printed.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, printed.error());
+        return;
+    }
+    m_session.messages.information(this, Titles::Notice,
+                                   QStringLiteral("宾客“%1”的请柬已交给打印机“%2”试印。请用普通白纸打印，"
+                                                  "把它叠在一张请柬上对着光检查文字的位置。")
+                                       .arg(printed.value(), m_target.sheet.printerName));
+}
+
+void w_PRNSet::openCalibration()
+{
+    if (m_target.sheet.printerName.isEmpty())
+        return;
+    w_Calibrate calibration(m_session, m_target.sheet, this);
+    connect(&calibration, &w_Calibrate::calibrationChanged, this, &w_PRNSet::showPrinterInfo);
+    calibration.exec();
 }

@@ -1,11 +1,13 @@
-// The label and print settings window: the labels of the current style in an editable grid, and
-// the guest-name setting (where and in which font each guest's name is printed), which is written
-// only by 确定: closing with the setting changed and not saved asks first, and the preview shows
-// the setting as typed.
+// The label and print settings window: the labels of the current style in an editable grid, the
+// guest-name setting (where and in which font each guest's name is printed) and the printer and
+// paper the style prints on, with the printer's calibration and a trial card. Both settings are
+// written only by 确定: closing with one changed and not saved asks first, and the preview shows
+// the guest-name setting as typed.
 #pragma once
 
 #include "core/cards/FontChoice.h"
 #include "core/cards/GuestNameSetting.h"
+#include "core/printing/PrintTarget.h"
 
 #include <QDialog>
 
@@ -29,8 +31,8 @@ public:
     explicit w_PRNSet(Session& session, QWidget* parent = nullptr);
     ~w_PRNSet() override;
 
-    /// 关闭, Escape and the title bar: asks first when the guest-name setting was changed and not
-    /// saved (Yes saves, No drops the change, Cancel stays).
+    /// 关闭, Escape and the title bar: asks first when the guest-name or the print setting was
+    /// changed and not saved (Yes saves, No drops the change, Cancel stays).
     void reject() override;
 
 protected:
@@ -56,6 +58,17 @@ private:
     std::optional<GuestNameSetting> typedGuestName(bool report);
     void deleteSelectedRows();
     void setLabelButtonsEnabled(bool enabled);
+
+    void loadPrintSetting();
+    /// Lists the papers and trays of the printer chosen, keeping `setting`'s where it has them.
+    void fillPrinterChoices(const PrintSetting& setting);
+    /// The print setting the group shows; a message for a custom size that is not a size.
+    Result<PrintSetting> chosenSetting() const;
+    /// The group shows another setting than the one read (a size typed wrong counts as changed).
+    bool printSettingEdited() const;
+    void showPrinterInfo();
+    void printTrialCard();
+    void openCalibration();
     /// Sizes the grid's columns to their contents, narrowing the text columns so that all fit.
     void fitColumns();
 
@@ -66,4 +79,8 @@ private:
     FontChoice m_dialogFont; // what the font dialog opens on: its preset, then the last choice
     std::optional<GuestNameSetting> m_savedGuestName; // as read at the load; none without a row
     QStringList m_guestNameAsLoaded;                  // the boxes' texts right after the load
+    PrintSetting m_storedSetting; // as read, so that an untouched style gets no setting row
+    bool m_settingRead = false;
+    PrintTarget m_target;   // what the group's choice prints on now
+    bool m_filling = false; // the group's lists are being filled: their changes are no choice
 };

@@ -50,6 +50,8 @@ w_Main::w_Main(Session& session, QWidget* parent)
     font.setPointSizeF(12);
     m_ui->L_Guests->setFont(font);
     m_ui->L_OK->setFont(font);
+    font.setPointSizeF(9);
+    m_ui->L_Printer->setFont(font);
 
     // The window keeps its designed size; it may only be minimised.
     m_designedSize = size();
@@ -142,6 +144,7 @@ void w_Main::showRun()
     m_ui->L_Guests->setText(QString::number(m_run->guestCount()));
     m_ui->L_OK->setText(QString::number(m_run->printed()));
     m_ui->L_state->setText(m_run->status());
+    m_ui->L_Printer->setText(m_run->printerStatus());
 }
 
 void w_Main::onPrintClicked()

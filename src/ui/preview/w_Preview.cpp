@@ -4,7 +4,8 @@
 #include "core/app/MessageService.h"
 #include "core/app/SharedState.h"
 #include "core/cards/CardPreview.h"
-#include "core/printing/CardPage.h"
+#include "core/printing/PrintTarget.h"
+#include "core/printing/PrinterCatalog.h"
 #include "ui/app/FileChooser.h"
 #include "ui/app/Session.h"
 
@@ -21,14 +22,11 @@ namespace {
 
 constexpr double kMmPerInch = 25.4;
 
-QString paperText(const QPageLayout& layout)
+QString paperText(const CardSheet& sheet)
 {
-    const QSizeF page = layout.fullRect(QPageLayout::Millimeter).size();
-    const QSizeF printable = printableSizeMm(layout);
-    return QStringLiteral("纸张: %1 (%2×%3毫米)，可打印区域 %4×%5毫米")
-        .arg(layout.pageSize().name())
-        .arg(page.width(), 0, 'f', 0)
-        .arg(page.height(), 0, 'f', 0)
+    const QSizeF printable = sheet.printableSizeMm();
+    return QStringLiteral("打印机: %1　纸张: %2，可打印区域 %3×%4毫米")
+        .arg(sheet.printerText(), sheet.paperText())
         .arg(printable.width(), 0, 'f', 1)
         .arg(printable.height(), 0, 'f', 1);
 }
@@ -85,8 +83,12 @@ void w_Preview::load()
     m_timer1->stop();
     const SharedState& state = m_session.state;
     m_ui->L_Title->setText(state.CurrentListName);
-    m_layout = defaultCardPageLayout();
-    m_ui->L_Paper->setText(paperText(m_layout));
+    // The style's own printer and paper, drawn as designed: a printer's correction is for paper only.
+    const Result<PrintTarget> target = printTarget(m_session.store, state.CurrentListID);
+    const CardSheet sheet =
+        target.isOk() ? target.value().sheet : PrinterCatalog::resolveSheet(PrintSetting{});
+    m_layout = sheet.cardLayout();
+    m_ui->L_Paper->setText(paperText(sheet));
 
     Result<CardSet> cards = loadCardSet(m_session.store, state.CurrentListID, state.CurrentListName);
     if (!cards.isOk()) {
@@ -126,7 +128,7 @@ void w_Preview::render()
     if (!m_loaded)
         return;
     const QString name = currentName();
-    const QSizeF printable = printableSizeMm(m_layout);
+    const QSizeF printable = m_layout.paintRect(QPageLayout::Millimeter).size();
     QList<QRectF> overflow;
     QList<QRectF> unprintable;
     QStringList notes;

@@ -1,15 +1,22 @@
 // A style ready to export (labels, guest-name setting, named guests) and the reading of a PDF back
-// with poppler's pdftotext and pdfinfo, page by page, in millimetres.
+// with poppler's pdftotext and pdfinfo, page by page, in millimetres; and its ink, found on a
+// 600 dpi raster made by pdftoppm.
 #pragma once
 
 #include "support/TestDatabase.h"
 
+#include <QImage>
+#include <QImageReader>
 #include <QList>
 #include <QProcess>
+#include <QRectF>
 #include <QRegularExpression>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <algorithm>
 
 struct PageWord
 {
@@ -90,4 +97,89 @@ inline QSizeF pageSizeMm(const QString& file)
         QRegularExpression(QStringLiteral(R"(Page size:\s+([\d.]+) x ([\d.]+) pts)")).match(pdfInfo(file));
     return m.hasMatch() ? QSizeF(pointsToMm(m.captured(1).toDouble()), pointsToMm(m.captured(2).toDouble()))
                         : QSizeF();
+}
+
+/// The bounding box of the dark ink on page `page` of `pdf`, in millimetres from the page's
+/// top-left corner (600 dpi: a dot is 0.042 mm); an empty box when there is none. Only the part
+/// `regionMm` of the page is looked at when given.
+inline QImage rasterOfPage(const QString& pdf, const QRectF& regionMm, QPoint& origin, int page)
+{
+    constexpr double dpi = 600;
+    const double dotsPerMm = dpi / 25.4;
+    QTemporaryDir dir;
+    QStringList args{QStringLiteral("-r"),  QString::number(dpi),         QStringLiteral("-gray"),
+                     QStringLiteral("-f"),  QString::number(page),        QStringLiteral("-l"),
+                     QString::number(page), QStringLiteral("-singlefile")};
+    origin = QPoint();
+    if (!regionMm.isNull()) {
+        origin = QPoint(qRound(regionMm.left() * dotsPerMm), qRound(regionMm.top() * dotsPerMm));
+        args << QStringLiteral("-x") << QString::number(origin.x()) << QStringLiteral("-y")
+             << QString::number(origin.y()) << QStringLiteral("-W")
+             << QString::number(qRound(regionMm.width() * dotsPerMm)) << QStringLiteral("-H")
+             << QString::number(qRound(regionMm.height() * dotsPerMm));
+    }
+    QProcess pdftoppm;
+    pdftoppm.start(QStringLiteral("pdftoppm"), args << pdf << dir.filePath(QStringLiteral("page")));
+    pdftoppm.waitForFinished(60000);
+    QImageReader reader(dir.filePath(QStringLiteral("page.pgm")));
+    reader.setAllocationLimit(0); // a whole A4 page at 600 dpi is over Qt's default limit
+    return reader.read().convertToFormat(QImage::Format_Grayscale8);
+}
+
+inline QRectF inkBoxMm(const QString& pdf, const QRectF& regionMm = QRectF(), int page = 1)
+{
+    const double dotsPerMm = 600 / 25.4;
+    QPoint origin;
+    const QImage image = rasterOfPage(pdf, regionMm, origin, page);
+    int x0 = image.width(), y0 = image.height(), x1 = -1, y1 = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* row = image.constScanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            if (row[x] < 128) {
+                x0 = std::min(x0, x);
+                x1 = std::max(x1, x);
+                y0 = std::min(y0, y);
+                y1 = std::max(y1, y);
+            }
+        }
+    }
+    if (x1 < 0)
+        return {};
+    return QRectF((origin.x() + x0) / dotsPerMm, (origin.y() + y0) / dotsPerMm, (x1 + 1 - x0) / dotsPerMm,
+                  (y1 + 1 - y0) / dotsPerMm);
+}
+
+/// The centre of the cross-hair within 7 mm of `nearMm` on page 1 of `pdf`: the middle of the
+/// rows and of the columns that are dark across most of that square (text beside it is not).
+inline QPointF crossHairMm(const QString& pdf, const QPointF& nearMm)
+{
+    const double dotsPerMm = 600 / 25.4;
+    QPoint origin;
+    const QImage image = rasterOfPage(pdf, QRectF(nearMm - QPointF(7, 7), QSizeF(14, 14)), origin, 1);
+    double rows = 0, rowCount = 0, columns = 0, columnCount = 0;
+    QList<int> darkInColumn(image.width(), 0);
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* row = image.constScanLine(y);
+        int dark = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            if (row[x] < 128) {
+                ++dark;
+                ++darkInColumn[x];
+            }
+        }
+        if (dark > image.width() * 0.8) {
+            rows += y;
+            ++rowCount;
+        }
+    }
+    for (int x = 0; x < image.width(); ++x) {
+        if (darkInColumn[x] > image.height() * 0.8) {
+            columns += x;
+            ++columnCount;
+        }
+    }
+    if (rowCount == 0 || columnCount == 0)
+        return QPointF(-1, -1);
+    return QPointF((origin.x() + columns / columnCount + 0.5) / dotsPerMm,
+                   (origin.y() + rows / rowCount + 0.5) / dotsPerMm);
 }

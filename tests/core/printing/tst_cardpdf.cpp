@@ -9,7 +9,9 @@
 #include "core/printing/CardExport.h"
 #include "core/printing/CardPage.h"
 #include "core/printing/PdfCardPrinter.h"
+#include "core/printing/PrinterCatalog.h"
 #include "core/printing/SystemCardPrinter.h"
+#include "core/store/PrinterStore.h"
 #include "ExportFixture.h"
 #include "support/TestSession.h"
 #include "support/Widgets.h"
@@ -349,6 +351,35 @@ private slots:
         t.db.exec(u"UPDATE GuestXY SET keyy = -5 WHERE ListID = 1"_s);
         w = preview(t, {});
         QCOMPARE(marks(*w), u"标签“邀请”超出了可打印区域；宾客姓名超出了可打印区域。+red"_s);
+    }
+
+    // Catches a preview that shows the printer's correction (it shows the design), or one that
+    // is not laid out on the style's own paper.
+    void previewShowsTheDesignOnTheStylesPaper()
+    {
+        TestSession t;
+        auto w = preview(t, {u"张三"_s});
+        const QImage designed = child<QLabel>(*w, "L_Card")->pixmap().toImage();
+        const CardSheet sheet = PrinterCatalog::resolveSheet(PrintSetting{});
+        if (sheet.printerName.isEmpty())
+            QSKIP("no printer installed to calibrate; scripts/test sets one up");
+        QVERIFY(PrinterStore(t.store)
+                    .saveCorrection(sheet.printerName, sheet.paperKey(), {3, 4, 1.02, 0.98})
+                    .isOk());
+        w = preview(t, {});
+        QCOMPARE(child<QLabel>(*w, "L_Card")->pixmap().toImage(), designed);
+
+        PrintSetting ownPaper;
+        ownPaper.customSizeMm = QSizeF(185, 260);
+        ownPaper.landscape = true;
+        QVERIFY(PrinterStore(t.store).saveStyleSetting(1, ownPaper).isOk());
+        w = preview(t, {});
+        const QString paper = labelText(*w, "L_Paper");
+        const QSizeF printable = PrinterCatalog::resolveSheet(ownPaper).printableSizeMm(); // turned
+        QVERIFY2(paper.contains(u"185×260 毫米，横向"_s) && printable.width() > printable.height() &&
+                     paper.endsWith(u"可打印区域 %1×%2毫米"_s.arg(printable.width(), 0, 'f', 1)
+                                        .arg(printable.height(), 0, 'f', 1)),
+                 qPrintable(paper));
     }
 
     // Catches cards merged into one job or split into several, a discarded card reaching the

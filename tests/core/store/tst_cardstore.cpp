@@ -1,6 +1,7 @@
 // The card database: its schema, exact name lookups, the guest cursor, all-or-nothing style deletion,
 // and clear messages for files that are not what they should be.
 #include "core/store/CardStore.h"
+#include "core/store/PrinterStore.h"
 #include "support/TestDatabase.h"
 
 #include <QDir>
@@ -265,10 +266,37 @@ private slots:
 
         QCOMPARE(db.scalar(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
         QCOMPARE(db.scalar(u"PRAGMA user_version"_s).toInt(), 1);
-        QCOMPARE(db.snapshot(), before);
+        QCOMPARE(db.snapshot(), before); // every table: none of the added ones is there
         CardStore store(db.path());
         QVERIFY(store.check().isOk());
         QCOMPARE(db.scalar(u"PRAGMA user_version"_s).toInt(), SchemaUpgrade::currentVersion());
+    }
+
+    // Catches a delivered version-1 file that prints otherwise once upgraded (a printer, paper or
+    // correction it never had), and print settings that outlive their style.
+    void aVersion1FileKeepsPrintingAsBefore()
+    {
+        TestDatabase db(QStringLiteral(FENNICK_V1_DB));
+        db.addStyle(1, u"婚宴"_s, 2, 3);
+        db.addStyle(2, u"寿宴"_s, 1, 1);
+        CardStore store(db.path());
+        QVERIFY(store.check().isOk());
+        QCOMPARE(db.scalar(u"PRAGMA user_version"_s).toInt(), SchemaUpgrade::currentVersion());
+        QCOMPARE(QDir(store.backupFolder()).entryList(QDir::Files).size(), 1);
+        PrinterStore printers(store);
+        QVERIFY(printers.styleSetting(1).value() == PrintSetting{});
+        QVERIFY(!printers.correction(u"FennickPDF"_s, u"210x297"_s).value());
+
+        PrintSetting own;
+        own.printer = u"打印机甲"_s;
+        own.customSizeMm = QSizeF(185, 260);
+        own.landscape = true;
+        for (qint16 id : {1, 2})
+            QVERIFY(printers.saveStyleSetting(id, own).isOk());
+        QVERIFY(printers.styleSetting(2).value() == own);
+        QVERIFY(store.deleteStyle(1).isOk());
+        QCOMPARE(db.rowsOf(u"StylePrinter"_s, 1), 0);
+        QCOMPARE(db.rowsOf(u"StylePrinter"_s, 2), 1);
     }
 };
 

@@ -84,6 +84,8 @@ private slots:
         }
         QVERIFY(headings >= 9 && body > 30);
         QVERIFY(!document->toPlainText().contains(QChar(QChar::ReplacementCharacter)));
+        for (const char* topic : {"打印机与纸张", "试印一张", "打印机校准", "清除校准"})
+            QVERIFY2(document->toPlainText().contains(QString::fromUtf8(topic)), topic);
 
         folder.writeHelp("{\\rtf1\\ansicpg936 {\\b \\'d0\\'c2\\'b5\\'c4\\'b0\\'ef\\'d6\\'fa}\\par second}");
         QCOMPARE(shownText(t), u"新的帮助\nsecond"_s);

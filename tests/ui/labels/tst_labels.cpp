@@ -1,10 +1,12 @@
 // The label windows driven through their controls: the label window (its checks in order, adding
 // labels one after another, changing one), the move window, and the label and print settings window
 // with its guest-name setting and label grid.
+#include "core/app/Startup.h"
 #include "core/store/LabelStore.h"
 #include "support/TestSession.h"
 #include "support/Widgets.h"
 #include "ui/labels/w_AddLabel.h"
+#include "ui/labels/w_Calibrate.h"
 #include "ui/labels/w_LabelMove.h"
 #include "ui/labels/w_PRNSet.h"
 #include "ui/preview/w_Preview.h"
@@ -18,6 +20,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <algorithm>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -81,6 +84,8 @@ class tst_labels : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { Startup::installFontSubstitutions(); }
+
     void labelChecks_data()
     {
         QTest::addColumn<QString>("input"); // name|content|X|Y
@@ -450,6 +455,9 @@ private slots:
             return model->index(row, column).data().toString();
         };
         QCOMPARE(cell(0, 0) + cell(1, 0) + cell(2, 0), u"丙乙甲"_s);
+        // The font column says which face prints; the cell edits the stored name.
+        QCOMPARE(cell(0, 4), u"宋体（Noto Serif CJK SC）"_s);
+        QCOMPARE(model->index(0, 4).data(Qt::EditRole).toString(), u"宋体"_s);
 
         // Columns 2 and 3 are the positions (sign and one point allowed), 5 the size (above zero).
         const QString before = t.db.snapshot();
@@ -515,6 +523,119 @@ private slots:
         click(w, "Cmd_Add");
         QCOMPARE(cell(0, 0), u"丁"_s);
         QVERIFY(child(w, "Cmd_CleanUp")->isEnabled() && child(w, "Cmd_Move")->isEnabled());
+    }
+
+    // Catches a style whose untouched printer group gets a setting row anyway, a custom size that is
+    // not a size stored (or half the settings saved), and a choice that does not come back as saved.
+    void printerAndPaperGroup()
+    {
+        TestSession t;
+        chooseStyle(t, 1);
+        t.db.exec(u"UPDATE GuestXY SET keyfont = '宋体', keyfontsize = '12', keyfontstyle = '常规'"_s);
+        {
+            w_PRNSet w(t.session);
+            openSettings(w);
+            QCOMPARE(child<QComboBox>(w, "Combo_Printer")->currentText(), u"系统默认打印机"_s);
+            QVERIFY(child<QComboBox>(w, "Combo_Paper")->currentText().startsWith(u"打印机的纸张"_s));
+            click(w, "Cmd_Save");
+            QCOMPARE(t.db.rowsOf(u"StylePrinter"_s, 1), 0);
+        }
+        w_PRNSet w(t.session);
+        openSettings(w);
+        auto* paper = child<QComboBox>(w, "Combo_Paper");
+        paper->setCurrentIndex(paper->count() - 1); // 自定义尺寸
+        QVERIFY(box(w, "T_PaperW")->isEnabled());
+        click(w, "O_Landscape");
+        const QString before = t.db.snapshot();
+        const QStringList refused[] = {
+            {"", "260", "请填写自定义纸张的宽度和高度（毫米）。"},
+            {"abc", "260", "自定义纸张的宽度只能是大于零的数字（毫米），“abc”不是。"},
+            {"185", "0", "自定义纸张的高度只能是大于零的数字（毫米），“0”不是。"},
+            {"5", "260", "自定义纸张的宽度 5 毫米不在 10 到 3000 毫米之间，请检查后重新输入。"}};
+        for (const QStringList& typed : refused) {
+            replaceText(box(w, "T_PaperW"), typed[0]);
+            replaceText(box(w, "T_PaperH"), typed[1]);
+            click(w, "Cmd_Save");
+            QCOMPARE(t.messages.last().text, typed[2]);
+            QVERIFY(w.isVisible());
+            QCOMPARE(t.db.snapshot(), before);
+        }
+        replaceText(box(w, "T_PaperW"), u"185"_s);
+        replaceText(box(w, "T_PaperH"), u" 260 "_s);
+        click(w, "Cmd_Save");
+        QCOMPARE(t.db.scalar(
+                     u"SELECT Printer || '|' || Paper || '|' || PaperWidth || 'x' || PaperHeight || '|' || "
+                     "Landscape FROM StylePrinter WHERE ListID = 1"_s),
+                 QVariant(u"||185.0x260.0|1"_s));
+
+        w_PRNSet again(t.session);
+        openSettings(again);
+        QCOMPARE(child<QComboBox>(again, "Combo_Paper")->currentText(), u"自定义尺寸"_s);
+        QCOMPARE(box(again, "T_PaperW")->text() + box(again, "T_PaperH")->text(), u"185260"_s);
+        QVERIFY(child<QAbstractButton>(again, "O_Landscape")->isChecked());
+        // A changed printer setting is not dropped without a word.
+        click(again, "O_Portrait");
+        t.messages.setNextAnswer(MessageService::Answer::No);
+        click(again, "Cmd_Close");
+        QCOMPARE(t.messages.last().text, u"打印机与纸张的设置已经修改，但还没有保存。\n\n是否保存修改？"_s);
+        QCOMPARE(t.db.scalar(u"SELECT Landscape FROM StylePrinter WHERE ListID = 1"_s).toInt(), 1);
+    }
+
+    // Catches a trial card that is not the first guest's, a test sheet that never reaches the
+    // printer, a misread measurement written anyway, and a correction that the settings window
+    // does not show once saved or cleared.
+    void trialCardAndCalibration()
+    {
+        TestSession t;
+        chooseStyle(t, 2);
+        t.db.exec(u"INSERT INTO Guests (ListID, Name) VALUES (1, '张伟'), (1, '李娜')"_s);
+        w_PRNSet w(t.session);
+        openSettings(w);
+        if (!child(w, "Cmd_Calibrate")->isEnabled())
+            QSKIP("no printer installed to calibrate; scripts/test sets one up");
+        click(w, "Cmd_TestCard");
+        QCOMPARE(t.printer.printedNames(), QStringList{u"张伟"_s});
+        QVERIFY(t.messages.last().text.startsWith(u"宾客“张伟”的请柬已交给打印机"_s));
+
+        onNextModal<w_Calibrate>([&](w_Calibrate& window) {
+            click(window, "Cmd_PrintSheet");
+            const QString before = t.db.snapshot();
+            for (const char* name : {"T_AX", "T_AY", "T_BX", "T_BY"})
+                box(window, name)->setText(u"20"_s);
+            click(window, "Cmd_Compute"); // B where A is: a misreading
+            const bool refused =
+                t.messages.last().text.startsWith(u"十字 B 到纸张左边的距离量得 20.0 毫米"_s);
+            // What the window says each cross-hair should measure, one millimetre further right.
+            const auto expected = [&](const char* label) {
+                return labelText(window, label).section(u'为', 1).remove(u'）').split(u" / "_s);
+            };
+            const QStringList a = expected("L_ExpectA"), b = expected("L_ExpectB");
+            box(window, "T_AX")->setText(QString::number(a[0].toDouble() + 1));
+            box(window, "T_AY")->setText(a[1]);
+            box(window, "T_BX")->setText(QString::number(b[0].toDouble() + 1));
+            box(window, "T_BY")->setText(b[1]);
+            if (refused && !child(window, "Cmd_Save")->isEnabled() && t.db.snapshot() == before) {
+                click(window, "Cmd_Compute");
+                click(window, "Cmd_Save");
+            }
+            click(window, "Cmd_Close");
+        });
+        click(w, "Cmd_Calibrate");
+        QVERIFY(std::any_of(t.printer.jobs.last().cbegin(), t.printer.jobs.last().cend(),
+                            [](const PrintedText& text) { return text.text == u"打印机校准测试页"_s; }));
+        QCOMPARE(
+            t.db.scalar(u"SELECT round(OffsetX, 2) || '/' || round(OffsetY, 2) FROM PrinterCalibration"_s),
+            QVariant(u"-1.0/0.0"_s));
+        QVERIFY2(labelText(w, "L_PrinterInfo").contains(u"已校准：偏移 −1.0 / 0.0 毫米"_s),
+                 qPrintable(labelText(w, "L_PrinterInfo")));
+
+        onNextModal<w_Calibrate>([&](w_Calibrate& window) {
+            click(window, "Cmd_Clear");
+            click(window, "Cmd_Close");
+        });
+        click(w, "Cmd_Calibrate");
+        QCOMPARE(t.db.scalar(u"SELECT count(*) FROM PrinterCalibration"_s).toInt(), 0);
+        QVERIFY(labelText(w, "L_PrinterInfo").contains(u"未校准"_s));
     }
 };
 

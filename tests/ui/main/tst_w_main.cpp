@@ -80,6 +80,7 @@ private slots:
         MainFixture f(2);
         QCOMPARE(f.text("L_ListName"), u"婚宴"_s);
         QCOMPARE(f.text("L_Guests"), u"2"_s);
+        QVERIFY2(f.text("L_Printer").startsWith(u"打印机："_s), qPrintable(f.text("L_Printer")));
         QVERIFY(f.button("Cmd_Print")->isEnabled() && f.button("Cmd_NamePrint")->isEnabled());
 
         child<QTimer>(*f.window, "Timer_Print")->setInterval(3600 * 1000);

@@ -144,9 +144,9 @@ private slots:
         CardSet cards;
         cards.styleName = u"婚宴"_s;
         cards.labels = {
-            {0, u"标题"_s, u"婚礼请柬"_s, 37, 10, u"宋体"_s, u"22"_s, u"粗体"_s},
-            {0, u"时间"_s, u"时间：2027年5月1日\n中午12时"_s, 12.3, 66.6, u"黑体"_s, u"11"_s, u"常规"_s}};
-        cards.guestName = {43, 28, u"楷体"_s, u"18"_s, u"粗体"_s};
+            {0, u"标题"_s, u"婚礼请柬"_s, 37, 10, u"宋体"_s, u"22"_s, u"粗体"_s, {}},
+            {0, u"时间"_s, u"时间：2027年5月1日\n中午12时"_s, 12.3, 66.6, u"黑体"_s, u"11"_s, u"常规"_s, {}}};
+        cards.guestName = {43, 28, u"楷体"_s, u"18"_s, u"粗体"_s, {}};
         cards.guests = {{1, u"欧阳娜娜"_s}, {2, u"欧阳娜娜"_s}, {3, u"欧阳娜娜"_s}};
         QTemporaryDir dir;
         const QString file = dir.filePath(u"cards.pdf"_s);

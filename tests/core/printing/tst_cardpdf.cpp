@@ -36,10 +36,10 @@ namespace {
 constexpr double kToleranceMm = 0.5;
 
 // A trimmed label, a label of three lines and one at the corner, and a name in italics.
-const QList<Label> kLabels{{0, "题词", "  敬请光临  ", 20, 30, "宋体", "12", "常规"},
-                           {0, "分组", "甲组\n戊组\r\n庚组", 50.5, 80, "微软雅黑", "16", "粗体"},
-                           {0, "题名", "题名", 0, 0, "宋体", "24", "常规"}};
-const GuestNameSetting kName{40, 120.25, "楷体", "20", "斜体"};
+const QList<Label> kLabels{{0, "题词", "  敬请光临  ", 20, 30, "宋体", "12", "常规", {}},
+                           {0, "分组", "甲组\n戊组\r\n庚组", 50.5, 80, "微软雅黑", "16", "粗体", {}},
+                           {0, "题名", "题名", 0, 0, "宋体", "24", "常规", {}}};
+const GuestNameSetting kName{40, 120.25, "楷体", "20", "斜体", {}};
 
 QPageLayout withMargins(QPageSize::PageSizeId paper, const QMarginsF& marginsMm)
 {
@@ -290,10 +290,16 @@ private slots:
     {
         QFETCH(double, dpi);
         const QPageLayout a4 = PdfCardPrinter::defaultLayout();
-        const QList<Label> line{{0, "标题",
+        const QList<Label> line{{0,
+                                 "标题",
                                  "谨定于二〇二六年十月一日在金陵大酒店三楼宴会厅举行婚礼敬请光临 Hotel ABC",
-                                 10, 20, "宋体", "10", "常规"}};
-        const GuestNameSetting noName{0, 0, "宋体", "12", "常规"};
+                                 10,
+                                 20,
+                                 "宋体",
+                                 "10",
+                                 "常规",
+                                 {}}};
+        const GuestNameSetting noName{0, 0, "宋体", "12", "常规", {}};
         QTemporaryDir dir;
         const QString png = dir.filePath(u"card"_s);
         const int printDpi = 600;

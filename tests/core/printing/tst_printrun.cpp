@@ -70,8 +70,10 @@ private slots:
             f.addLabel();
         if (!column.isEmpty()) {
             f.t.db.exec(u"DROP TABLE GuestXY"_s); // a table that takes any value
-            f.t.db.exec(u"CREATE TABLE GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle)"_s);
-            f.t.db.exec(u"INSERT INTO GuestXY VALUES (1, 1, 2, '楷体', '12', '常规')"_s);
+            f.t.db.exec(u"CREATE TABLE GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle, "
+                        "keyanchor DEFAULT 0, keyfitwidth, keyvertical DEFAULT 0)"_s);
+            f.t.db.exec(u"INSERT INTO GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle) "
+                        "VALUES (1, 1, 2, '楷体', '12', '常规')"_s);
             f.t.db.exec(u"UPDATE GuestXY SET %1 = ?"_s.arg(column), {value});
         }
         f.open();

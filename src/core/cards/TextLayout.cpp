@@ -4,6 +4,7 @@
 #include "core/cards/VerticalText.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPaintDevice>
 #include <QRawFont>
 #include <QTextLayout>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -82,20 +84,57 @@ double anchorShift(TextAnchor anchor, double length)
     return 0;
 }
 
-// The baseline of an upright glyph below the top of its cell of `em`: where the font's ideographic
-// em box puts it (CJK fonts give that box as their typographic ascender and descender), or else
-// where its ascent and descent, shared out over the em, put it.
+// What columns need to know of a font, read once per face and size.
+struct ColumnFacts
+{
+    double baselineShare = 1;    // of an upright cell's height, from its top to the glyphs' baseline
+    double ideographAdvance = 0; // the advance of 中; 0 when the font has no ideographs
+};
+
+// The baseline of an upright glyph: where the font's ideographic em box puts it (CJK fonts give
+// that box as their typographic ascender and descender), or else where its ascent and descent,
+// shared out over the em, put it.
+ColumnFacts readFacts(const QRawFont& font)
+{
+    ColumnFacts facts;
+    const QByteArray os2 = font.fontTable("OS/2");
+    const double ascender = os2.size() >= 72 ? qFromBigEndian<qint16>(os2.constData() + 68) : 0;
+    const double descender = os2.size() >= 72 ? qFromBigEndian<qint16>(os2.constData() + 70) : 0;
+    const double height = font.ascent() + font.descent();
+    if (ascender > 0 && ascender - descender > 0)
+        facts.baselineShare = ascender / (ascender - descender);
+    else if (height > 0)
+        facts.baselineShare = font.ascent() / height;
+    const QList<quint32> ideograph = font.glyphIndexesForString(QStringLiteral("中"));
+    if (ideograph.size() == 1 && ideograph.first() != 0)
+        facts.ideographAdvance = font.advancesForGlyphIndexes(ideograph).value(0).x();
+    return facts;
+}
+
+const ColumnFacts& factsOf(const QRawFont& font)
+{
+    // Per thread: the facts are plain numbers, whatever thread the font engines belong to.
+    thread_local QHash<QString, ColumnFacts> known;
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5")
+                            .arg(font.familyName(), font.styleName())
+                            .arg(font.weight())
+                            .arg(int(font.style()))
+                            .arg(font.pixelSize());
+    auto found = known.find(key);
+    if (found == known.end())
+        found = known.insert(key, readFacts(font));
+    return *found;
+}
+
 double cellBaseline(const QRawFont& font, double em)
 {
-    const QByteArray os2 = font.fontTable("OS/2");
-    if (os2.size() >= 72) {
-        const double ascender = qFromBigEndian<qint16>(os2.constData() + 68);
-        const double descender = qFromBigEndian<qint16>(os2.constData() + 70);
-        if (ascender > 0 && ascender - descender > 0)
-            return em * ascender / (ascender - descender);
-    }
-    const double height = font.ascent() + font.descent();
-    return height > 0 ? em * font.ascent() / height : em;
+    return em * factsOf(font).baselineShare;
+}
+
+bool isIdeograph(char32_t c)
+{
+    return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) || (c >= 0xF900 && c <= 0xFAFF) ||
+           (c >= 0x20000 && c <= 0x3FFFF);
 }
 
 // The glyph runs of `runs` that draw without a turn, merged into one run per font: a column of
@@ -172,10 +211,45 @@ void placeUpright(const QTextLine& line, const QList<VerticalText::Piece>& piece
     }
 }
 
+// A column of nothing but ideographs the text's own font draws, in a font whose ideographs are an
+// em wide (as in every CJK font): each glyph in its cell straight from the font's character map,
+// without shaping the line. A guest's name is such a column, laid out afresh on every card; shaping
+// it would give the same glyphs and places.
+std::optional<Column> ideographColumn(const QString& text, const QFont& deviceFont,
+                                      const ColumnMetrics& metrics)
+{
+    for (const char32_t c : text.toUcs4()) {
+        if (!isIdeograph(c))
+            return std::nullopt;
+    }
+    const QRawFont font = QRawFont::fromFont(deviceFont);
+    if (!font.isValid())
+        return std::nullopt;
+    const double em = metrics.em;
+    const ColumnFacts& facts = factsOf(font);
+    if (std::abs(facts.ideographAdvance - em) > em / 100)
+        return std::nullopt;
+    QList<quint32> glyphs = font.glyphIndexesForString(text);
+    if (glyphs.contains(0u))
+        return std::nullopt;
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    const double x = (em - facts.ideographAdvance) / 2;
+    for (int i = 0; i < glyphs.size(); ++i)
+        positions.append(QPointF(x, i * em + em * facts.baselineShare));
+    QGlyphRun run;
+    run.setRawFont(font);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    return Column{{PlacedGlyphs{QPointF(), QTransform(), {run}, QString()}}, glyphs.size() * em};
+}
+
 Column layOutColumn(const QString& text, const QFont& deviceFont, QPaintDevice* device,
                     const ColumnMetrics& metrics)
 {
     using VerticalText::PieceKind;
+    if (std::optional<Column> ideographs = ideographColumn(text, deviceFont, metrics))
+        return *ideographs;
     Column column;
     QString line = text;
     // A line separator would end the layout's line; in a column it is a space like any other.

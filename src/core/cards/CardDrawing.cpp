@@ -159,8 +159,9 @@ void drawPlaced(QPainter& painter, const PlacedText& placed, double x, double y)
 }
 
 // The layout of a text with a placement, as kept between cards: laid out afresh when met the first
-// time (and noted), laid out and kept when met again, taken from what was kept after that. The
-// painter has the text's font set.
+// time (and noted), laid out and kept when met again, taken from what was kept after that. It is
+// in device dots whatever the painter's transform, so the preview, which scales its painter, keeps
+// layouts too. The painter has the text's font set.
 PlacedText placedText(QPainter& painter, const QString& text, const QFont& font,
                       const TextPlacement& placement)
 {
@@ -168,8 +169,7 @@ PlacedText placedText(QPainter& painter, const QString& text, const QFont& font,
     const auto layOut = [&] {
         return layOutPlaced(text, font, painter.font(), device, painter.layoutDirection(), placement);
     };
-    ShapeCache* cache =
-        painter.combinedTransform().type() <= QTransform::TxTranslate ? shapeCache() : nullptr;
+    ShapeCache* cache = shapeCache();
     if (!cache)
         return layOut();
     ShapeKey key{text,

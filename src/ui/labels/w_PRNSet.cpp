@@ -97,7 +97,9 @@ w_PRNSet::w_PRNSet(Session& session, QWidget* parent)
     selectors->setDefaultAlignment(Qt::AlignCenter);
     selectors->setMinimumWidth(22);
     m_ui->DG_PRN->horizontalHeader()->setStretchLastSection(true);
-    m_ui->DG_PRN->horizontalHeader()->setMinimumSectionSize(56);
+    // Narrow enough for the columns of two-character headings (对齐, 限宽, 排列 and the like) to
+    // leave the text columns their room.
+    m_ui->DG_PRN->horizontalHeader()->setMinimumSectionSize(40);
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));

@@ -96,7 +96,8 @@ int main(int argc, char* argv[])
         const QString name = QStringLiteral("新标签%1").arg(r);
         nameCheck.push_back(timeMs([&] { (void)labels.labelNameOwner(name); }));
         add.push_back(timeMs([&] {
-            (void)labels.addLabel(kBigStyle, {0, name, QStringLiteral("文字"), 1, 2, "宋体", "12", "常规"});
+            (void)labels.addLabel(kBigStyle,
+                                  {0, name, QStringLiteral("文字"), 1, 2, "宋体", "12", "常规", {}});
         }));
         move.push_back(timeMs([&] { (void)labels.moveLabels(kBigStyle, MoveDirection::Right, 1); }));
     }

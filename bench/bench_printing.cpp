@@ -1,7 +1,9 @@
 // Printing figures: the main window producing cards of a style with 10 labels onto the PDF printer
+// Printing figures: the main window producing cards of a style with 10 labels onto the PDF printer
 // (time per card, also with a printer's correction stored for the style's printer and paper), the
-// resident memory over 1,000 cards of one run, and the time per job through the real spooler when
-// the default printer is a cups-pdf queue. Prints medians as JSON.
+// same with the 10 labels in columns (竖排) and the name centred and fitted, the resident memory
+// over 1,000 cards of one run, and the time per job through the real spooler when the default
+// printer is a cups-pdf queue. Prints medians as JSON.
 #include "BenchSupport.h"
 #include "core/app/AllocatorTuning.h"
 #include "core/app/MessageService.h"
@@ -84,23 +86,44 @@ void fill(const QString& path)
         q.addBindValue(i % 2 ? QStringLiteral("宋体") : QStringLiteral("微软雅黑"));
         q.exec();
     }
-    q.prepare(QStringLiteral("INSERT INTO Guests (ListID, Name) VALUES (1, ?)"));
-    for (int i = 0; i < kGuests; ++i) {
-        q.addBindValue(QStringLiteral("宾客%1").arg(i + 1));
+    // Style 2: the same texts in columns from right to left, the name down a column, centred on its
+    // place and fitted to 40 mm (every third name is too long and shrinks).
+    q.exec(QStringLiteral("INSERT INTO Lists (ListID, ListName) VALUES (2, '竖排')"));
+    q.exec(QStringLiteral(
+        "INSERT INTO GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle, "
+        "keyanchor, keyfitwidth, keyvertical) VALUES (2, 100, 150, '楷体', '22', '粗体', 1, 40, 1)"));
+    q.prepare(
+        QStringLiteral("INSERT INTO Main (ListID, Keywords, KeyValue, KeyX, KeyY, KeyFont, KeyFontSize, "
+                       "KeyFontStyle, KeyVertical) VALUES (2, ?, ?, ?, 20, ?, '12', '常规', 1)"));
+    for (int i = 0; i < kLabels; ++i) {
+        q.addBindValue(QStringLiteral("竖排标签%1").arg(i));
+        q.addBindValue(QStringLiteral("谨定于公历二〇二七年五月%1日举行婚礼 敬备喜宴").arg(i + 1));
+        q.addBindValue(190 - 8 * i);
+        q.addBindValue(i % 2 ? QStringLiteral("宋体") : QStringLiteral("微软雅黑"));
         q.exec();
+    }
+    q.prepare(QStringLiteral("INSERT INTO Guests (ListID, Name) VALUES (?, ?)"));
+    for (const int style : {1, 2}) {
+        for (int i = 0; i < kGuests; ++i) {
+            q.addBindValue(style);
+            q.addBindValue(style == 2 && i % 3 == 2 ? QStringLiteral("欧阳宾客%1与夫人").arg(i + 1)
+                                                    : QStringLiteral("宾客%1").arg(i + 1));
+            q.exec();
+        }
     }
     db.commit();
     db.close();
 }
 
-// The main window on the PDF printer, one card per click of the print button (O_One).
-void mainWindowCards(const QString& database, const QString& folder, std::vector<double>& perCard,
-                     std::vector<double>& cpuPerCard, long& growthKb, int memoryCards = kMemoryCards)
+// The main window on the PDF printer, one card of style `listId` per click of the print button (O_One).
+void mainWindowCards(const QString& database, const QString& folder, qint16 listId, const QString& listName,
+                     std::vector<double>& perCard, std::vector<double>& cpuPerCard, long& growthKb,
+                     int memoryCards = kMemoryCards)
 {
     SharedState state;
     state.DbConnectionString = database;
-    state.CurrentListID = 1;
-    state.CurrentListName = QStringLiteral("婚宴");
+    state.CurrentListID = listId;
+    state.CurrentListName = listName;
     QuietMessages messages;
     PdfCardPrinter printer(folder);
     CardStore store(database);
@@ -196,9 +219,11 @@ int main(int argc, char* argv[])
     const QString cards = dir.filePath(QStringLiteral("cards"));
     QDir().mkpath(cards);
 
-    std::vector<double> perCard, cpuPerCard;
-    long growthKb = 0;
-    mainWindowCards(database, cards, perCard, cpuPerCard, growthKb);
+    std::vector<double> perCard, cpuPerCard, perColumnsCard, cpuPerColumnsCard;
+    long growthKb = 0, columnsGrowthKb = 0;
+    mainWindowCards(database, cards, 1, QStringLiteral("婚宴"), perCard, cpuPerCard, growthKb);
+    mainWindowCards(database, cards, 2, QStringLiteral("竖排"), perColumnsCard, cpuPerColumnsCard,
+                    columnsGrowthKb);
     const std::vector<double> perJob = spoolerJobs();
 
     // The same cards with a correction stored for the printer and paper the style prints on, in
@@ -210,10 +235,12 @@ int main(int argc, char* argv[])
         long unused = 0;
         for (int turn = 0; turn < 3; ++turn) {
             (void)PrinterStore(store).clearCorrection(sheet.printerName, sheet.paperKey());
-            mainWindowCards(database, cards, perPlainCard, cpuPerPlainCard, unused, 0);
+            mainWindowCards(database, cards, 1, QStringLiteral("婚宴"), perPlainCard, cpuPerPlainCard, unused,
+                            0);
             (void)PrinterStore(store).saveCorrection(sheet.printerName, sheet.paperKey(),
                                                      PageCorrection{0.8, -1.2, 1.003, 0.998});
-            mainWindowCards(database, cards, perCorrectedCard, cpuPerCorrectedCard, unused, 0);
+            mainWindowCards(database, cards, 1, QStringLiteral("婚宴"), perCorrectedCard, cpuPerCorrectedCard,
+                            unused, 0);
         }
     }
 
@@ -228,7 +255,13 @@ int main(int argc, char* argv[])
                     "  \"print_one_card_pdf_10_labels_corrected_cpu_ms\": %.3f,\n",
                     median(perPlainCard), median(cpuPerPlainCard), median(perCorrectedCard),
                     median(cpuPerCorrectedCard));
+    std::printf("  \"print_one_card_pdf_10_vertical_labels_fitted_name_ms\": %.3f,\n",
+                median(perColumnsCard));
+    std::printf("  \"print_one_card_pdf_10_vertical_labels_fitted_name_cpu_ms\": %.3f,\n",
+                median(cpuPerColumnsCard));
     std::printf("  \"rss_growth_over_%d_cards_mb\": %.2f,\n", kMemoryCards, growthKb / 1024.0);
+    std::printf("  \"rss_growth_over_%d_vertical_cards_mb\": %.2f,\n", kMemoryCards,
+                columnsGrowthKb / 1024.0);
     if (perJob.empty())
         std::printf("  \"spooler_job_ms\": null\n}\n");
     else

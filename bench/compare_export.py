@@ -11,7 +11,9 @@ load falls on all of them alike; the medians are printed side by side with the r
         [--baseline OTHER_BUILD]
 
 --baseline runs the fennick-export of another build in the same turns (an earlier commit, say) and
-adds its medians and the speed-up over it. The peer is run up to --peer-max guests (default 1000;
+adds its medians and the speed-up over it. --vertical exports, in the same turns, the same card set
+in columns (竖排: every text vertical, the name centred down its column and fitted to 50 mm) and
+gives its time over the horizontal card's. The peer is run up to --peer-max guests (default 1000;
 it needs minutes and several GB beyond a few thousand). Install it with `apt-get install glabels`;
 it is never a dependency of Fennick.
 """
@@ -41,6 +43,10 @@ LABELS = [
     ("回复", "请于2027年4月15日前回复是否出席", 10, 132, 85, "center", "Noto Sans CJK SC", 8, True),
 ]
 NAME = (10, 28, 85, "Noto Serif CJK SC", 18)  # centred; names are 2 to 4 characters
+# The same card in columns from right to left: (label name, x, y, anchor 0 top / 2 bottom).
+COLUMNS = {"标题": (88, 10, 0), "邀请": (76, 10, 0), "时间": (66, 10, 0), "地点": (57, 10, 0),
+           "回复": (49, 10, 0), "落款": (12, 140, 2)}
+VERTICAL_NAME = (30, 75, 50)  # x, y (the middle of its column), fit width in mm
 
 
 def text_width_mm(text, points):
@@ -71,9 +77,25 @@ def make_database(empty_db, guests_csv, path):
             "VALUES (1, ?, ?, ?, ?, ?, ?, ?)",
             (name, text, round(placed_x(text, bx, bw, justify, pts), 1), by, fam, str(pts), "粗体" if bold else "常规"),
         )
+    # Style 2: the same texts and fonts set vertically.
+    db.execute("INSERT INTO Lists (ListID, ListName) VALUES (2, '竖排基准请柬')")
+    vx, vy, fit = VERTICAL_NAME
+    db.execute(
+        "INSERT INTO GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle, keyanchor, keyfitwidth, "
+        "keyvertical) VALUES (2, ?, ?, ?, ?, '粗体', 1, ?, 1)",
+        (vx, vy, family, str(points), fit),
+    )
+    for name, text, bx, by, bw, justify, fam, pts, bold in LABELS:
+        cx, cy, anchor = COLUMNS[name]
+        db.execute(
+            "INSERT INTO Main (ListID, Keywords, KeyValue, KeyX, KeyY, KeyFont, KeyFontSize, KeyFontStyle, "
+            "KeyAnchor, KeyVertical) VALUES (2, ?, ?, ?, ?, ?, ?, ?, ?, 1)",
+            (name + "竖排", text, cx, cy, fam, str(pts), "粗体" if bold else "常规", anchor),
+        )
     with open(guests_csv, encoding="utf-8") as f:
         rows = [(r["name"],) for r in csv.DictReader(f)]
-    db.executemany("INSERT INTO Guests (ListID, Name) VALUES (1, ?)", rows)
+    for style in (1, 2):
+        db.executemany("INSERT INTO Guests (ListID, Name) VALUES (?, ?)", [(style,) + r for r in rows])
     db.commit()
     db.close()
 
@@ -134,6 +156,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--build", default="build/release")
     ap.add_argument("--baseline", help="another build whose fennick-export runs in the same turns")
+    ap.add_argument("--vertical", action="store_true", help="also export the same card set in columns")
     ap.add_argument("--sizes", default="100,1000,10000")
     ap.add_argument("--reps", type=int, default=3)
     ap.add_argument("--peer-max", type=int, default=1000)
@@ -155,6 +178,9 @@ def main():
 
             commands = {name: [exe, "--db", db, "--style", "基准请柬", "--out", os.path.join(work, f"{name}{n}.pdf"),
                                "--paper", "A6"] for name, exe in exporters.items()}
+            if args.vertical:
+                commands["vertical"] = [exporters["fennick"], "--db", db, "--style", "竖排基准请柬", "--out",
+                                        os.path.join(work, f"vertical{n}.pdf"), "--paper", "A6"]
             timeouts = {name: 600 for name in commands}
             if peer and n <= args.peer_max:
                 commands["peer"] = [peer, "-i", guests, "-o", os.path.join(work, f"peer{n}.pdf"),
@@ -164,7 +190,7 @@ def main():
             for _ in range(args.reps):
                 for name, cmd in commands.items():
                     runs[name].append(timed(cmd, timeouts[name]))
-            for name in exporters:
+            for name in list(exporters) + (["vertical"] if args.vertical else []):
                 assert pages(commands[name][6]) == n, f"{name} fennick-export wrote the wrong number of pages"
             row = {"guests": n}
             row.update({name: median_of(r) for name, r in runs.items()})
@@ -173,18 +199,26 @@ def main():
     header = f"{'guests':>7} | {'fennick-export':>30} | {'glabels-3-batch':>30} | speed-up"
     if args.baseline:
         header += f" | {'baseline fennick-export':>30} | faster than baseline"
+    if args.vertical:
+        header += f" | {'the same cards vertical':>30} | vertical / horizontal"
     print(header)
     for r in results:
         f, p, b = r["fennick"], r.get("peer"), r.get("baseline")
         line = f"{r['guests']:>7} | {cell(f):>30} | {cell(p):>30} | {f'{p[0] / f[0]:.1f}x' if f and p else '':>8}"
         if args.baseline:
             line += f" | {cell(b):>30} | {f'{b[0] / f[0]:.2f}x' if f and b else ''}"
+        if args.vertical:
+            v = r.get("vertical")
+            line += f" | {cell(v):>30} | {f'{v[0] / f[0]:.2f}' if f and v else ''}"
         print(line)
     rows = []
     for r in results:
         row = {"guests": r["guests"]}
-        for name in ["fennick", "peer"] + (["baseline"] if args.baseline else []):
+        for name in ["fennick", "peer"] + (["baseline"] if args.baseline else []) + (
+                ["vertical"] if args.vertical else []):
             row.update(as_json(r.get(name), name))
+        if r["fennick"] and r.get("vertical"):
+            row["vertical_over_horizontal"] = round(r["vertical"][0] / r["fennick"][0], 3)
         if r["fennick"] and r.get("peer"):
             row["speed_up"] = round(r["peer"][0] / r["fennick"][0], 2)
         rows.append(row)

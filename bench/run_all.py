@@ -5,9 +5,9 @@
 
 Builds nothing: the benchmark programs must have been built (see README.md). Each program prints its
 medians as JSON; compare_export.py times fennick-export on 1,000 and 10,000 guests against
-glabels-3-batch on 1,000 (when it is installed). The table gives each figure's median, its target
-where there is one, and whether it was met, as Markdown, followed by the machine's load before and
-after. Benchmarks are run one after another, never two at a time.
+glabels-3-batch on 1,000 (when it is installed), and the same cards set vertically against them.
+The table gives each figure's median, its target where there is one, and whether it was met, as
+Markdown, followed by the machine's load before and after. Benchmarks are run one after another, never two at a time.
 """
 import argparse
 import json
@@ -30,9 +30,11 @@ TARGETS = {
     "print_one_card_pdf_10_labels_ms": ("<", 10),
     "print_one_card_pdf_10_labels_corrected_ms": ("<", 10),
     "open_settings_window_more_printers_ms": ("<", 150),
+    "print_one_card_pdf_10_vertical_labels_fitted_name_ms": ("<", 10),
+    "export_10000_vertical_over_horizontal": ("<", 1.2),
 }
 UNITS = [("_cpu_ms", "ms CPU"), ("_cpu_s", "s CPU"), ("_ms", "ms"), ("_mib", "MiB"), ("_mb", "MB"), ("_s", "s"),
-         ("speed_up_over_glabels", "×")]
+         ("speed_up_over_glabels", "×"), ("_over_horizontal", "×")]
 
 
 def load():
@@ -59,7 +61,7 @@ def run_program(path):
 
 def run_export(build, reps, peer):
     cmd = [sys.executable, os.path.join(HERE, "compare_export.py"), "--build", build, "--sizes", "1000,10000",
-           "--reps", str(reps), "--peer-max", "1000" if peer else "0"]
+           "--reps", str(reps), "--peer-max", "1000" if peer else "0", "--vertical"]
     done = subprocess.run(cmd, capture_output=True, text=True, timeout=7200)
     if done.returncode != 0:
         return f"failed (exit {done.returncode}): {done.stderr.strip()[-300:]}"
@@ -70,6 +72,9 @@ def run_export(build, reps, peer):
         figures[f"export_{n}_s"] = row["fennick_s"]
         figures[f"export_{n}_cpu_s"] = row["fennick_cpu_s"]
         figures[f"export_{n}_mib"] = row["fennick_mib"]
+        if row.get("vertical_s"):
+            figures[f"export_{n}_vertical_s"] = row["vertical_s"]
+            figures[f"export_{n}_vertical_over_horizontal"] = row["vertical_over_horizontal"]
         if row.get("peer_s") and row.get("fennick_s"):
             figures[f"glabels_{n}_s"] = row["peer_s"]
             figures[f"glabels_{n}_cpu_s"] = row["peer_cpu_s"]

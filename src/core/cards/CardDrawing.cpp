@@ -1,6 +1,7 @@
 #include "core/cards/CardDrawing.h"
 
 #include "core/cards/CardUnits.h"
+#include "core/cards/TextLayout.h"
 
 #include <QCache>
 #include <QCoreApplication>
@@ -9,7 +10,6 @@
 #include <QGuiApplication>
 #include <QPaintDevice>
 #include <QPainter>
-#include <QTextLayout>
 #include <QThread>
 
 #include <cmath>
@@ -24,24 +24,18 @@ namespace {
 // met once, is drawn as before and only noted, and the notes drop out in turn.
 constexpr int kKeptTexts = 256;
 
-// One line of a text: the glyphs of each font it needs (fallback fonts included), placed from the
-// start of the line on its baseline.
-struct ShapedLine
-{
-    QList<QGlyphRun> runs;
-    QString painterText; // set instead of runs for a line only QPainter::drawText draws as it should
-};
-
 struct ShapedText
 {
     bool shaped = false; // false: only noted as drawn once
     double ascent = 0;
     double lineSpacing = 0;
-    QList<ShapedLine> lines;
+    QList<ShapedLine> lines; // a text of the plain placement
+    PlacedText placed;       // a text of any other placement
 };
 
 // What the glyphs depend on: the font given, the font as the painter completes it from the device's
-// font, and the device's resolution (a QFont compares equal across resolutions) and kind.
+// font, the device's resolution (a QFont compares equal across resolutions) and kind, and where
+// the text sits at its position.
 struct ShapeKey
 {
     QString text;
@@ -51,18 +45,20 @@ struct ShapeKey
     int dpiY = 0;
     int deviceType = 0;
     Qt::LayoutDirection direction = Qt::LeftToRight;
+    TextPlacement placement;
 
     bool operator==(const ShapeKey& other) const
     {
         return text == other.text && font == other.font && deviceFont == other.deviceFont &&
                dpiX == other.dpiX && dpiY == other.dpiY && deviceType == other.deviceType &&
-               direction == other.direction;
+               direction == other.direction && placement == other.placement;
     }
 };
 
 size_t qHash(const ShapeKey& key, size_t seed = 0)
 {
-    return qHashMulti(seed, key.text, key.font, key.dpiX, key.dpiY, key.deviceType, int(key.direction));
+    return qHashMulti(seed, key.text, key.font, key.dpiX, key.dpiY, key.deviceType, int(key.direction),
+                      int(key.placement.anchor), key.placement.fitWidthMm, key.placement.vertical);
 }
 
 using ShapeCache = QCache<ShapeKey, ShapedText>;
@@ -96,69 +92,6 @@ ShapeCache* shapeCache()
         s_cleanupRegistered = true;
     }
     return &keptShapes();
-}
-
-// Right-to-left text and explicit direction marks reorder the pieces of a line; QPainter::drawText
-// then draws them in an order the glyph runs do not tell, so such lines are left to it.
-bool isReordered(const QString& line)
-{
-    for (const char32_t c : line.toUcs4()) {
-        switch (QChar::direction(c)) {
-        case QChar::DirR:
-        case QChar::DirAL:
-        case QChar::DirAN:
-        case QChar::DirRLE:
-        case QChar::DirRLO:
-        case QChar::DirRLI:
-        case QChar::DirLRE:
-        case QChar::DirLRO:
-        case QChar::DirLRI:
-        case QChar::DirFSI:
-        case QChar::DirPDF:
-        case QChar::DirPDI:
-            return true;
-        default:
-            break;
-        }
-    }
-    return false;
-}
-
-ShapedLine shapeLine(const QString& line, const QFont& font, QPaintDevice* device,
-                     Qt::LayoutDirection direction)
-{
-    ShapedLine shaped;
-    if (direction == Qt::RightToLeft || isReordered(line)) {
-        shaped.painterText = line;
-        return shaped;
-    }
-
-    QTextLayout layout(line, font, device);
-    layout.setCacheEnabled(true); // or glyphRuns() shapes the line a second time
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    option.setTextDirection(direction);
-    option.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    const QTextLine textLine = layout.createLine();
-    layout.endLayout();
-
-    // A line separator (U+2028) starts a new line in a layout, never in QPainter::drawText.
-    if (!textLine.isValid() || textLine.textLength() != line.size()) {
-        shaped.painterText = line;
-        return shaped;
-    }
-    // The layout's baseline lies at the tallest fallback font's ascent; ours at the font's own.
-    const double baseline = textLine.y() + textLine.ascent();
-    shaped.runs = textLine.glyphRuns();
-    for (QGlyphRun& run : shaped.runs) {
-        QList<QPointF> positions = run.positions();
-        for (QPointF& position : positions)
-            position.ry() -= baseline;
-        run.setPositions(positions);
-    }
-    return shaped;
 }
 
 // The lines of `text` shaped in `deviceFont`, spaced by the metrics of `font` as drawText's callers
@@ -203,6 +136,63 @@ void drawShaped(QPainter& painter, const ShapedText& shaped, double x, double y)
     }
 }
 
+// A laid-out text of any placement other than the plain one.
+void drawPlaced(QPainter& painter, const PlacedText& placed, double x, double y)
+{
+    painter.setFont(placed.font);
+    for (const PlacedGlyphs& piece : placed.pieces) {
+        const QPointF at(x + piece.origin.x(), y + piece.origin.y());
+        if (!piece.painterText.isEmpty()) {
+            painter.drawText(at, piece.painterText);
+        } else if (piece.turn.isIdentity()) {
+            for (const QGlyphRun& run : piece.runs)
+                painter.drawGlyphRun(at, run);
+        } else {
+            painter.save();
+            painter.translate(at);
+            painter.setTransform(piece.turn, true);
+            for (const QGlyphRun& run : piece.runs)
+                painter.drawGlyphRun(QPointF(), run);
+            painter.restore();
+        }
+    }
+}
+
+// The layout of a text with a placement, as kept between cards: laid out afresh when met the first
+// time (and noted), laid out and kept when met again, taken from what was kept after that. It is
+// in device dots whatever the painter's transform, so the preview, which scales its painter, keeps
+// layouts too. The painter has the text's font set.
+PlacedText placedText(QPainter& painter, const QString& text, const QFont& font,
+                      const TextPlacement& placement)
+{
+    QPaintDevice* device = painter.device();
+    const auto layOut = [&] {
+        return layOutPlaced(text, font, painter.font(), device, painter.layoutDirection(), placement);
+    };
+    ShapeCache* cache = shapeCache();
+    if (!cache)
+        return layOut();
+    ShapeKey key{text,
+                 font,
+                 painter.font(),
+                 device->logicalDpiX(),
+                 device->logicalDpiY(),
+                 device->devType(),
+                 painter.layoutDirection(),
+                 placement};
+    const ShapedText* kept = cache->object(key);
+    if (kept && kept->shaped)
+        return kept->placed;
+    auto shaped = std::make_unique<ShapedText>();
+    shaped->placed = layOut();
+    PlacedText placed = shaped->placed;
+    shaped->shaped = kept != nullptr;
+    if (!shaped->shaped)
+        shaped->placed = PlacedText{}; // noted only: a text met once keeps no glyphs
+    cache->insert(std::move(key), shaped.release());
+    return placed;
+}
+
 } // namespace
 
 QFont cardFont(const QString& name, int points, bool bold, bool italic)
@@ -217,7 +207,8 @@ QFont cardFont(const QString& name, int points, bool bold, bool italic)
     return font;
 }
 
-void drawTextMm(QPainter& painter, const QString& text, double xMm, double yMm, const QFont& font)
+void drawTextMm(QPainter& painter, const QString& text, double xMm, double yMm, const QFont& font,
+                const TextPlacement& placement)
 {
     QPaintDevice* device = painter.device();
     const double dotsPerMmX = CardUnits::dotsPerMm(device->logicalDpiX());
@@ -228,6 +219,11 @@ void drawTextMm(QPainter& painter, const QString& text, double xMm, double yMm, 
     painter.save();
     painter.setFont(font);
     painter.setPen(Qt::black);
+    if (!placement.isPlain()) {
+        drawPlaced(painter, placedText(painter, text, font, placement), x, y);
+        painter.restore();
+        return;
+    }
     // Kept glyphs are drawn on painters that are at most moved; a scaled or turned painter, which no
     // card drawing uses, draws as drawText does.
     ShapeCache* cache =
@@ -244,7 +240,8 @@ void drawTextMm(QPainter& painter, const QString& text, double xMm, double yMm, 
                  device->logicalDpiX(),
                  device->logicalDpiY(),
                  device->devType(),
-                 painter.layoutDirection()};
+                 painter.layoutDirection(),
+                 TextPlacement{}};
     if (const ShapedText* kept = cache->object(key); kept && kept->shaped) {
         drawShaped(painter, *kept, x, y);
     } else if (kept) {
@@ -257,4 +254,36 @@ void drawTextMm(QPainter& painter, const QString& text, double xMm, double yMm, 
         cache->insert(std::move(key), new ShapedText);
     }
     painter.restore();
+}
+
+TextExtent measureTextMm(QPainter& painter, const QString& text, double xMm, double yMm, const QFont& font,
+                         const TextPlacement& placement)
+{
+    QPaintDevice* device = painter.device();
+    const double dotsPerMmX = CardUnits::dotsPerMm(device->logicalDpiX());
+    const double dotsPerMmY = CardUnits::dotsPerMm(device->logicalDpiY());
+    TextExtent extent;
+    if (placement.isPlain()) {
+        // The cells drawTextMm's lines take: their full advance and line height.
+        const QFontMetricsF metrics(font, device);
+        const QStringList lines = CardUnits::lines(text);
+        double width = 0;
+        for (const QString& line : lines)
+            width = std::max(width, metrics.horizontalAdvance(line));
+        const double height =
+            (lines.size() - 1) * metrics.lineSpacing() + metrics.ascent() + metrics.descent();
+        extent.boxMm = QRectF(xMm, yMm, width / dotsPerMmX, height / dotsPerMmY);
+        extent.points = font.pointSizeF();
+        return extent;
+    }
+    painter.save();
+    painter.setFont(font);
+    const PlacedText placed = placedText(painter, text, font, placement);
+    painter.restore();
+    const QRectF& box = placed.box;
+    extent.boxMm = QRectF(xMm + box.left() / dotsPerMmX, yMm + box.top() / dotsPerMmY,
+                          box.width() / dotsPerMmX, box.height() / dotsPerMmY);
+    extent.points = placed.font.pointSizeF();
+    extent.overflows = placed.overflows;
+    return extent;
 }

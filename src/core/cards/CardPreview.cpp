@@ -5,7 +5,6 @@
 #include "core/cards/CardRendering.h"
 #include "core/cards/CardUnits.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
 
 #include <cmath>
@@ -17,7 +16,7 @@ constexpr double kDeskMm = 8; // grey border around the page, where text past th
 // PDF and for the spooler), then scaled to the zoom: fonts come in whole pixel sizes, so a text
 // laid out at a screen's few dots per millimetre would run several per cent longer or shorter than
 // on paper. The outlines are measured at the same resolution.
-constexpr double kLayoutDpi = 1200;
+constexpr double kLayoutDpi = CardUnits::kLayoutDpi;
 constexpr double kMeasureDpi = kLayoutDpi;
 constexpr double kEdgeToleranceMm = 0.01;
 
@@ -26,73 +25,64 @@ int dotsPerMeter(double dpi)
     return static_cast<int>(std::lround(CardUnits::dotsPerMm(dpi) * 1000.0));
 }
 
-// Follows the card's font switches exactly as a printer does and notes every text with its font.
+// Follows the card's font switches exactly as a printer does and notes every text with its font
+// and placement.
 class MeasuringPrinter : public CardPrinter
 {
 public:
-    struct Text
-    {
-        QString text;
-        QPointF positionMm;
-        QFont font;
-    };
-
     int installedPrinterCount() const override { return 1; }
     void setSheet(const CardSheet&, const PageCorrection&) override {}
     void setDocumentTitle(const QString&) override {}
     void setUnitMillimetres() override {}
     void setOrigin(double, double) override {}
     void setPosition(double xMm, double yMm) override { m_position = {xMm, yMm}; }
+    void setPlacement(const TextPlacement& placement) override { m_placement = placement; }
     void setFontName(const QString& name) override { m_fontName = name; }
     void setFontSize(int points) override { m_fontSize = points; }
     void setItalic(bool on) override { m_italic = on; }
     void setBold(bool on) override { m_bold = on; }
     Status printText(const QString& text) override
     {
-        m_texts.append(Text{text, m_position, cardFont(m_fontName, m_fontSize, m_bold, m_italic)});
+        m_texts.append(
+            CardText{text, m_position, cardFont(m_fontName, m_fontSize, m_bold, m_italic), m_placement});
         return Status::ok();
     }
     Status drawLine(double, double, double, double) override { return Status::ok(); }
     Status endDocument() override { return Status::ok(); }
     void discardDocument() override {}
 
-    const QList<Text>& texts() const { return m_texts; }
+    const QList<CardText>& texts() const { return m_texts; }
 
 private:
-    QList<Text> m_texts;
+    QList<CardText> m_texts;
     QPointF m_position;
+    TextPlacement m_placement;
     QString m_fontName;
     int m_fontSize = 12;
     bool m_bold = false;
     bool m_italic = false;
 };
 
-QRectF measuredBox(const MeasuringPrinter::Text& text, const QPaintDevice* device)
-{
-    const QFontMetricsF metrics(text.font, const_cast<QPaintDevice*>(device));
-    const double dotsPerMm = CardUnits::dotsPerMm(kMeasureDpi);
-    const QStringList lines = CardUnits::lines(text.text);
-    double width = 0;
-    for (const QString& line : lines)
-        width = std::max(width, metrics.horizontalAdvance(line));
-    const double height = (lines.size() - 1) * metrics.lineSpacing() + metrics.ascent() + metrics.descent();
-    return QRectF(text.positionMm, QSizeF(width / dotsPerMm, height / dotsPerMm));
-}
-
 } // namespace
+
+QList<CardText> cardTexts(const QList<Label>& labels, const GuestNameSetting& setting, const QString& name)
+{
+    MeasuringPrinter recorder;
+    (void)drawCardFor(recorder, labels, setting, name);
+    return recorder.texts();
+}
 
 QList<CardTextBox> cardTextBoxes(const QList<Label>& labels, const GuestNameSetting& setting,
                                  const QString& name)
 {
-    MeasuringPrinter recorder;
-    (void)drawCardFor(recorder, labels, setting, name);
 
     QImage device(1, 1, QImage::Format_ARGB32_Premultiplied);
     device.setDotsPerMeterX(dotsPerMeter(kMeasureDpi));
     device.setDotsPerMeterY(dotsPerMeter(kMeasureDpi));
+    QPainter measuring(&device);
 
     QList<CardTextBox> boxes;
-    const QList<MeasuringPrinter::Text>& texts = recorder.texts();
+    const QList<CardText> texts = cardTexts(labels, setting, name);
     for (int i = 0; i < texts.size(); ++i) {
         const bool isGuest = i == texts.size() - 1;
         if (texts.at(i).text.isEmpty())
@@ -102,7 +92,11 @@ QList<CardTextBox> cardTextBoxes(const QList<Label>& labels, const GuestNameSett
         box.name = isGuest ? name : labels.at(i).name;
         box.text = texts.at(i).text;
         box.fontFamily = texts.at(i).font.family();
-        box.rectMm = measuredBox(texts.at(i), &device);
+        const CardText& text = texts.at(i);
+        const TextExtent extent = measureTextMm(measuring, text.text, text.positionMm.x(),
+                                                text.positionMm.y(), text.font, text.placement);
+        box.rectMm = extent.boxMm;
+        box.overflowsWidth = extent.overflows;
         boxes.append(box);
     }
     return boxes;

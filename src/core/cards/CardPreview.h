@@ -5,11 +5,26 @@
 #include "core/cards/GuestNameSetting.h"
 #include "core/cards/Label.h"
 
+#include <QFont>
 #include <QImage>
 #include <QList>
 #include <QPageLayout>
+#include <QPointF>
 #include <QRectF>
 #include <QString>
+
+/// One text of a card as the card drawing routine is given it.
+struct CardText
+{
+    QString text;
+    QPointF positionMm;
+    QFont font;
+    TextPlacement placement;
+};
+
+/// The texts of the card, labels first and the name last, with the fonts and placements they are
+/// drawn in (a label's style word may carry over from the label before it).
+QList<CardText> cardTexts(const QList<Label>& labels, const GuestNameSetting& setting, const QString& name);
 
 /// Where one text of a card lies, in millimetres from the printable area's top-left corner.
 struct CardTextBox
@@ -19,10 +34,12 @@ struct CardTextBox
     QString text;         // what is drawn
     QString fontFamily;
     QRectF rectMm;
+    bool overflowsWidth = false; // longer than its fit width even at the smallest size
 };
 
-/// The boxes of every text the card draws, labels first and the name last, measured in the fonts
-/// they are drawn in (character cells: the full advance width and line height).
+/// The boxes of every text the card draws, labels first and the name last, measured as the card
+/// drawing routine lays them out (character cells: the full advance width and line height, or
+/// the columns' cells; fitted texts at the size they are drawn in).
 QList<CardTextBox> cardTextBoxes(const QList<Label>& labels, const GuestNameSetting& setting,
                                  const QString& name);
 

@@ -2,6 +2,7 @@
 // them. Positions are millimetres from the top-left corner of the printable area; sizes are points.
 #pragma once
 
+#include "core/cards/TextPlacement.h"
 #include "core/store/Result.h"
 
 #include <QString>
@@ -28,8 +29,11 @@ public:
     /// the printer.
     virtual void setDocumentTitle(const QString& title) = 0;
 
-    /// Where the top-left corner of the next text's first character cell goes.
+    /// Where the top-left corner of the next text's first character cell goes (or, with an anchor,
+    /// the middle or right end of its first line; see TextPlacement).
     virtual void setPosition(double xMm, double yMm) = 0;
+    /// How the next text sits at its position: anchor, fit width, columns.
+    virtual void setPlacement(const TextPlacement& placement) = 0;
 
     /// The font of the next text. A switch that is not set keeps the state the last text left.
     virtual void setFontName(const QString& name) = 0;

@@ -31,6 +31,7 @@ private:
 Status drawGuestName(CardPrinter& printer, const GuestNameSetting& setting, const QString& name)
 {
     printer.setPosition(setting.xMm, setting.yMm);
+    printer.setPlacement(setting.placement);
     const std::optional<int> points = drawnPoints(setting.fontSize);
     if (setting.fontName.isEmpty() || !points || *points <= 0) {
         printer.setFontName(kFallbackFont);
@@ -97,6 +98,7 @@ Status drawCardFor(CardPrinter& printer, const QList<Label>& labels, const Guest
     printer.setBold(false);
     for (const Label& label : labels) {
         printer.setPosition(label.xMm, label.yMm);
+        printer.setPlacement(label.placement);
         printer.setFontName(label.fontName.isEmpty() ? kFallbackFont : label.fontName);
         printer.setFontSize(drawnPoints(label.fontSize).value_or(kFallbackSize));
         applyStyleWord(printer, label.styleWord);

@@ -27,10 +27,10 @@ void applyStyleWord(CardPrinter& printer, const QString& word);
 /// with a message naming the label.
 Status checkDrawable(const QList<Label>& labels, const QString& styleName);
 
-/// Draws one guest's card through `printer`: bold and italic off, then the labels in order (text
-/// trimmed of ASCII spaces; an unknown style word keeps the previous text's style), then the name as
-/// the setting says. A setting whose font was never saved draws the name in 宋体 12 points regular.
-/// The labels must have passed checkDrawable. Fails when the document cannot begin.
+/// Draws one guest's card through `printer`: bold and italic off, then the labels in order, each at
+/// its placement (text trimmed of ASCII spaces; an unknown style word keeps the previous text's
+/// style), then the name as the setting says. A setting whose font was never saved draws the name in 宋体 12
+/// points regular. The labels must have passed checkDrawable. Fails when the document cannot begin.
 Status drawCardFor(CardPrinter& printer, const QList<Label>& labels, const GuestNameSetting& setting,
                    const QString& name);
 

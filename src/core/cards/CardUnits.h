@@ -9,6 +9,9 @@
 namespace CardUnits {
 
 inline constexpr double kMmPerInch = 25.4;
+/// The resolution cards are printed and exported at (Qt's high resolution for PDF and for the
+/// spooler), and so the one they are laid out and measured at everywhere else.
+inline constexpr double kLayoutDpi = 1200;
 
 /// Device dots in one millimetre at `dotsPerInch`.
 inline double dotsPerMm(double dotsPerInch)

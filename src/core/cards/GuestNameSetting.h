@@ -2,6 +2,8 @@
 // and written by the store, edited in the settings window and drawn on every card.
 #pragma once
 
+#include "core/cards/TextPlacement.h"
+
 #include <QString>
 
 struct GuestNameSetting
@@ -13,4 +15,5 @@ struct GuestNameSetting
     QString fontName;
     QString fontSize; // points as chosen ("20", "10.5"); printed rounded half to even
     QString styleWord;
+    TextPlacement placement; // anchor, fit width, columns; plain for settings saved before them
 };

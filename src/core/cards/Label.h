@@ -3,6 +3,8 @@
 // the card is drawn from it.
 #pragma once
 
+#include "core/cards/TextPlacement.h"
+
 #include <QString>
 
 struct Label
@@ -15,4 +17,5 @@ struct Label
     QString fontName;  // a face name; empty draws in the fallback face
     QString fontSize;  // points as chosen or typed ("12", "10.5"); printed rounded half to even
     QString styleWord; // 常规, 粗体, 斜体 or 粗斜体; any other word keeps the previous text's style
+    TextPlacement placement; // anchor, fit width, columns; plain for labels stored before them
 };

@@ -42,6 +42,11 @@ void PainterCardPrinter::setPosition(double xMm, double yMm)
     m_yMm = yMm;
 }
 
+void PainterCardPrinter::setPlacement(const TextPlacement& placement)
+{
+    m_placement = placement;
+}
+
 void PainterCardPrinter::setFontName(const QString& name)
 {
     m_fontName = name;
@@ -87,7 +92,8 @@ Status PainterCardPrinter::printText(const QString& text)
 {
     if (Status begun = ensureDocument(); !begun.isOk())
         return begun;
-    drawTextMm(*m_painter, text, m_xMm - m_originLeftMm, m_yMm - m_originTopMm, currentFont());
+    drawTextMm(*m_painter, text, m_xMm - m_originLeftMm, m_yMm - m_originTopMm, currentFont(),
+               m_placement);
     return Status::ok();
 }
 

@@ -20,6 +20,7 @@ public:
     void setUnitMillimetres() override;
     void setOrigin(double leftMm, double topMm) override;
     void setPosition(double xMm, double yMm) override;
+    void setPlacement(const TextPlacement& placement) override;
     void setFontName(const QString& name) override;
     void setFontSize(int points) override;
     void setItalic(bool on) override;
@@ -65,6 +66,7 @@ private:
     double m_originTopMm = 0;
     double m_xMm = 0;
     double m_yMm = 0;
+    TextPlacement m_placement;
     QString m_fontName;
     int m_fontSize = 12;
     bool m_bold = false;

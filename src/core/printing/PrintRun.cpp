@@ -171,7 +171,8 @@ QString PrintRun::unprintableQuestion()
             names << guest.name;
     }
     GlyphCoverage coverage;
-    return ::unprintableQuestion(findUnprintable(labels.value(), m_guestName, names, coverage));
+    return ::unprintableQuestion(findUnprintable(labels.value(), m_guestName, names, coverage),
+                                 findWidthOverflows(labels.value(), m_guestName, names));
 }
 
 void PrintRun::press(Mode mode)
@@ -184,7 +185,8 @@ void PrintRun::press(Mode mode)
                 "系统未发现指定的打印机，请检查打印机安装是否正确。\n\n"
                 "该错误的发生可能导致打印过程终止，请检查打印机后按“确定”，程序将尝试是否可以继续。"));
     }
-    // Before the first card of a run: characters that would print as empty boxes.
+    // Before the first card of a run: characters that would print as empty boxes, and texts that
+    // stay longer than their fit width.
     if (m_state == State::Ready) {
         const QString question = unprintableQuestion();
         if (!question.isEmpty() && !m_messages.question(m_messageParent, Titles::PleaseConfirm, question))

@@ -107,7 +107,8 @@ private:
         Style
     };
     void pauseAfterFailure(const QString& message, Mend mend = Mend::Printer);
-    /// The question asked before the first card when characters cannot be printed; empty if none.
+    /// The question asked before the first card when characters cannot be printed or texts stay
+    /// longer than their fit width; empty if none.
     QString unprintableQuestion();
     /// Works out afresh what the style prints on; a message when it cannot be read.
     Status readTarget();

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr int kColumns = 7;
+constexpr int kColumns = 10;
 
 // A label's value in a grid column, as the cell shows and edits it.
 QString cellText(const Label& label, LabelColumn column)
@@ -27,6 +27,12 @@ QString cellText(const Label& label, LabelColumn column)
         return label.fontSize;
     case LabelColumn::KeyFontStyle:
         break;
+    case LabelColumn::KeyAnchor:
+        return Placement::anchorWord(label.placement.anchor);
+    case LabelColumn::KeyFitWidth:
+        return label.placement.hasFitWidth() ? storedText(label.placement.fitWidthMm) : QString();
+    case LabelColumn::KeyVertical:
+        return Placement::writingWord(label.placement.vertical);
     }
     return label.styleWord;
 }
@@ -55,6 +61,15 @@ void setCell(Label& label, LabelColumn column, const QVariant& value)
         break;
     case LabelColumn::KeyFontStyle:
         label.styleWord = value.toString();
+        break;
+    case LabelColumn::KeyAnchor:
+        label.placement.anchor = Placement::anchorFromStored(value.toInt());
+        break;
+    case LabelColumn::KeyFitWidth:
+        label.placement.fitWidthMm = value.isNull() ? 0 : value.toDouble();
+        break;
+    case LabelColumn::KeyVertical:
+        label.placement.vertical = value.toInt() == 1;
         break;
     }
 }
@@ -157,7 +172,8 @@ QVariant LabelGridModel::headerData(int section, Qt::Orientation orientation, in
         return section == m_currentRow ? QStringLiteral("▶") : QString();
     }
     static const char* const headings[kColumns] = {"标签名称", "标签打印内容", "打印横坐标", "打印纵坐标",
-                                                   "打印字体", "字号",         "字体样式"};
+                                                   "打印字体", "字号",         "字体样式",   "对齐",
+                                                   "限宽",     "排列"};
     if (section < 0 || section >= kColumns)
         return QVariant();
     return QString::fromUtf8(headings[section]);
@@ -211,6 +227,30 @@ Result<QVariant> LabelGridModel::checkedValue(const Label& row, LabelColumn colu
                 QStringLiteral("字体样式只能是“常规”、“粗体”、“斜体”或“粗斜体”，“%1”未保存。").arg(text));
         }
         return QVariant(text);
+    case LabelColumn::KeyAnchor:
+        if (const std::optional<TextAnchor> anchor = Placement::anchorOf(text))
+            return QVariant(static_cast<int>(*anchor));
+        return Status::failure(QStringLiteral("对齐只能是“左”、“中”或“右”，“%1”未保存。").arg(text));
+    case LabelColumn::KeyVertical:
+        if (const std::optional<bool> vertical = Placement::verticalOf(text))
+            return QVariant(*vertical ? 1 : 0);
+        return Status::failure(QStringLiteral("排列只能是“横排”或“竖排”，“%1”未保存。").arg(text));
+    case LabelColumn::KeyFitWidth: {
+        const std::optional<double> number = fitWidthNumber(text);
+        if (number == 0.0)
+            return QVariant(); // no fit width
+        if (!number) {
+            return Status::failure(QStringLiteral("限宽只能是大于零的数字（毫米），不限宽请留空，“%1”未保存，"
+                                                  "请检查后重新输入。")
+                                       .arg(text));
+        }
+        if (*number != row.placement.fitWidthMm && !kFitWidthMm.contains(*number)) {
+            return Status::failure(
+                QStringLiteral("限宽必须大于 0、不超过 %1 毫米，“%2”未保存，请检查后重新输入。")
+                    .arg(QString::number(kFitWidthMm.max), text));
+        }
+        return QVariant(*number);
+    }
     default:
         return QVariant(text);
     }

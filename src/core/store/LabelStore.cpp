@@ -7,6 +7,7 @@
 
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <tuple>
 
 namespace {
@@ -29,8 +30,32 @@ const char* columnName(LabelColumn column)
         return "KeyFontSize";
     case LabelColumn::KeyFontStyle:
         return "KeyFontStyle";
+    case LabelColumn::KeyAnchor:
+        return "KeyAnchor";
+    case LabelColumn::KeyFitWidth:
+        return "KeyFitWidth";
+    case LabelColumn::KeyVertical:
+        return "KeyVertical";
     }
     return "Keywords";
+}
+
+// A placement as its three columns hold it; a value no program writes reads as the plain default.
+TextPlacement storedPlacement(const QVariant& anchor, const QVariant& fitWidth, const QVariant& vertical)
+{
+    TextPlacement placement;
+    placement.anchor = Placement::anchorFromStored(anchor.toInt());
+    placement.fitWidthMm = std::max(storedNumber(fitWidth).value_or(0), 0.0);
+    placement.vertical = vertical.toInt() == 1;
+    return placement;
+}
+
+// The three columns' values for a placement.
+QVariantList placementValues(const TextPlacement& placement)
+{
+    return {static_cast<int>(placement.anchor),
+            placement.hasFitWidth() ? QVariant(placement.fitWidthMm) : QVariant(),
+            placement.vertical ? 1 : 0};
 }
 
 } // namespace
@@ -40,12 +65,13 @@ Result<QList<Label>> LabelStore::readLabels(qint16 listId, const QString& styleN
     if (Status s = m_store.check(); !s.isOk())
         return s;
     QSqlQuery query(m_store.database());
-    if (Status s = m_store.exec(query,
-                                QStringLiteral("SELECT LabelID, Keywords, KeyValue, KeyX, KeyY, KeyFont, "
-                                               "KeyFontSize, KeyFontStyle FROM Main WHERE ListID = ? "
-                                               "ORDER BY %1")
-                                    .arg(order),
-                                {listId});
+    if (Status s =
+            m_store.exec(query,
+                         QStringLiteral("SELECT LabelID, Keywords, KeyValue, KeyX, KeyY, KeyFont, "
+                                        "KeyFontSize, KeyFontStyle, KeyAnchor, KeyFitWidth, KeyVertical "
+                                        "FROM Main WHERE ListID = ? ORDER BY %1")
+                             .arg(order),
+                         {listId});
         !s.isOk())
         return s;
     QList<Label> labels;
@@ -68,6 +94,7 @@ Result<QList<Label>> LabelStore::readLabels(qint16 listId, const QString& styleN
         label.fontName = query.value(5).toString();
         label.fontSize = storedText(query.value(6));
         label.styleWord = query.value(7).toString();
+        label.placement = storedPlacement(query.value(8), query.value(9), query.value(10));
         labels.append(label);
     }
     return labels;
@@ -109,9 +136,11 @@ Status LabelStore::addLabel(qint16 listId, const Label& label)
     QSqlQuery query(m_store.database());
     return m_store.exec(query,
                         QStringLiteral("INSERT INTO Main (ListID, Keywords, KeyValue, KeyX, KeyY, KeyFont, "
-                                       "KeyFontSize, KeyFontStyle) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                        {listId, label.name, label.text, label.xMm, label.yMm, label.fontName, label.fontSize,
-                         label.styleWord});
+                                       "KeyFontSize, KeyFontStyle, KeyAnchor, KeyFitWidth, KeyVertical) "
+                                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                        QVariantList{listId, label.name, label.text, label.xMm, label.yMm, label.fontName,
+                                     label.fontSize, label.styleWord} +
+                            placementValues(label.placement));
 }
 
 Result<bool> LabelStore::changeLabel(qint16 listId, const Label& label)
@@ -122,10 +151,11 @@ Result<bool> LabelStore::changeLabel(qint16 listId, const Label& label)
     if (Status s = m_store.exec(
             query,
             QStringLiteral("UPDATE Main SET KeyValue = ?, KeyX = ?, KeyY = ?, KeyFont = ?, KeyFontSize = ?, "
-                           "KeyFontStyle = ? WHERE LabelID = (SELECT LabelID FROM Main WHERE ListID = ? AND "
+                           "KeyFontStyle = ?, KeyAnchor = ?, KeyFitWidth = ?, KeyVertical = ? "
+                           "WHERE LabelID = (SELECT LabelID FROM Main WHERE ListID = ? AND "
                            "Keywords = ? ORDER BY Keywords = ? COLLATE BINARY DESC, LabelID LIMIT 1)"),
-            {label.text, label.xMm, label.yMm, label.fontName, label.fontSize, label.styleWord, listId,
-             label.name, label.name});
+            QVariantList{label.text, label.xMm, label.yMm, label.fontName, label.fontSize, label.styleWord} +
+                placementValues(label.placement) + QVariantList{listId, label.name, label.name});
         !s.isOk())
         return s;
     return query.numRowsAffected() > 0;
@@ -165,7 +195,8 @@ Result<std::optional<GuestNameSetting>> LabelStore::guestNameSetting(qint16 list
         return s;
     QSqlQuery query(m_store.database());
     if (Status s = m_store.exec(query,
-                                QStringLiteral("SELECT keyx, keyy, keyfont, keyfontsize, keyfontstyle "
+                                QStringLiteral("SELECT keyx, keyy, keyfont, keyfontsize, keyfontstyle, "
+                                               "keyanchor, keyfitwidth, keyvertical "
                                                "FROM GuestXY WHERE ListID = ? LIMIT 1"),
                                 {listId});
         !s.isOk())
@@ -194,6 +225,7 @@ Result<std::optional<GuestNameSetting>> LabelStore::guestNameSetting(qint16 list
         return unusable("字号", size);
     setting.fontSize = storedText(size);
     setting.styleWord = query.value(4).toString();
+    setting.placement = storedPlacement(query.value(5), query.value(6), query.value(7));
     return std::optional<GuestNameSetting>(setting);
 }
 
@@ -205,11 +237,15 @@ Status LabelStore::saveGuestName(qint16 listId, const GuestNameSetting& setting)
     return m_store.exec(
         query,
         QStringLiteral(
-            "INSERT INTO GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle) "
-            "VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT (ListID) DO UPDATE SET keyx = excluded.keyx, "
-            "keyy = excluded.keyy, keyfont = excluded.keyfont, keyfontsize = excluded.keyfontsize, "
-            "keyfontstyle = excluded.keyfontstyle"),
-        {listId, setting.xMm, setting.yMm, setting.fontName, setting.fontSize, setting.styleWord});
+            "INSERT INTO GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle, keyanchor, "
+            "keyfitwidth, keyvertical) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (ListID) DO UPDATE SET "
+            "keyx = excluded.keyx, keyy = excluded.keyy, keyfont = excluded.keyfont, "
+            "keyfontsize = excluded.keyfontsize, keyfontstyle = excluded.keyfontstyle, "
+            "keyanchor = excluded.keyanchor, keyfitwidth = excluded.keyfitwidth, "
+            "keyvertical = excluded.keyvertical"),
+        QVariantList{listId, setting.xMm, setting.yMm, setting.fontName, setting.fontSize,
+                     setting.styleWord} +
+            placementValues(setting.placement));
 }
 
 Status LabelStore::setLabelValue(qint64 labelId, LabelColumn column, const QVariant& value)

@@ -31,7 +31,10 @@ enum class LabelColumn
     KeyY,
     KeyFont,
     KeyFontSize,
-    KeyFontStyle
+    KeyFontStyle,
+    KeyAnchor,   // 0, 1 or 2 (TextAnchor)
+    KeyFitWidth, // millimetres, or Null for none
+    KeyVertical  // 0 or 1
 };
 
 /// The style a label name is taken by.

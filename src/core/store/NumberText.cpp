@@ -43,6 +43,17 @@ std::optional<double> plainNumber(const QString& text)
     return value;
 }
 
+std::optional<double> fitWidthNumber(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return 0.0;
+    const std::optional<double> number = plainNumber(trimmed);
+    if (!number || *number <= 0)
+        return std::nullopt;
+    return number;
+}
+
 QString storedText(const QVariant& value)
 {
     if (value.isNull())

@@ -17,6 +17,10 @@ std::optional<double> digitsNumber(const QString& text);
 /// leading minus sign ("12", "-5", "2.5", ".5"); nullopt for anything else, including the empty text.
 std::optional<double> plainNumber(const QString& text);
 
+/// A fit width as typed: 0 (no fit width) for a box left empty or holding spaces, otherwise a plain
+/// number above 0; nullopt for anything else.
+std::optional<double> fitWidthNumber(const QString& text);
+
 /// A stored value as the text a box shows: whole numbers without a decimal point, Null as "".
 QString storedText(const QVariant& value);
 
@@ -39,3 +43,5 @@ inline constexpr TypedRange kPositionMm{0, 3000};
 inline constexpr TypedRange kSignedPositionMm{-3000, 3000};
 /// Font sizes in points typed into the label grid; above 0, which the grid refuses on its own.
 inline constexpr TypedRange kFontPoints{0, 1000};
+/// Fit widths in millimetres: above 0 (an empty box means none), as far as any paper reaches.
+inline constexpr TypedRange kFitWidthMm{0, 3000};

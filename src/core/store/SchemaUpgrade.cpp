@@ -4,6 +4,36 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+namespace {
+
+// Each label and each guest-name setting says where its text sits at its position: the anchor
+// (0 left, 1 middle, 2 right), a fit width in millimetres (none when Null) and whether it is set in
+// columns. The defaults are how every text was placed before, so stored cards print as they did.
+Status addTextPlacement(QSqlDatabase& db)
+{
+    const auto columns = [](const QString& table, const QString& anchor, const QString& fit,
+                            const QString& vertical) {
+        return QStringList{
+            QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 INTEGER NOT NULL DEFAULT 0 "
+                           "CHECK (typeof(%2) = 'integer' AND %2 IN (0, 1, 2))")
+                .arg(table, anchor),
+            QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 REAL DEFAULT NULL "
+                           "CHECK (%2 IS NULL OR (typeof(%2) IN ('integer', 'real') AND %2 > 0))")
+                .arg(table, fit),
+            QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 INTEGER NOT NULL DEFAULT 0 "
+                           "CHECK (typeof(%2) = 'integer' AND %2 IN (0, 1))")
+                .arg(table, vertical),
+        };
+    };
+    return SchemaUpgrade::runStatements(
+        db, columns(QStringLiteral("Main"), QStringLiteral("KeyAnchor"), QStringLiteral("KeyFitWidth"),
+                    QStringLiteral("KeyVertical")) +
+                columns(QStringLiteral("GuestXY"), QStringLiteral("keyanchor"), QStringLiteral("keyfitwidth"),
+                        QStringLiteral("keyvertical")));
+}
+
+} // namespace
+
 namespace SchemaUpgrade {
 
 const QList<UpgradeStep>& steps()
@@ -39,7 +69,9 @@ const QList<UpgradeStep>& steps()
                       "ScaleY > 0),"
                       " SavedAt TEXT NOT NULL DEFAULT (strftime('%Y-%m-%d %H:%M:%S', 'now', 'localtime')),"
                       " PRIMARY KEY (Printer, Paper))")});
-         }}};
+         }},
+        {3, QStringLiteral("为标签和宾客姓名添加对齐、限宽和竖排设置"), addTextPlacement},
+    };
     return kSteps;
 }
 

@@ -32,6 +32,8 @@ w_AddLabel::w_AddLabel(Session& session, const std::optional<Label>& toChange, Q
     m_ui->UpDown1->setBuddy(m_ui->T_Y);
     m_ui->UpDown1->setRange(lowest, highest);
     m_ui->L_Saved->hide();
+    m_ui->Combo_Anchor->addItems(Placement::anchorWords());
+    m_ui->Combo_Writing->addItems(Placement::writingWords());
     // The font boxes are filled only through the font dialog: show them as not for typing.
     for (QLineEdit* fontBox : {m_ui->T_FontName, m_ui->T_FontSize, m_ui->T_FontStyle}) {
         QPalette palette = fontBox->palette();
@@ -55,6 +57,7 @@ w_AddLabel::w_AddLabel(Session& session, const std::optional<Label>& toChange, Q
         m_ui->T_FontName->setText(toChange->fontName);
         m_ui->T_FontSize->setText(toChange->fontSize);
         m_ui->T_FontStyle->setText(toChange->styleWord);
+        showPlacement(toChange->placement);
         m_ui->T_LabName->setEnabled(false);
         m_ui->T_LabTXT->setFocus();
     }
@@ -153,6 +156,22 @@ bool w_AddLabel::refuseInput()
             return true;
         }
     }
+    // A fit width may be left empty; a typed one must be a width some paper has.
+    const std::optional<double> fitWidth = fitWidthNumber(m_ui->T_FitWidth->text());
+    const std::optional<double> storedFit =
+        m_toChange ? std::optional(m_toChange->placement.fitWidthMm) : std::nullopt;
+    QString refusedFit;
+    if (!fitWidth)
+        refusedFit = QStringLiteral("限宽只能是大于零的数字（毫米），不限宽请留空。");
+    else if (*fitWidth != storedFit && *fitWidth > kFitWidthMm.max)
+        refusedFit = QStringLiteral("限宽必须大于 0、不超过 %1 毫米，请检查后重新输入。")
+                         .arg(QString::number(kFitWidthMm.max));
+    if (!refusedFit.isEmpty()) {
+        messages.critical(this, Titles::CriticalError, refusedFit);
+        m_ui->T_FitWidth->setFocus();
+        m_ui->T_FitWidth->selectAll();
+        return true;
+    }
     if (m_ui->T_FontName->text().isEmpty() || m_ui->T_FontSize->text().isEmpty() ||
         m_ui->T_FontStyle->text().isEmpty()) {
         messages.exclamation(this, Titles::MissingItem, QStringLiteral("请为新标签设置一种字体。"));
@@ -172,6 +191,10 @@ Label w_AddLabel::typedLabel() const
     label.fontName = m_ui->T_FontName->text();
     label.fontSize = m_ui->T_FontSize->text();
     label.styleWord = m_ui->T_FontStyle->text();
+    label.placement.anchor =
+        Placement::anchorOf(m_ui->Combo_Anchor->currentText()).value_or(TextAnchor::Left);
+    label.placement.fitWidthMm = fitWidthNumber(m_ui->T_FitWidth->text()).value_or(0);
+    label.placement.vertical = Placement::verticalOf(m_ui->Combo_Writing->currentText()).value_or(false);
     return label;
 }
 
@@ -222,6 +245,7 @@ void w_AddLabel::addLabel(const Label& label)
     m_ui->T_FontName->clear();
     m_ui->T_FontSize->clear();
     m_ui->T_FontStyle->clear();
+    showPlacement(TextPlacement{});
     m_ui->L_Saved->show();
     m_ui->T_LabName->setFocus();
 }
@@ -237,6 +261,13 @@ void w_AddLabel::changeLabel(const Label& label)
     emit labelsChanged();
     // A label deleted meanwhile is passed over without a word, as nothing is left to change.
     accept();
+}
+
+void w_AddLabel::showPlacement(const TextPlacement& placement)
+{
+    m_ui->Combo_Anchor->setCurrentText(Placement::anchorWord(placement.anchor));
+    m_ui->T_FitWidth->setText(placement.hasFitWidth() ? storedText(placement.fitWidthMm) : QString());
+    m_ui->Combo_Writing->setCurrentText(Placement::writingWord(placement.vertical));
 }
 
 void w_AddLabel::chooseFont()

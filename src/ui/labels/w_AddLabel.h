@@ -46,6 +46,7 @@ private:
     void changeLabel(const Label& label);
     void chooseFont();
     void placeCoordinates();
+    void showPlacement(const TextPlacement& placement);
 
     std::unique_ptr<Ui::w_AddLabel> m_ui;
     Session& m_session;

@@ -13,6 +13,7 @@
 #include "ui/app/FontDialogService.h"
 #include "ui/app/Session.h"
 #include "ui/labels/StyleWordDelegate.h"
+#include "ui/labels/WordChoiceDelegate.h"
 #include "ui/labels/w_Calibrate.h"
 #include "ui/labels/w_AddLabel.h"
 #include "ui/labels/w_LabelMove.h"
@@ -85,12 +86,20 @@ w_PRNSet::w_PRNSet(Session& session, QWidget* parent)
     m_ui->DG_PRN->setModel(m_grid);
     m_ui->DG_PRN->setItemDelegateForColumn(static_cast<int>(LabelColumn::KeyFontStyle),
                                            new StyleWordDelegate(m_ui->DG_PRN));
+    m_ui->DG_PRN->setItemDelegateForColumn(static_cast<int>(LabelColumn::KeyAnchor),
+                                           new WordChoiceDelegate(Placement::anchorWords(), m_ui->DG_PRN));
+    m_ui->DG_PRN->setItemDelegateForColumn(static_cast<int>(LabelColumn::KeyVertical),
+                                           new WordChoiceDelegate(Placement::writingWords(), m_ui->DG_PRN));
+    m_ui->Combo_GAnchor->addItems(Placement::anchorWords());
+    m_ui->Combo_GWriting->addItems(Placement::writingWords());
     m_ui->DG_PRN->installEventFilter(this);
     QHeaderView* selectors = m_ui->DG_PRN->verticalHeader();
     selectors->setDefaultAlignment(Qt::AlignCenter);
     selectors->setMinimumWidth(22);
     m_ui->DG_PRN->horizontalHeader()->setStretchLastSection(true);
-    m_ui->DG_PRN->horizontalHeader()->setMinimumSectionSize(56);
+    // Narrow enough for the columns of two-character headings (对齐, 限宽, 排列 and the like) to
+    // leave the text columns their room.
+    m_ui->DG_PRN->horizontalHeader()->setMinimumSectionSize(40);
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -139,8 +148,10 @@ w_PRNSet::~w_PRNSet() = default;
 
 QStringList w_PRNSet::guestNameTexts() const
 {
-    return {m_ui->T_GX->text(), m_ui->T_GY->text(), m_ui->T_GFont->text(), m_ui->T_GFontSize->text(),
-            m_ui->T_GFontStyle->text()};
+    return {m_ui->T_GX->text(),         m_ui->T_GY->text(),
+            m_ui->T_GFont->text(),      m_ui->T_GFontSize->text(),
+            m_ui->T_GFontStyle->text(), m_ui->Combo_GAnchor->currentText(),
+            m_ui->T_GFitWidth->text(),  m_ui->Combo_GWriting->currentText()};
 }
 
 void w_PRNSet::reject()
@@ -237,6 +248,10 @@ void w_PRNSet::loadGuestName()
     m_ui->T_GFont->setToolTip(faceNameShown(setting.fontName));
     m_ui->T_GFontSize->setText(setting.fontSize);
     m_ui->T_GFontStyle->setText(setting.styleWord);
+    m_ui->Combo_GAnchor->setCurrentText(Placement::anchorWord(setting.placement.anchor));
+    m_ui->T_GFitWidth->setText(setting.placement.hasFitWidth() ? storedText(setting.placement.fitWidthMm)
+                                                               : QString());
+    m_ui->Combo_GWriting->setCurrentText(Placement::writingWord(setting.placement.vertical));
 }
 
 bool w_PRNSet::refreshGrid()
@@ -353,6 +368,26 @@ std::optional<GuestNameSetting> w_PRNSet::typedGuestName(bool report)
         }
         position.value = *number;
     }
+    const std::optional<double> fitWidth = fitWidthNumber(m_ui->T_GFitWidth->text());
+    const std::optional<double> storedFit =
+        m_savedGuestName ? std::optional(m_savedGuestName->placement.fitWidthMm) : std::nullopt;
+    QString refusedFit;
+    if (!fitWidth)
+        refusedFit = QStringLiteral("宾客姓名的限宽只能是大于零的数字（毫米），不限宽请留空。");
+    else if (*fitWidth != storedFit && *fitWidth > kFitWidthMm.max)
+        refusedFit = QStringLiteral("宾客姓名的限宽必须大于 0、不超过 %1 毫米，请检查后重新输入。")
+                         .arg(QString::number(kFitWidthMm.max));
+    if (!refusedFit.isEmpty()) {
+        if (report) {
+            messages.critical(this, Titles::CriticalError, refusedFit);
+            m_ui->T_GFitWidth->setFocus();
+        }
+        return std::nullopt;
+    }
+    setting.placement.anchor =
+        Placement::anchorOf(m_ui->Combo_GAnchor->currentText()).value_or(TextAnchor::Left);
+    setting.placement.fitWidthMm = *fitWidth;
+    setting.placement.vertical = Placement::verticalOf(m_ui->Combo_GWriting->currentText()).value_or(false);
     return setting;
 }
 

@@ -4,6 +4,7 @@
 #include "core/app/MessageService.h"
 #include "core/app/SharedState.h"
 #include "core/cards/CardPreview.h"
+#include "core/cards/FitCheck.h"
 #include "core/printing/PrintTarget.h"
 #include "core/printing/PrinterCatalog.h"
 #include "ui/app/FileChooser.h"
@@ -138,6 +139,10 @@ void w_Preview::render()
         if (runsPastPrintableArea(box.rectMm, printable)) {
             overflow << box.rectMm;
             notes << QStringLiteral("%1超出了可打印区域").arg(what);
+        }
+        if (box.overflowsWidth) {
+            overflow << box.rectMm;
+            notes << WidthOverflow{box.isGuest, box.name}.describe();
         }
         const QString missing = m_coverage.missingCharacters(box.text, box.fontFamily);
         if (!missing.isEmpty()) {

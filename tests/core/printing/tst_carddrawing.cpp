@@ -1,6 +1,7 @@
 // The card drawing routine keeps the glyphs of texts it has drawn before. Whether a text is met for
 // the first, second or a later time, the page must come out exactly as QPainter::drawText draws it:
-// the same PDF bytes, the same pixels on a preview image.
+// the same PDF bytes, the same pixels on a preview image; and a text with an anchor, a fit width or
+// columns the same every time.
 #include "core/app/Startup.h"
 #include "core/cards/CardDrawing.h"
 #include "core/printing/CardExport.h"
@@ -16,6 +17,8 @@
 #include <QTest>
 
 #include <functional>
+
+Q_DECLARE_METATYPE(TextPlacement)
 
 using namespace Qt::StringLiterals;
 
@@ -137,16 +140,30 @@ private slots:
         }
     }
 
+    void exportedPagesOfOneGuestAreIdentical_data()
+    {
+        QTest::addColumn<TextPlacement>("labels");
+        QTest::addColumn<TextPlacement>("name");
+        QTest::newRow("plain") << TextPlacement{} << TextPlacement{};
+        QTest::newRow("centred, fitted")
+            << TextPlacement{TextAnchor::Centre, 30, false} << TextPlacement{TextAnchor::Right, 20, false};
+        QTest::newRow("columns") << TextPlacement{TextAnchor::Left, 0, true}
+                                 << TextPlacement{TextAnchor::Centre, 25, true};
+    }
+
     // Catches an export whose later pages differ from its first: the same guest three times must
-    // give three identical pages when printed at 300 dpi, though each is drawn another way.
+    // give three identical pages when printed at 300 dpi, though each is drawn another way (laid out
+    // afresh, laid out and kept, taken from what was kept).
     void exportedPagesOfOneGuestAreIdentical()
     {
+        QFETCH(TextPlacement, labels);
+        QFETCH(TextPlacement, name);
         CardSet cards;
         cards.styleName = u"婚宴"_s;
-        cards.labels = {
-            {0, u"标题"_s, u"婚礼请柬"_s, 37, 10, u"宋体"_s, u"22"_s, u"粗体"_s},
-            {0, u"时间"_s, u"时间：2027年5月1日\n中午12时"_s, 12.3, 66.6, u"黑体"_s, u"11"_s, u"常规"_s}};
-        cards.guestName = {43, 28, u"楷体"_s, u"18"_s, u"粗体"_s};
+        cards.labels = {{0, u"标题"_s, u"婚礼请柬"_s, 37, 10, u"宋体"_s, u"22"_s, u"粗体"_s, labels},
+                        {0, u"时间"_s, u"时间：2027年5月1日\n中午12时"_s, 12.3, 66.6, u"黑体"_s, u"11"_s,
+                         u"常规"_s, labels}};
+        cards.guestName = {43, 28, u"楷体"_s, u"18"_s, u"粗体"_s, name};
         cards.guests = {{1, u"欧阳娜娜"_s}, {2, u"欧阳娜娜"_s}, {3, u"欧阳娜娜"_s}};
         QTemporaryDir dir;
         const QString file = dir.filePath(u"cards.pdf"_s);

@@ -31,15 +31,17 @@
 
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(TextPlacement)
+
 namespace {
 
 constexpr double kToleranceMm = 0.5;
 
 // A trimmed label, a label of three lines and one at the corner, and a name in italics.
-const QList<Label> kLabels{{0, "题词", "  敬请光临  ", 20, 30, "宋体", "12", "常规"},
-                           {0, "分组", "甲组\n戊组\r\n庚组", 50.5, 80, "微软雅黑", "16", "粗体"},
-                           {0, "题名", "题名", 0, 0, "宋体", "24", "常规"}};
-const GuestNameSetting kName{40, 120.25, "楷体", "20", "斜体"};
+const QList<Label> kLabels{{0, "题词", "  敬请光临  ", 20, 30, "宋体", "12", "常规", {}},
+                           {0, "分组", "甲组\n戊组\r\n庚组", 50.5, 80, "微软雅黑", "16", "粗体", {}},
+                           {0, "题名", "题名", 0, 0, "宋体", "24", "常规", {}}};
+const GuestNameSetting kName{40, 120.25, "楷体", "20", "斜体", {}};
 
 QPageLayout withMargins(QPageSize::PageSizeId paper, const QMarginsF& marginsMm)
 {
@@ -69,14 +71,15 @@ QString printCard(const QString& folder, const QPageLayout& layout, const GuestN
     return printer.writtenFiles().first();
 }
 
-// The 1 mm cells of `image` (at `dpi`) that hold ink.
-QSet<QPair<int, int>> inkCells(const QImage& image, double dpi)
+// The 1 mm cells of `image` (at `dpi`) that hold ink darker than `threshold`: 128 for clear ink, more
+// for the faint ink of a thin stroke that antialiasing has spread over two pixels.
+QSet<QPair<int, int>> inkCells(const QImage& image, double dpi, int threshold = 128)
 {
     QSet<QPair<int, int>> cells;
     const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
     for (int y = 0; y < grey.height(); ++y)
         for (int x = 0; x < grey.width(); ++x)
-            if (grey.constScanLine(y)[x] < 128)
+            if (grey.constScanLine(y)[x] < threshold)
                 cells.insert({int(x * 25.4 / dpi), int(y * 25.4 / dpi)});
     return cells;
 }
@@ -254,26 +257,46 @@ private slots:
     }
 
     // Catches a preview that draws anything other than what prints; it must see a name 3 mm off.
+    void previewDrawsTheInkOfThePrintedCard_data()
+    {
+        QTest::addColumn<TextPlacement>("placement"); // of every label and of the name
+        QTest::newRow("plain") << TextPlacement{};
+        QTest::newRow("centred, fitted") << TextPlacement{TextAnchor::Centre, 20, false};
+        QTest::newRow("columns") << TextPlacement{TextAnchor::Right, 0, true};
+    }
+
     void previewDrawsTheInkOfThePrintedCard()
     {
+        QFETCH(TextPlacement, placement);
         const double dpi = 100;
         const QPageLayout a4 = PdfCardPrinter::defaultLayout();
+        QList<Label> labels = kLabels;
+        for (Label& label : labels)
+            label.placement = placement;
+        labels[2].xMm = labels[2].yMm = 60; // off the corner, where an anchor would push it off the page
+        GuestNameSetting name = kName;
+        name.placement = placement;
         QTemporaryDir dir;
         const QString png = dir.filePath(u"card"_s);
-        QCOMPARE(QProcess::execute(u"pdftoppm"_s, {u"-png"_s, u"-r"_s, QString::number(dpi), u"-singlefile"_s,
-                                                   printCard(dir.path(), a4, kName, u"欧阳娜娜"_s), png}),
-                 0);
-        const auto printed = inkCells(QImage(png + u".png"_s), dpi);
-        QVERIFY(printed.size() > 100);
-        const auto shown = [&](const GuestNameSetting& name) {
-            const CardPreviewImage p = renderCardPreview(a4, kLabels, name, u"欧阳娜娜"_s, dpi);
-            return inkCells(p.image.copy(p.printableRect.toRect()), dpi);
+        QCOMPARE(
+            QProcess::execute(u"pdftoppm"_s, {u"-png"_s, u"-r"_s, QString::number(dpi), u"-singlefile"_s,
+                                              printCard(dir.path(), a4, name, u"欧阳娜娜"_s, labels), png}),
+            0);
+        const QImage printed(png + u".png"_s);
+        QVERIFY(inkCells(printed, dpi).size() > 100);
+        const auto shown = [&](const GuestNameSetting& setting) {
+            const CardPreviewImage p = renderCardPreview(a4, labels, setting, u"欧阳娜娜"_s, dpi);
+            return p.image.copy(p.printableRect.toRect());
         };
-        QCOMPARE(unmatched(printed, shown(kName)), 0);
-        QCOMPARE(unmatched(shown(kName), printed), 0);
-        GuestNameSetting moved = kName;
+        // Clear ink on either side has at least faint ink near it on the other.
+        const auto strayCells = [dpi](const QImage& a, const QImage& b) {
+            return unmatched(inkCells(a, dpi), inkCells(b, dpi, 224));
+        };
+        QCOMPARE(strayCells(printed, shown(name)), 0);
+        QCOMPARE(strayCells(shown(name), printed), 0);
+        GuestNameSetting moved = name;
         moved.xMm += 3;
-        QVERIFY(unmatched(shown(moved), printed) > 5);
+        QVERIFY(strayCells(shown(moved), printed) > 5);
     }
 
     void previewLinesAreAsLongAsPrinted_data()
@@ -290,10 +313,16 @@ private slots:
     {
         QFETCH(double, dpi);
         const QPageLayout a4 = PdfCardPrinter::defaultLayout();
-        const QList<Label> line{{0, "标题",
+        const QList<Label> line{{0,
+                                 "标题",
                                  "谨定于二〇二六年十月一日在金陵大酒店三楼宴会厅举行婚礼敬请光临 Hotel ABC",
-                                 10, 20, "宋体", "10", "常规"}};
-        const GuestNameSetting noName{0, 0, "宋体", "12", "常规"};
+                                 10,
+                                 20,
+                                 "宋体",
+                                 "10",
+                                 "常规",
+                                 {}}};
+        const GuestNameSetting noName{0, 0, "宋体", "12", "常规", {}};
         QTemporaryDir dir;
         const QString png = dir.filePath(u"card"_s);
         const int printDpi = 600;
@@ -322,8 +351,9 @@ private slots:
     }
 
     // Catches stepping past either end, a search that does not go on from the guest shown or come
-    // round to the start, a text past the printable area or a character no font draws shown as if it
-    // would print, and a window that shows labels as they were rather than as saved when it opens.
+    // round to the start, a text past the printable area, a character no font draws or a name longer
+    // than its fit width shown as if it would print well, and a window that shows labels as they were
+    // rather than as saved when it opens.
     void previewStepsFindsAndMarks()
     {
         TestSession t;
@@ -347,6 +377,10 @@ private slots:
         QCOMPARE(marks(*w), QString());
         click(*w, "Cmd_Last");
         QCOMPARE(marks(*w), u"宾客姓名中的“\uE000”(U+E000)没有字体可以打印。+red"_s);
+        t.db.exec(u"UPDATE GuestXY SET keyanchor = 1, keyfitwidth = 5"_s);
+        w = preview(t, {});
+        QCOMPARE(marks(*w), u"宾客‘张三’的姓名超出宽度。+red"_s);
+        t.db.exec(u"UPDATE GuestXY SET keyfitwidth = NULL"_s);
         t.db.exec(u"UPDATE Main SET KeyX = 400 WHERE Keywords = '邀请'"_s);
         t.db.exec(u"UPDATE GuestXY SET keyy = -5 WHERE ListID = 1"_s);
         w = preview(t, {});

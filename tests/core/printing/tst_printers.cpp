@@ -40,7 +40,7 @@ constexpr double kToleranceMm = 0.1;
 const QString kZero = u"FennickTestZero"_s;
 const QString kSmall = u"FennickTestSmall"_s;
 const QString kLarge = u"FennickTestLarge"_s;
-const Label kSquare{0, u"方块"_s, QString(QChar(0x25A0)), 10, 10, u"宋体"_s, u"36"_s, u"常规"_s};
+const Label kSquare{0, u"方块"_s, QString(QChar(0x25A0)), 10, 10, u"宋体"_s, u"36"_s, u"常规"_s, {}};
 
 // Where the ink of kSquare lies on a true printer: its position plus the glyph's side bearing and
 // the room above it, in millimetres from the printable area's corner.

@@ -70,8 +70,10 @@ private slots:
             f.addLabel();
         if (!column.isEmpty()) {
             f.t.db.exec(u"DROP TABLE GuestXY"_s); // a table that takes any value
-            f.t.db.exec(u"CREATE TABLE GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle)"_s);
-            f.t.db.exec(u"INSERT INTO GuestXY VALUES (1, 1, 2, '楷体', '12', '常规')"_s);
+            f.t.db.exec(u"CREATE TABLE GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle, "
+                        "keyanchor DEFAULT 0, keyfitwidth, keyvertical DEFAULT 0)"_s);
+            f.t.db.exec(u"INSERT INTO GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle) "
+                        "VALUES (1, 1, 2, '楷体', '12', '常规')"_s);
             f.t.db.exec(u"UPDATE GuestXY SET %1 = ?"_s.arg(column), {value});
         }
         f.open();
@@ -318,6 +320,28 @@ private slots:
             f.pressOne();
         QCOMPARE(f.t.printer.jobs.size(), 3);
         QCOMPARE(f.t.messages.count(), 2);
+    }
+
+    // Catches a run that starts without a word about names and labels that stay longer than their
+    // fit width at the smallest size, or that names ones that fit once shrunk.
+    void runAsksAboutTextsLongerThanTheirWidth()
+    {
+        PrintFixture f(0);
+        f.t.db.exec(u"INSERT INTO Guests (ListID, Name) VALUES (1, '王田'), (1, '欧阳娜娜娜'), "
+                    "(1, '司马相如与卓文君伉俪')"_s);
+        f.t.db.exec(u"UPDATE GuestXY SET keyanchor = 1, keyfitwidth = 25 WHERE ListID = 1"_s); // 楷体 20
+        f.addLabel(u"敬请光临"_s);
+        f.addLabel(u"谨定于二〇二七年五月二十八日举行婚礼"_s);
+        f.t.db.exec(u"UPDATE Main SET KeyFitWidth = 30, KeyVertical = 1"_s); // 宋体 12 down the columns
+        f.open();
+        f.pressOne(); // answered No
+        QCOMPARE(f.t.messages.count(), 1);
+        const QString question = f.t.messages.last().text;
+        QVERIFY2(question.contains(u"标签‘标签2’的文字超出宽度\n宾客‘司马相如与卓文君伉俪’的姓名超出宽度"_s),
+                 qPrintable(question));
+        QVERIFY(!question.contains(u"王田"_s) && !question.contains(u"娜娜"_s) &&
+                !question.contains(u"标签1"_s));
+        QCOMPARE(f.t.printer.begun, 0);
     }
 
     // Catches a status line that is not true for the state the run is in: the prompt to choose a

@@ -18,9 +18,9 @@ class tst_cardstore : public QObject
 
 private slots:
     // Catches a schema that stores positions as text (moving a label is arithmetic), takes text that is
-    // not a number into a numeric column or a second style of a name in another case, returns labels
-    // stamped in the same millisecond out of their insertion order, or minds the letter case of
-    // table and column names.
+    // not a number into a numeric column or a second style of a name in another case, takes an
+    // anchor, fit width or 竖排 flag no program writes, returns labels stamped in the same
+    // millisecond out of their insertion order, or minds the letter case of table and column names.
     void deliveredSchemaKeepsNumbersAndOrder()
     {
         TestDatabase db;
@@ -30,11 +30,16 @@ private slots:
         db.exec(u"INSERT INTO Main (ListID, Keywords, KeyX, KeyY) VALUES (7, 'a', '10', '2.5')"_s);
         db.exec(u"UPDATE Main SET KeyX = KeyX + 5"_s);
         QCOMPARE(db.scalar(u"SELECT KeyX FROM Main"_s).toDouble(), 15.0);
-        for (const char* refused : {"INSERT INTO Main (ListID, KeyX) VALUES (7, 'abc')",
-                                    "INSERT INTO Main (ListID, KeyY) VALUES (7, '')",
-                                    "INSERT INTO GuestXY (ListID, keyx) VALUES (7, 'x')",
-                                    "INSERT INTO Lists (ListID, ListName) VALUES ('x', 'y')",
-                                    "INSERT INTO Lists (ListID, ListName) VALUES (8, 'SEVEN')"})
+        for (const char* refused :
+             {"INSERT INTO Main (ListID, KeyX) VALUES (7, 'abc')",
+              "INSERT INTO Main (ListID, KeyY) VALUES (7, '')",
+              "INSERT INTO GuestXY (ListID, keyx) VALUES (7, 'x')",
+              "INSERT INTO Lists (ListID, ListName) VALUES ('x', 'y')",
+              "INSERT INTO Lists (ListID, ListName) VALUES (8, 'SEVEN')", "UPDATE Main SET KeyAnchor = 3",
+              "UPDATE Main SET KeyAnchor = '中'", "UPDATE Main SET KeyFitWidth = 0",
+              "UPDATE Main SET KeyFitWidth = '宽'", "UPDATE Main SET KeyVertical = 2",
+              "INSERT INTO GuestXY (ListID, keyfitwidth) VALUES (7, -5)",
+              "INSERT INTO GuestXY (ListID, keyvertical) VALUES (7, NULL)"})
             QVERIFY2(db.refuses(QString::fromUtf8(refused)), refused);
 
         // One statement: every row gets the same KeyDate.

@@ -41,7 +41,8 @@ void replaceText(QLineEdit* edit, const QString& text)
         QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, text, Qt::NoModifier);
 }
 
-// Types "name|content|X|Y" into the label window, then picks 楷体 12 unless `withFont` is false.
+// Types "name|content|X|Y[|fit width]" into the label window, then picks 楷体 12 unless `withFont`
+// is false.
 void typeLabel(TestSession& t, QWidget& w, const QString& fields, bool withFont = true)
 {
     const QStringList f = fields.split(u'|');
@@ -49,6 +50,8 @@ void typeLabel(TestSession& t, QWidget& w, const QString& fields, bool withFont 
     w.findChild<QPlainTextEdit*>()->setPlainText(f[1]);
     replaceText(box(w, "T_X"), f[2]);
     replaceText(box(w, "T_Y"), f[3]);
+    if (f.size() > 4)
+        replaceText(box(w, "T_FitWidth"), f[4]);
     if (withFont) {
         t.fonts.setNextChoice({u"楷体"_s, 12, false, false});
         click(w, "Cmd_SelFont");
@@ -112,14 +115,20 @@ private slots:
             << "甲|文字|3001|1" << u"横坐标必须在 0 到 3000 毫米之间，请检查后重新输入。"_s << "T_X";
         QTest::newRow("Y past the paper")
             << "甲|文字|3000|999999" << u"纵坐标必须在 0 到 3000 毫米之间，请检查后重新输入。"_s << "T_Y";
+        const QString badFit = u"限宽只能是大于零的数字（毫米），不限宽请留空。"_s;
+        QTest::newRow("fit width not a number") << "甲|文字|1|1|宽" << badFit << "T_FitWidth";
+        QTest::newRow("fit width zero") << "甲|文字|1|1|0" << badFit << "T_FitWidth";
+        QTest::newRow("fit width past the paper")
+            << "甲|文字|1|1|3000.5" << u"限宽必须大于 0、不超过 3000 毫米，请检查后重新输入。"_s
+            << "T_FitWidth";
         QTest::newRow("no font") << "甲|文字|012|7" << u"请为新标签设置一种字体。"_s << "";
         QTest::newRow("read-only file") << "乙|文字|1|2" << u"是只读的，无法保存修改。"_s << "";
     }
 
     // Catches: a label-window check skipped or out of order, the wrong message or focus, a digit test
     // that lets signs, points, spaces, full-width digits or an overflow through, a position off any
-    // paper accepted, any write, and a write the read-only file refuses shown as saved (notice
-    // shown, boxes cleared).
+    // paper or a fit width that is no width accepted, any write, and a write the read-only file
+    // refuses shown as saved (notice shown, boxes cleared).
     void labelChecks()
     {
         QFETCH(QString, input);
@@ -327,6 +336,101 @@ private slots:
                                  {style}),
                      QVariant(u"12.5|-3.0|楷体|10.5|粗斜体"_s));
         }
+    }
+
+    // Catches an anchor, fit width or 竖排 lost on its way from any of the three places that edit it
+    // to the file and back: the label window (adding, then changing), the grid's drop-downs and fit
+    // width cell, and the guest-name group; a refused fit width written, or told without its reason;
+    // and a changed placement of the name closed without the question.
+    void placementIsEditedEverywhere()
+    {
+        TestSession t;
+        chooseStyle(t, 0);
+        const auto stored = [&t](const QString& sql) { return t.db.scalar(sql).toString(); };
+        const QString label =
+            u"SELECT KeyAnchor || '|' || ifnull(KeyFitWidth, '-') || '|' || KeyVertical FROM Main"_s;
+        {
+            w_AddLabel w(t.session);
+            w.show();
+            typeLabel(t, w, u"落款|张府 敬邀|50|60| 25.5 "_s);
+            child<QComboBox>(w, "Combo_Anchor")->setCurrentText(u"中"_s);
+            child<QComboBox>(w, "Combo_Writing")->setCurrentText(u"竖排"_s);
+            click(w, "Cmd_Save");
+            QCOMPARE(stored(label), u"1|25.5|1"_s);
+            QCOMPARE(child<QComboBox>(w, "Combo_Anchor")->currentText() + box(w, "T_FitWidth")->text() +
+                         child<QComboBox>(w, "Combo_Writing")->currentText(),
+                     u"左横排"_s); // the next label starts plain
+        }
+
+        w_PRNSet w(t.session);
+        openSettings(w);
+        auto* grid = child<QTableView>(w, "DG_PRN");
+        QAbstractItemModel* model = grid->model();
+        const auto cells = [model] {
+            return model->index(0, 7).data().toString() + u'|' + model->index(0, 8).data().toString() + u'|' +
+                   model->index(0, 9).data().toString();
+        };
+        QCOMPARE(cells(), u"中|25.5|竖排"_s);
+        for (const int column : {7, 9}) {
+            std::unique_ptr<QWidget> editor(grid->itemDelegateForColumn(column)->createEditor(
+                grid->viewport(), {}, model->index(0, column)));
+            QCOMPARE(qobject_cast<QComboBox*>(editor.get())->count(), column == 7 ? 3 : 2);
+        }
+        const QString before = t.db.snapshot();
+        const QStringList refused{"7:上", "7:", "8:宽", "8:0", "8:-2", "8:3000.5", "9:竖"};
+        for (const QString& edit : refused)
+            QVERIFY2(!model->setData(model->index(0, edit.left(1).toInt()), edit.mid(2)), qPrintable(edit));
+        QTRY_COMPARE(t.messages.count(), int(refused.size()));
+        QCOMPARE(t.messages.shown().at(2).text,
+                 u"限宽只能是大于零的数字（毫米），不限宽请留空，“宽”未保存，请检查后重新输入。"_s);
+        QCOMPARE(t.messages.shown().at(5).text,
+                 u"限宽必须大于 0、不超过 3000 毫米，“3000.5”未保存，请检查后重新输入。"_s);
+        QCOMPARE(t.db.snapshot(), before);
+        for (const QString& edit : {u"7:右"_s, u"8: "_s, u"9:横排"_s})
+            QVERIFY(model->setData(model->index(0, edit.left(1).toInt()), edit.mid(2)));
+        QCOMPARE(stored(label), u"2|-|0"_s);
+
+        onNextModal<w_AddLabel>([&](w_AddLabel& labelWindow) {
+            QCOMPARE(child<QComboBox>(labelWindow, "Combo_Anchor")->currentText(), u"右"_s);
+            replaceText(box(labelWindow, "T_FitWidth"), u"30"_s);
+            child<QComboBox>(labelWindow, "Combo_Writing")->setCurrentText(u"竖排"_s);
+            click(labelWindow, "Cmd_Save");
+        });
+        const QPoint text = grid->visualRect(model->index(0, 1)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, text);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, text);
+        QCOMPARE(cells(), u"右|30|竖排"_s);
+
+        t.fonts.setNextChoice({u"楷体"_s, 20, false, false});
+        click(w, "Cmd_SelFont");
+        replaceText(box(w, "T_GX"), u"60"_s);
+        replaceText(box(w, "T_GY"), u"40"_s);
+        child<QComboBox>(w, "Combo_GAnchor")->setCurrentText(u"中"_s);
+        child<QComboBox>(w, "Combo_GWriting")->setCurrentText(u"竖排"_s);
+        const QString beforeName = t.db.snapshot();
+        for (const char* fit : {"abc", "0", "3001"}) {
+            replaceText(box(w, "T_GFitWidth"), QString::fromUtf8(fit));
+            click(w, "Cmd_Save");
+            QVERIFY2(t.messages.last().text.startsWith(u"宾客姓名的限宽"_s),
+                     qPrintable(t.messages.last().text));
+            QCOMPARE(w.focusWidget()->objectName(), u"T_GFitWidth"_s);
+            QCOMPARE(t.db.snapshot(), beforeName);
+        }
+        replaceText(box(w, "T_GFitWidth"), u"40"_s);
+        click(w, "Cmd_Save");
+        const QString name = u"SELECT keyanchor || '|' || keyfitwidth || '|' || keyvertical FROM GuestXY"_s;
+        QCOMPARE(stored(name), u"1|40.0|1"_s);
+
+        w_PRNSet again(t.session);
+        openSettings(again);
+        QCOMPARE(child<QComboBox>(again, "Combo_GAnchor")->currentText() + box(again, "T_GFitWidth")->text() +
+                     child<QComboBox>(again, "Combo_GWriting")->currentText(),
+                 u"中40竖排"_s);
+        child<QComboBox>(again, "Combo_GAnchor")->setCurrentText(u"右"_s);
+        t.messages.setNextAnswer(MessageService::Answer::No);
+        QVERIFY(again.close());
+        QCOMPARE(t.messages.last().text, u"宾客姓名的打印设置已经修改，但还没有保存。\n\n是否保存修改？"_s);
+        QCOMPARE(stored(name), u"1|40.0|1"_s);
     }
 
     // Catches grid columns pushed off the window by a long label text at the window's designed size:

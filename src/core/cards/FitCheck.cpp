@@ -1,0 +1,49 @@
+#include "core/cards/FitCheck.h"
+
+#include "core/cards/CardDrawing.h"
+#include "core/cards/CardPreview.h"
+#include "core/cards/CardUnits.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <cmath>
+
+QString WidthOverflow::describe() const
+{
+    return isGuest ? QStringLiteral("宾客‘%1’的姓名超出宽度").arg(name)
+                   : QStringLiteral("标签‘%1’的文字超出宽度").arg(name);
+}
+
+QList<WidthOverflow> findWidthOverflows(const QList<Label>& labels, const GuestNameSetting& setting,
+                                        const QStringList& guestNames)
+{
+    // Fonts and placements as the card gives them to each text; only the name changes per guest.
+    const QList<CardText> texts = cardTexts(labels, setting, QString());
+    QImage device(1, 1, QImage::Format_ARGB32_Premultiplied);
+    const int dotsPerMeter =
+        static_cast<int>(std::lround(CardUnits::dotsPerMm(CardUnits::kLayoutDpi) * 1000));
+    device.setDotsPerMeterX(dotsPerMeter);
+    device.setDotsPerMeterY(dotsPerMeter);
+    QPainter painter(&device);
+    const auto overflows = [&](const CardText& drawn, const QString& text) {
+        return drawn.placement.hasFitWidth() &&
+               measureTextMm(painter, text, drawn.positionMm.x(), drawn.positionMm.y(), drawn.font,
+                             drawn.placement)
+                   .overflows;
+    };
+
+    QList<WidthOverflow> found;
+    for (int i = 0; i < labels.size(); ++i) {
+        if (overflows(texts.at(i), texts.at(i).text))
+            found.append(WidthOverflow{false, labels.at(i).name});
+    }
+    const CardText& name = texts.last();
+    if (!name.placement.hasFitWidth())
+        return found;
+    for (const QString& guest : guestNames) {
+        if (overflows(name, guest))
+            found.append(WidthOverflow{true, guest});
+    }
+    return found;
+}

@@ -105,3 +105,30 @@ QString TestDatabase::snapshot()
     }
     return dump;
 }
+
+QString TestDatabase::exactDump()
+{
+    QSqlDatabase db = QSqlDatabase::database(m_connection);
+    QString dump =
+        QStringLiteral("user_version %1\n").arg(scalar(QStringLiteral("PRAGMA user_version")).toInt());
+    QSqlQuery tables(db);
+    tables.exec(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+    while (tables.next()) {
+        const QString table = tables.value(0).toString();
+        dump += tables.value(1).toString() + QLatin1Char('\n');
+        QStringList columns;
+        QSqlQuery info(db);
+        info.exec(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table));
+        while (info.next())
+            columns << QStringLiteral("quote(\"%1\")").arg(info.value(0).toString());
+        QSqlQuery rows(db);
+        rows.exec(
+            QStringLiteral("SELECT rowid, %1 FROM \"%2\" ORDER BY rowid").arg(columns.join(','), table));
+        while (rows.next()) {
+            for (int c = 0; c <= columns.size(); ++c)
+                dump += rows.value(c).toString() + QLatin1Char('|');
+            dump += QLatin1Char('\n');
+        }
+    }
+    return dump;
+}

@@ -31,6 +31,9 @@ public:
 
     /// A dump of every table, to show that an operation changed nothing.
     QString snapshot();
+    /// Every table of the file (whatever its name), row by row with the row identity and each
+    /// value's exact type and bytes, and the data version: equal only for byte-for-byte equal data.
+    QString exactDump();
 
 private:
     QSqlQuery run(const QString& sql, const QVariantList& values);

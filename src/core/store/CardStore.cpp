@@ -1,6 +1,9 @@
 #include "core/store/CardStore.h"
 
+#include "core/store/ForeignData.h"
 #include "core/store/SchemaUpgrade.h"
+#include "core/store/Snapshots.h"
+#include "core/store/SqliteAccess.h"
 
 #include <QAtomicInt>
 #include <QDateTime>
@@ -105,7 +108,14 @@ Status CardStore::openFile(const QString& path, bool readOnly)
     db.setConnectOptions(options);
     if (!db.open())
         return Status::failure(describe(db.lastError()));
+    m_workingPath = path;
+    SqliteAccess::addFunctions(db);
     return Status::ok();
+}
+
+QString CardStore::workingFilePath() const
+{
+    return m_workingPath.isEmpty() ? m_filePath : m_workingPath;
 }
 
 Status CardStore::check()
@@ -146,8 +156,21 @@ Status CardStore::copyTo(const QString& path)
 {
     // A consistent copy even while another program reads the file, written in one go.
     QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("VACUUM INTO %1").arg(sqlText(path))))
-        return Status::failure(describe(query.lastError()));
+    if (!query.exec(QStringLiteral("VACUUM INTO %1").arg(sqlText(path)))) {
+        const QSqlError error = query.lastError();
+        return Status::failure(describe(error.nativeErrorCode().toInt(), error.text(), path));
+    }
+    return Status::ok();
+}
+
+Status CardStore::replaceContentWith(const QString& sourcePath)
+{
+    if (Status s = check(); !s.isOk())
+        return s;
+    QSqlDatabase db = database();
+    const SqliteAccess::Failure failed = SqliteAccess::replaceContent(db, sourcePath, m_busyTimeoutMs);
+    if (failed.code != 0)
+        return Status::failure(describe(failed.code, failed.text));
     return Status::ok();
 }
 
@@ -156,80 +179,133 @@ Status CardStore::upgrade()
     const Result<int> version = userVersion();
     if (!version.isOk())
         return Status::failure(version.error());
-    const int target = m_steps.isEmpty() ? 1 : m_steps.last().version;
+    Upgrade plan;
+    plan.target = m_steps.isEmpty() ? 1 : m_steps.last().version;
     // The delivered database is version 1; files made by other tools may say 0.
-    const int from = std::max(version.value(), 1);
-    if (from == target)
-        return Status::ok();
-    if (from > target) {
+    plan.from = std::max(version.value(), 1);
+    if (plan.from > plan.target) {
         // Written by a newer program: its additions are kept intact by never writing to the file.
+        m_newerVersion = true;
         m_notice = QStringLiteral(
                        "数据文件%1由较新版本的程序保存（数据版本%2，本程序只认识到版本%3）。"
                        "为了不损坏其中的数据，本程序以只读方式打开它：可以查看和打印，但不能保存任何修改。"
                        "请使用新版本的程序修改这个文件。")
                        .arg(quoted(m_filePath))
-                       .arg(from)
-                       .arg(target);
+                       .arg(plan.from)
+                       .arg(plan.target);
         if (m_readOnly)
             return Status::ok();
         m_readOnly = true;
         return openFile(m_filePath, true);
     }
-    if (m_readOnly)
-        return upgradeWorkingCopy(from);
 
-    if (!m_backupBeforeUpgrade)
-        return applySteps(from, target);
-    const QDir folder(backupFolder());
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH-mm-ss"));
-    QString backup = folder.filePath(QStringLiteral("%1 升级前 数据版本%2.dat").arg(stamp).arg(from));
-    for (int n = 2; QFileInfo::exists(backup) && n < 100; ++n)
-        backup = folder.filePath(QStringLiteral("%1 升级前 数据版本%2 (%3).dat").arg(stamp).arg(from).arg(n));
-    if (!QDir().mkpath(folder.path()) || QFileInfo::exists(backup)) {
-        return Status::failure(QStringLiteral("数据文件%1需要升级，但无法在文件夹%2中为它保存升级前的备份。"
-                                              "数据文件没有做任何修改。")
-                                   .arg(quoted(m_filePath), quoted(QDir::toNativeSeparators(folder.path()))));
+    // Another tool may have written into the file at any time, so every opening looks (one pass
+    // over each table), not only the upgrade of an older file.
+    const Result<ForeignDataFindings> found = ForeignData(*this).inspect();
+    if (!found.isOk())
+        return Status::failure(found.error());
+    plan.mendForeign = found.value().any();
+    if (plan.from == plan.target && !plan.mendForeign)
+        return Status::ok();
+    if (found.value().foreignText > 0) {
+        plan.decodeText = m_ask && m_ask(ForeignData::question(found.value(), m_filePath, backupFolder()));
+        if (!plan.decodeText) {
+            m_upgradeFailure = QStringLiteral("数据文件%1中有 %2 处文字不是 UTF-8 编码（可能是其他程序按 GBK "
+                                              "编码写入的），没有转换，本程序无法正确显示它们。"
+                                              "数据文件没有做任何修改。请用本程序打开这个文件，"
+                                              "在提问时选择转换。")
+                                   .arg(quoted(m_filePath))
+                                   .arg(found.value().foreignText);
+            return Status::failure(m_upgradeFailure);
+        }
     }
-    if (Status copied = copyTo(backup); !copied.isOk()) {
-        QFile::remove(backup);
-        return Status::failure(QStringLiteral("数据文件%1需要升级，但升级前的备份没有保存成功：%2"
-                                              "数据文件没有做任何修改。")
-                                   .arg(quoted(m_filePath), copied.error()));
+    if (m_readOnly)
+        return upgradeWorkingCopy(plan);
+
+    QString backup;
+    if (m_backupBeforeUpgrade) {
+        const QString action = plan.from < plan.target ? QStringLiteral("升级前 数据版本%1").arg(plan.from)
+                                                       : QStringLiteral("转换数据前");
+        const Result<QString> copied = Snapshots(*this).take(action, true);
+        if (!copied.isOk()) {
+            return Status::failure(
+                QStringLiteral("数据文件%1需要%2，但%2前的备份没有保存成功：%3 数据文件没有做任何修改。")
+                    .arg(quoted(m_filePath),
+                         plan.from < plan.target ? QStringLiteral("升级") : QStringLiteral("转换"),
+                         copied.error()));
+        }
+        backup = copied.value();
     }
-    if (Status applied = applySteps(from, target); !applied.isOk()) {
-        m_upgradeFailure = QStringLiteral("数据文件%1无法升级到数据版本%2：%3 数据文件保持原样，"
-                                          "升级前的备份保存在%4。")
-                               .arg(quoted(m_filePath))
-                               .arg(target)
-                               .arg(applied.error(), quoted(QDir::toNativeSeparators(backup)));
+    if (Status applied = applySteps(plan); !applied.isOk()) {
+        const QString kept = backup.isEmpty() ? QString()
+                                              : QStringLiteral("，%1前的备份保存在%2")
+                                                    .arg(plan.from < plan.target ? QStringLiteral("升级")
+                                                                                 : QStringLiteral("转换"),
+                                                         quoted(QDir::toNativeSeparators(backup)));
+        if (plan.from < plan.target) {
+            m_upgradeFailure = QStringLiteral("数据文件%1无法升级到数据版本%2：%3 数据文件保持原样%4。")
+                                   .arg(quoted(m_filePath))
+                                   .arg(plan.target)
+                                   .arg(applied.error(), kept);
+        } else {
+            m_upgradeFailure = QStringLiteral("数据文件%1中有其他程序写入的、本程序无法使用的数据：%2 "
+                                              "数据文件保持原样%3。")
+                                   .arg(quoted(m_filePath), applied.error(), kept);
+        }
         return Status::failure(m_upgradeFailure);
     }
+    if (plan.mendForeign)
+        m_notice = ForeignData::mendedNotice(found.value(), plan.decodeText, m_filePath, backup);
     return Status::ok();
 }
 
-Status CardStore::applySteps(int from, int target)
+Status CardStore::begin()
 {
-    QSqlDatabase db = database();
-    if (!db.transaction())
-        return Status::failure(describe(db.lastError()));
-    for (const UpgradeStep& step : m_steps) {
-        if (step.version <= from)
-            continue;
-        if (Status s = step.apply(db); !s.isOk()) {
-            db.rollback();
-            return Status::failure(QStringLiteral("%1没有完成（%2）。").arg(step.what, s.error()));
-        }
-    }
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA user_version = %1").arg(target)) || !db.commit()) {
-        const QString message = describe(query.lastError().isValid() ? query.lastError() : db.lastError());
-        db.rollback();
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("BEGIN")))
+        return Status::failure(describe(query.lastError()));
+    return Status::ok();
+}
+
+Status CardStore::commit()
+{
+    // Through a statement of its own, so a failure keeps SQLite's code (a full disk, a lock) and
+    // gets the program's own message.
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("COMMIT"))) {
+        const QString message = describe(query.lastError());
+        QSqlQuery(database()).exec(QStringLiteral("ROLLBACK"));
         return Status::failure(message);
     }
     return Status::ok();
 }
 
-Status CardStore::upgradeWorkingCopy(int from)
+Status CardStore::applySteps(const Upgrade& plan)
+{
+    QSqlDatabase db = database();
+    if (Status s = begin(); !s.isOk())
+        return s;
+    const auto failed = [&](const QString& message) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        return Status::failure(message);
+    };
+    if (plan.mendForeign) {
+        if (Status s = ForeignData(*this).mend(plan.decodeText); !s.isOk())
+            return failed(s.error());
+    }
+    for (const UpgradeStep& step : m_steps) {
+        if (step.version <= plan.from)
+            continue;
+        if (Status s = step.apply(db); !s.isOk())
+            return failed(QStringLiteral("%1没有完成（%2）。").arg(step.what, s.error()));
+    }
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version = %1").arg(plan.target)))
+        return failed(describe(query.lastError()));
+    return commit();
+}
+
+Status CardStore::upgradeWorkingCopy(const Upgrade& plan)
 {
     // Opened read-only (the exporter): the file itself is never written, so the program works on an
     // upgraded copy of it instead.
@@ -242,7 +318,7 @@ Status CardStore::upgradeWorkingCopy(int from)
         return s;
     if (Status s = openFile(copy, false); !s.isOk())
         return s;
-    if (Status s = applySteps(from, m_steps.isEmpty() ? 1 : m_steps.last().version); !s.isOk())
+    if (Status s = applySteps(plan); !s.isOk())
         return s;
     return openFile(copy, true);
 }
@@ -274,8 +350,13 @@ Status CardStore::checkSchema()
 
 QString CardStore::describe(const QSqlError& error) const
 {
-    const int code = error.nativeErrorCode().toInt() & 0xff;
-    const QString file = quoted(m_filePath);
+    return describe(error.nativeErrorCode().toInt(), error.text());
+}
+
+QString CardStore::describe(int resultCode, const QString& text, const QString& filePath) const
+{
+    const int code = resultCode & 0xff;
+    const QString file = quoted(filePath.isEmpty() ? m_filePath : QDir::toNativeSeparators(filePath));
     switch (code) {
     case kBusy:
     case kLocked:
@@ -290,7 +371,7 @@ QString CardStore::describe(const QSqlError& error) const
     case kCantOpen:
         return QStringLiteral("无法打开数据文件%1。").arg(file);
     default:
-        return QStringLiteral("读写数据文件%1时出错：%2").arg(file, error.text());
+        return QStringLiteral("读写数据文件%1时出错：%2").arg(file, text);
     }
 }
 
@@ -342,24 +423,20 @@ Status CardStore::inTransaction(const std::function<Status()>& work)
 {
     if (Status s = check(); !s.isOk())
         return s;
-    QSqlDatabase db = database();
-    if (!db.transaction())
-        return Status::failure(describe(db.lastError()));
+    if (Status s = begin(); !s.isOk())
+        return s;
     const Status done = work();
     if (!done.isOk()) {
-        db.rollback();
+        QSqlQuery(database()).exec(QStringLiteral("ROLLBACK"));
         return done;
     }
-    if (!db.commit()) {
-        const QString message = describe(db.lastError());
-        db.rollback();
-        return Status::failure(message);
-    }
-    return Status::ok();
+    return commit();
 }
 
 Status CardStore::deleteStyle(qint16 listId)
 {
+    if (Status s = Snapshots(*this).before(QStringLiteral("删除样式"), listId); !s.isOk())
+        return s;
     return inTransaction([&]() -> Status {
         QSqlQuery query(database());
         for (const char* sql : {"DELETE FROM Lists WHERE ListID = ?", "DELETE FROM GuestXY WHERE ListID = ?",

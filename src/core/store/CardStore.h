@@ -44,14 +44,22 @@ public:
     /// The steps check() applies to a file of an earlier version: the program's own unless a test
     /// sets others.
     void setUpgradeSteps(QList<UpgradeStep> steps) { m_steps = std::move(steps); }
+    const QList<UpgradeStep>& upgradeSteps() const { return m_steps; }
     /// Whether an upgrade first copies the file into the backup folder (always, but for the build's
     /// own empty database).
     void setBackupBeforeUpgrade(bool backup) { m_backupBeforeUpgrade = backup; }
+    /// Who answers the questions check() must ask before changing the file (text that another tool
+    /// wrote in GBK, say): true for yes. Without one every such question is answered no.
+    void setAsker(std::function<bool(const QString& question)> ask) { m_ask = std::move(ask); }
+    bool isReadOnly() const { return m_readOnly; }
+    /// The file was written by a newer program (and is therefore open read-only); after check().
+    bool isNewerVersion() const { return m_newerVersion; }
 
     /// Opens the file if needed and checks that it is a card database with all tables and columns.
-    /// A file of an earlier version is first copied into the backup folder, then brought up to date
-    /// in one transaction (a read-only store works on an upgraded temporary copy instead); a file of
-    /// a newer version is opened read-only and notice() says so.
+    /// A file of an earlier version, or one holding data another tool wrote in a form this program
+    /// does not read (see ForeignData), is first copied into the backup folder, then brought up to
+    /// date in one transaction (a read-only store works on an upgraded temporary copy instead); a file
+    /// of a newer version is opened read-only and notice() says so.
     Status check();
 
     /// What the user should be told about the file once check() has run; empty when nothing.
@@ -59,8 +67,14 @@ public:
     /// The folder beside the data file where copies made before changes are kept ("Date_D备份").
     QString backupFolder() const;
     /// Copies the whole database, consistent even while it is in use, to `path`, which must not
-    /// exist yet.
+    /// exist yet. A failure names `path`.
     Status copyTo(const QString& path);
+    /// The file the connection works on: the data file, or the upgraded copy a read-only store of an
+    /// older file reads.
+    QString workingFilePath() const;
+    /// Replaces the whole content of the data file (every table, and its data version) with that of
+    /// the card database `sourcePath`, in one step: on failure nothing has changed.
+    Status replaceContentWith(const QString& sourcePath);
 
     // Card styles
     Result<QStringList> styleNames();
@@ -81,6 +95,9 @@ public:
 
     /// A message in Chinese for a failed statement, naming the file and the problem.
     QString describe(const QSqlError& error) const;
+    /// The same for SQLite's result `code` on `file` (the data file when empty); `text` is shown
+    /// for codes without a message of their own.
+    QString describe(int code, const QString& text, const QString& file = QString()) const;
 
     /// Prepares `sql`, binds `values` in order and runs it on `query` (forward only).
     Status exec(QSqlQuery& query, const QString& sql, const QVariantList& values = {});
@@ -94,8 +111,18 @@ private:
     Status checkSchema();
     Result<int> userVersion();
     Status upgrade();
-    Status applySteps(int from, int target);
-    Status upgradeWorkingCopy(int from);
+    /// What upgrade() brings a file up to: the data version, and the foreign data to mend.
+    struct Upgrade
+    {
+        int from = 1;
+        int target = 1;
+        bool mendForeign = false;
+        bool decodeText = false;
+    };
+    Status applySteps(const Upgrade& upgrade);
+    Status upgradeWorkingCopy(const Upgrade& upgrade);
+    Status begin();
+    Status commit();
     Result<GuestCursor> guestAfter(qint16 listId, qint64 guestId);
 
     QString m_filePath;
@@ -104,8 +131,11 @@ private:
     bool m_readOnly = false;
     bool m_checked = false;
     bool m_backupBeforeUpgrade = true;
+    bool m_newerVersion = false;
     QList<UpgradeStep> m_steps;
+    std::function<bool(const QString&)> m_ask;
     QString m_notice;
     QString m_upgradeFailure;
     std::unique_ptr<QTemporaryDir> m_workingFolder; // the upgraded copy a read-only store works on
+    QString m_workingPath;
 };

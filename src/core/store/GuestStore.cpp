@@ -1,6 +1,7 @@
 #include "core/store/GuestStore.h"
 
 #include "core/store/CardStore.h"
+#include "core/store/Snapshots.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -83,6 +84,10 @@ Result<bool> GuestStore::change(qint16 listId, qint64 guestId, const GuestFields
 
 Status GuestStore::remove(qint16 listId, const QVector<qint64>& guestIds)
 {
+    if (guestIds.isEmpty())
+        return Status::ok();
+    if (Status s = Snapshots(m_store).before(QStringLiteral("删除宾客"), listId); !s.isOk())
+        return s;
     return m_store.inTransaction([&]() -> Status {
         QSqlQuery query(m_store.database());
         if (!query.prepare(QStringLiteral("DELETE FROM Guests WHERE GuestID = ? AND ListID = ?")))
@@ -99,6 +104,8 @@ Status GuestStore::remove(qint16 listId, const QVector<qint64>& guestIds)
 
 Status GuestStore::clear(qint16 listId)
 {
+    if (Status s = Snapshots(m_store).before(QStringLiteral("清空宾客"), listId); !s.isOk())
+        return s;
     return m_store.inTransaction([&]() -> Status {
         QSqlQuery query(m_store.database());
         return m_store.exec(query, QStringLiteral("DELETE FROM Guests WHERE ListID = ?"), {listId});

@@ -1,6 +1,7 @@
 #include "core/store/GuestTransferStore.h"
 
 #include "core/store/CardStore.h"
+#include "core/store/Snapshots.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -57,6 +58,10 @@ Result<QList<GuestFields>> GuestTransferStore::guests(qint16 listId)
 
 Status GuestTransferStore::addAll(qint16 listId, const QList<GuestFields>& guests, const QDateTime& savedAt)
 {
+    if (guests.isEmpty())
+        return Status::ok();
+    if (Status s = Snapshots(m_store).before(QStringLiteral("导入宾客"), listId); !s.isOk())
+        return s;
     const QString saveTime = GuestStore::saveTimeText(savedAt);
     return m_store.inTransaction([&]() -> Status {
         QSqlQuery query(m_store.database());

@@ -1,6 +1,7 @@
 #include "core/store/LabelStore.h"
 
 #include "core/store/CardStore.h"
+#include "core/store/Snapshots.h"
 
 #include "core/cards/StoredValues.h"
 #include "core/store/NumberText.h"
@@ -163,6 +164,8 @@ Result<bool> LabelStore::changeLabel(qint16 listId, const Label& label)
 
 Status LabelStore::clearLabels(qint16 listId)
 {
+    if (Status s = Snapshots(m_store).before(QStringLiteral("清空标签"), listId); !s.isOk())
+        return s;
     return m_store.inTransaction([&]() -> Status {
         QSqlQuery query(m_store.database());
         return m_store.exec(query, QStringLiteral("DELETE FROM Main WHERE ListID = ?"), {listId});
@@ -176,6 +179,13 @@ Result<int> LabelStore::moveLabels(qint16 listId, MoveDirection direction, doubl
     const double delta = towardsOrigin ? -distanceMm : distanceMm;
     const QString sql = horizontal ? QStringLiteral("UPDATE Main SET KeyX = KeyX + ? WHERE ListID = ?")
                                    : QStringLiteral("UPDATE Main SET KeyY = KeyY + ? WHERE ListID = ?");
+    const Result<bool> any = m_store.hasLabels(listId);
+    if (!any.isOk())
+        return Status::failure(any.error());
+    if (!any.value())
+        return 0;
+    if (Status s = Snapshots(m_store).before(QStringLiteral("移动标签"), listId); !s.isOk())
+        return s;
     int moved = 0;
     const Status done = m_store.inTransaction([&]() -> Status {
         QSqlQuery query(m_store.database());
@@ -260,6 +270,21 @@ Status LabelStore::setLabelValue(qint64 labelId, LabelColumn column, const QVari
 
 Status LabelStore::deleteLabels(const QList<qint64>& labelIds)
 {
+    if (labelIds.isEmpty())
+        return Status::ok();
+    if (Status s = m_store.check(); !s.isOk())
+        return s;
+    qint16 listId = 0; // the style named in the snapshot
+    {
+        QSqlQuery query(m_store.database());
+        if (m_store
+                .exec(query, QStringLiteral("SELECT ListID FROM Main WHERE LabelID = ?"), {labelIds.first()})
+                .isOk() &&
+            query.next())
+            listId = static_cast<qint16>(query.value(0).toInt());
+    }
+    if (Status s = Snapshots(m_store).before(QStringLiteral("删除标签"), listId); !s.isOk())
+        return s;
     return m_store.inTransaction([&]() -> Status {
         QSqlQuery query(m_store.database());
         for (const qint64 id : labelIds) {

@@ -39,13 +39,16 @@ struct TableColumns
     QStringList columns;
 };
 
-// The tables and columns the program reads and writes; other columns may exist.
+// The tables and columns the program reads and writes; other columns may exist. A file made by
+// another tool without the row identities of labels and guests is named as such, not met later with
+// SQLite's English text.
 const TableColumns kRequiredSchema[] = {
     {"Lists", {"ListID", "ListName"}},
     {"Main",
-     {"ListID", "Keywords", "KeyValue", "KeyX", "KeyY", "KeyFont", "KeyFontSize", "KeyFontStyle", "KeyDate"}},
+     {"LabelID", "ListID", "Keywords", "KeyValue", "KeyX", "KeyY", "KeyFont", "KeyFontSize", "KeyFontStyle",
+      "KeyDate"}},
     {"GuestXY", {"ListID", "keyx", "keyy", "keyfont", "keyfontsize", "keyfontstyle"}},
-    {"Guests", {"ListID", "Name", "Sex", "Connection", "Job", "Contact", "Remark", "SaveTime"}},
+    {"Guests", {"GuestID", "ListID", "Name", "Sex", "Connection", "Job", "Contact", "Remark", "SaveTime"}},
 };
 
 QString quoted(const QString& text)

@@ -110,6 +110,11 @@ private slots:
             << u"缺少数据表“Lists”"_s;
         QTest::newRow("missing column") << QByteArray() << u"ALTER TABLE Guests DROP COLUMN Remark"_s
                                         << u"数据表“Guests”缺少字段“Remark”"_s;
+        QTest::newRow("no row identities")
+            << QByteArray()
+            << u"DROP TABLE Main; CREATE TABLE Main (ListID, Keywords, KeyValue, KeyX, KeyY, KeyFont, "
+               "KeyFontSize, KeyFontStyle, KeyDate)"_s
+            << u"数据表“Main”缺少字段“LabelID”"_s;
     }
 
     void badFilesGetAClearMessage()

@@ -63,6 +63,11 @@ w_Main::w_Main(Session& session, QWidget* parent)
 
     m_run = new PrintRun(session.store, session.printer, session.messages, this);
     m_run->setMessageParent(this);
+    // What the store must ask before it changes the file (text another tool wrote in GBK) is asked
+    // over this window.
+    m_session.store.setAsker([this](const QString& question) {
+        return m_session.messages.question(this, Titles::PleaseConfirm, question);
+    });
 
     m_timerLoad = new QTimer(this);
     m_timerLoad->setObjectName(QStringLiteral("Timer_Load"));
@@ -87,7 +92,10 @@ w_Main::w_Main(Session& session, QWidget* parent)
     m_timerLoad->start();
 }
 
-w_Main::~w_Main() = default;
+w_Main::~w_Main()
+{
+    m_session.store.setAsker({});
+}
 
 void w_Main::open()
 {
@@ -95,9 +103,12 @@ void w_Main::open()
         m_session.messages.critical(this, Titles::CriticalError,
                                     QStringLiteral("系统未安装打印机，您设计的请柬可能无法打印。"));
     }
-    // A file of a newer program is opened read-only; the user hears it before changing anything.
-    // A file that cannot be opened is reported by the first window that reads it.
-    if (m_session.store.check().isOk() && !m_session.store.notice().isEmpty())
+    // A file of a newer program is opened read-only, one another tool wrote into is converted: the
+    // user hears it before changing anything. A file that cannot be used is reported at once, not
+    // shown as an empty list.
+    if (const Status checked = m_session.store.check(); !checked.isOk())
+        m_session.messages.critical(this, Titles::CriticalError, checked.error());
+    else if (!m_session.store.notice().isEmpty())
         m_session.messages.exclamation(this, Titles::Reminder, m_session.store.notice());
     show();
 }
@@ -159,6 +170,7 @@ void w_Main::openStyleChooser()
         w_QJList chooser(m_session, this);
         connect(&chooser, &w_QJList::styleDeleted, this, &w_Main::onStyleDeleted);
         connect(&chooser, &w_QJList::guestsChanged, this, &w_Main::requestReload);
+        connect(&chooser, &w_QJList::restored, this, &w_Main::onDataRestored);
         result = chooser.exec();
     } // gone before a window that takes its place opens
     if (result == QDialog::Accepted) {
@@ -187,6 +199,21 @@ void w_Main::onStyleDeleted()
 {
     m_ui->L_ListName->clear();
     m_run->forgetStyle();
+    requestReload();
+}
+
+void w_Main::onDataRestored()
+{
+    // The loaded style stays when the restored data still has it under its number and name; the
+    // chooser, which picks nothing after a restore, then gives it back. Otherwise none is loaded.
+    const Result<std::optional<qint16>> id = m_session.store.styleIdByName(m_run->styleName());
+    if (m_run->styleId() > 0 && id.isOk() && id.value() == m_run->styleId()) {
+        m_session.state.CurrentListID = m_run->styleId();
+        m_session.state.CurrentListName = m_run->styleName();
+    } else {
+        m_ui->L_ListName->clear();
+        m_run->forgetStyle();
+    }
     requestReload();
 }
 

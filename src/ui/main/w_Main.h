@@ -44,6 +44,7 @@ private:
     void openStyleChooser();
     void openNewStyle();
     void onStyleDeleted();
+    void onDataRestored();
     void onNamePrintClicked();
 
     std::unique_ptr<Ui::w_Main> m_ui;

@@ -7,6 +7,7 @@
 #include "ui/app/Session.h"
 #include "ui/guests/w_AddGuest.h"
 #include "ui/labels/w_PRNSet.h"
+#include "ui/styles/w_Backup.h"
 
 #include <QTimer>
 
@@ -26,6 +27,7 @@ w_QJList::w_QJList(Session& session, QWidget* parent)
     connect(m_ui->Cmd_New, &QPushButton::clicked, this, &w_QJList::newStyle);
     connect(m_ui->Cmd_Guests, &QPushButton::clicked, this, &w_QJList::openGuests);
     connect(m_ui->Cmd_DEL, &QPushButton::clicked, this, &w_QJList::deleteStyle);
+    connect(m_ui->Cmd_Backup, &QPushButton::clicked, this, &w_QJList::openBackup);
     connect(m_ui->Cmd_Edit, &QPushButton::clicked, this, [this] {
         w_PRNSet settings(m_session, this);
         settings.exec();
@@ -131,4 +133,26 @@ void w_QJList::openGuests()
     w_AddGuest guests(m_session, this);
     connect(&guests, &w_AddGuest::guestsChanged, this, &w_QJList::guestsChanged);
     guests.exec();
+}
+
+void w_QJList::openBackup()
+{
+    w_Backup backup(m_session, this);
+    connect(&backup, &w_Backup::restored, this, &w_QJList::onRestored);
+    backup.exec();
+}
+
+void w_QJList::onRestored()
+{
+    // The style picked here may be gone or hold other data now: the list is read afresh.
+    SharedState& state = m_session.state;
+    state.CurrentListID = 0;
+    state.CurrentListName.clear();
+    {
+        const QSignalBlocker blocker(m_ui->Combo_QJList);
+        m_ui->Combo_QJList->clear();
+    }
+    disableStyleButtons();
+    m_timerLoadList->start();
+    emit restored();
 }

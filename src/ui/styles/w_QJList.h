@@ -29,6 +29,8 @@ signals:
     void styleDeleted();
     /// The guest list window opened from here has closed: the current style's guests may differ.
     void guestsChanged();
+    /// A snapshot was restored from the backup window: every style may differ; none is current.
+    void restored();
 
 private:
     void loadList();
@@ -37,6 +39,8 @@ private:
     void confirm();
     void newStyle();
     void openGuests();
+    void openBackup();
+    void onRestored();
     void enableStyleButtons();
     void disableStyleButtons();
 

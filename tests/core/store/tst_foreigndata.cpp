@@ -26,12 +26,13 @@ void writeForeignFile(TestDatabase& db, bool textColumns, bool gbkText)
     for (const char* table : {"Main", "GuestXY", "Guests", "Lists"})
         db.exec(u"DROP TABLE %1"_s.arg(QLatin1String(table)));
     db.exec(u"CREATE TABLE Lists (ListID, ListName)"_s);
-    db.exec(u"CREATE TABLE Main (LabelID INTEGER PRIMARY KEY, ListID, Keywords, KeyValue, KeyX, KeyY, KeyFont, "
-            "KeyFontSize, KeyFontStyle, KeyDate)"_s);
+    db.exec(
+        u"CREATE TABLE Main (LabelID INTEGER PRIMARY KEY, ListID, Keywords, KeyValue, KeyX, KeyY, KeyFont, "
+        "KeyFontSize, KeyFontStyle, KeyDate)"_s);
     db.exec(u"CREATE TABLE GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle)"_s);
-    db.exec(u"CREATE TABLE Guests (GuestID INTEGER PRIMARY KEY, ListID %1, Name, Sex, Connection, Job, Contact, "
-            "Remark, SaveTime)"_s.arg(
-        textColumns ? u"TEXT"_s : QString()));
+    db.exec(
+        u"CREATE TABLE Guests (GuestID INTEGER PRIMARY KEY, ListID %1, Name, Sex, Connection, Job, Contact, "
+        "Remark, SaveTime)"_s.arg(textColumns ? u"TEXT"_s : QString()));
     const auto text = [&](const QString& t) { return gbkText ? QVariant(gbk(t)) : QVariant(t); };
     db.exec(u"INSERT INTO Lists VALUES ('3', CAST(? AS TEXT))"_s, {text(u"婚宴"_s)});
     db.exec(u"INSERT INTO Main VALUES (NULL, '3', 'L1', '请柬', ' 10.5', '20', '宋体', '12', '常规', '')"_s);
@@ -94,7 +95,8 @@ private slots:
         const Status checked = store.check();
         QCOMPARE(asked.size(), answer >= 0 ? 1 : 0);
         if (!asked.isEmpty())
-            QVERIFY2(asked.first().contains(u"“婚宴”"_s) && asked.first().contains(u"3 处"_s), qPrintable(asked.first()));
+            QVERIFY2(asked.first().contains(u"“婚宴”"_s) && asked.first().contains(u"3 处"_s),
+                     qPrintable(asked.first()));
         if (!refusal.isEmpty()) {
             QVERIFY2(!checked.isOk() && checked.error().contains(refusal), qPrintable(checked.error()));
             QVERIFY(checked.error().contains(db.path()));
@@ -119,7 +121,8 @@ private slots:
         QVERIFY2(store.notice().contains(u"改为数值"_s), qPrintable(store.notice()));
         QCOMPARE(backups(db).size(), 1);
         QVERIFY2(backups(db).first().contains(u"转换数据前"_s), qPrintable(backups(db).first()));
-        QCOMPARE(db.scalar(u"SELECT typeof(ListID) || typeof(KeyX) FROM Main"_s).toString(), u"integerreal"_s);
+        QCOMPARE(db.scalar(u"SELECT typeof(ListID) || typeof(KeyX) FROM Main"_s).toString(),
+                 u"integerreal"_s);
 
         CardStore again(db.path()); // converted once: the next opening changes nothing
         QVERIFY(again.check().isOk());

@@ -112,7 +112,7 @@ Status CardStore::openFile(const QString& path, bool readOnly)
     if (!db.open())
         return Status::failure(describe(db.lastError()));
     m_workingPath = path;
-    SqliteAccess::addFunctions(db);
+    m_hasFunctions = SqliteAccess::addFunctions(db);
     return Status::ok();
 }
 
@@ -204,7 +204,8 @@ Status CardStore::upgrade()
 
     // Another tool may have written into the file at any time, so every opening looks (one pass
     // over each table), not only the upgrade of an older file.
-    const Result<ForeignDataFindings> found = ForeignData(*this).inspect();
+    const Result<ForeignDataFindings> found =
+        m_hasFunctions ? ForeignData(*this).inspect() : Result<ForeignDataFindings>(ForeignDataFindings{});
     if (!found.isOk())
         return Status::failure(found.error());
     plan.mendForeign = found.value().any();

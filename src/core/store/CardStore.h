@@ -132,6 +132,7 @@ private:
     bool m_checked = false;
     bool m_backupBeforeUpgrade = true;
     bool m_newerVersion = false;
+    bool m_hasFunctions = false; // the connection knows the functions ForeignData asks for
     QList<UpgradeStep> m_steps;
     std::function<bool(const QString&)> m_ask;
     QString m_notice;

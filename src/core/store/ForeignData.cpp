@@ -64,17 +64,33 @@ Result<ForeignDataFindings> ForeignData::inspect()
             !s.isOk())
             return s;
         QStringList numberTests{QStringLiteral("0")};
+        QStringList numbers;
         QStringList texts;
         while (query.next()) {
             const QString column = query.value(0).toString();
             const NumericColumn* numeric = numericColumn(table, column);
             if (numeric)
-                numberTests << QStringLiteral("fennick_is_number(%1, %2)")
-                                   .arg(identifier(column))
-                                   .arg(numeric->whole ? 1 : 0);
+                numbers << QStringLiteral("fennick_is_number(%1, %2)")
+                               .arg(identifier(column))
+                               .arg(numeric->whole ? 1 : 0);
             else
                 texts << identifier(column);
         }
+        // Nearly every file holds nothing of the kind: one quick pass that stops at the first find
+        // decides whether the table needs counting.
+        QStringList anything = numbers;
+        if (!texts.isEmpty())
+            anything << QStringLiteral("NOT fennick_is_utf8(%1)").arg(texts.join(QLatin1Char(',')));
+        if (anything.isEmpty())
+            continue;
+        if (Status s =
+                m_store.exec(query, QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1")
+                                        .arg(identifier(table), anything.join(QStringLiteral(" OR "))));
+            !s.isOk())
+            return s;
+        if (!query.next())
+            continue;
+        numberTests << numbers;
         // One pass over the table counts both kinds.
         QStringList textTests{QStringLiteral("0")};
         for (const QString& column : texts)

@@ -20,18 +20,20 @@ sqlite3* handleOf(const QSqlDatabase& db)
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
-void isUtf8Function(sqlite3_context* context, int, sqlite3_value** args)
+// One call for all text columns of a row: a call per cell would cost more than the check itself.
+void isUtf8Function(sqlite3_context* context, int count, sqlite3_value** args)
 {
-    sqlite3_value* value = args[0];
-    const int type = sqlite3_value_type(value);
-    if (type != SQLITE_TEXT && type != SQLITE_BLOB) {
-        sqlite3_result_int(context, 1);
-        return;
+    for (int i = 0; i < count; ++i) {
+        if (sqlite3_value_type(args[i]) != SQLITE_TEXT)
+            continue;
+        // The raw bytes, never converted: asking for text would let SQLite mend them first.
+        const auto* bytes = static_cast<const char*>(sqlite3_value_blob(args[i]));
+        if (!SqliteAccess::isUtf8(bytes, sqlite3_value_bytes(args[i]))) {
+            sqlite3_result_int(context, 0);
+            return;
+        }
     }
-    // The raw bytes, never converted: asking for text would let SQLite mend them first.
-    const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
-    const int size = sqlite3_value_bytes(value);
-    sqlite3_result_int(context, SqliteAccess::isUtf8(bytes, size) ? 1 : 0);
+    sqlite3_result_int(context, 1);
 }
 
 void isNumberFunction(sqlite3_context* context, int, sqlite3_value** args)
@@ -55,7 +57,7 @@ bool addFunctions(QSqlDatabase& db)
     if (!handle)
         return false;
     constexpr int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    return sqlite3_create_function_v2(handle, "fennick_is_utf8", 1, flags, nullptr, isUtf8Function, nullptr,
+    return sqlite3_create_function_v2(handle, "fennick_is_utf8", -1, flags, nullptr, isUtf8Function, nullptr,
                                       nullptr, nullptr) == SQLITE_OK &&
            sqlite3_create_function_v2(handle, "fennick_is_number", 2, flags, nullptr, isNumberFunction,
                                       nullptr, nullptr, nullptr) == SQLITE_OK;

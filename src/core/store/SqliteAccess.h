@@ -12,8 +12,8 @@ class QSqlDatabase;
 
 namespace SqliteAccess {
 
-/// Adds two functions to the connection. fennick_is_utf8(x): 1 when x is NULL, a number or text that
-/// is valid UTF-8, 0 for text or blobs holding other bytes. fennick_is_number(x, whole): 1 when x is
+/// Adds two functions to the connection. fennick_is_utf8(x, ...): 0 when any argument is text whose
+/// bytes are not valid UTF-8, else 1. fennick_is_number(x, whole): 1 when x is
 /// text that numberIn() reads as a number (a whole one when `whole` is 1). False when the connection
 /// has no SQLite handle.
 bool addFunctions(QSqlDatabase& db);

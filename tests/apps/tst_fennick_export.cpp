@@ -9,6 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 namespace {
 
 struct Run
@@ -114,6 +118,37 @@ private slots:
         }
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), pages > 0 ? 2 : 1); // nothing partial
         QCOMPARE(db.snapshot(), before);
+    }
+
+    // Catches the rename of the finished PDF over a device or a pipe, which replaced /dev/null with
+    // a regular file when run as root.
+    void devicesAndPipesAreNeverReplaced_data()
+    {
+        QTest::addColumn<bool>("device");
+        QTest::newRow("pipe") << false;
+        QTest::newRow("device") << true;
+    }
+
+    void devicesAndPipesAreNeverReplaced()
+    {
+        QFETCH(bool, device);
+        if (device && ::geteuid() != 0)
+            QSKIP("making a device node needs root");
+        TestDatabase db;
+        addExportStyle(db, 1, "婚宴", {"张三"});
+        QTemporaryDir dir;
+        const QString node = dir.filePath("cards.pdf");
+        const QByteArray path = node.toLocal8Bit();
+        QCOMPARE(device ? ::mknod(path, S_IFCHR | 0666, makedev(1, 3)) : ::mkfifo(path, 0666), 0);
+        const Run run = exporter(args(db.path(), "婚宴", node));
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("不是普通文件"), qPrintable(run.err));
+        struct stat after
+        {
+        };
+        QCOMPARE(::stat(path, &after), 0);
+        QVERIFY(device ? S_ISCHR(after.st_mode) : S_ISFIFO(after.st_mode));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System).size(), 1); // nothing beside it
     }
 };
 

@@ -1,5 +1,6 @@
 #include "core/guestlists/GuestCsvWriter.h"
 
+#include "core/app/OutputFile.h"
 #include "core/guestlists/GuestColumns.h"
 
 #include <QDir>
@@ -64,6 +65,8 @@ Status write(const QString& path, const QList<GuestFields>& guests)
 {
     const QFileInfo info(path);
     const QString folder = QDir::toNativeSeparators(info.absolutePath());
+    if (Status s = OutputFile::checkReplaceable(path); !s.isOk())
+        return s;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         if (!QFileInfo(info.absolutePath()).isWritable() || (info.exists() && !info.isWritable())) {

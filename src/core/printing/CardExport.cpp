@@ -1,5 +1,6 @@
 #include "core/printing/CardExport.h"
 
+#include "core/app/OutputFile.h"
 #include "core/cards/CardRendering.h"
 #include "core/cards/CardUnits.h"
 #include "core/printing/StyleLoad.h"
@@ -93,6 +94,8 @@ Status checkExportTarget(const QString& outPath, const QString& databasePath)
         return Status::failure(QStringLiteral("“%1”是一个文件夹，请指定要导出的PDF文件名。")
                                    .arg(native(target.absoluteFilePath())));
     }
+    if (Status s = OutputFile::checkReplaceable(outPath); !s.isOk())
+        return s;
     const QFileInfo folder(target.absolutePath());
     if (!folder.exists() || !folder.isDir()) {
         return Status::failure(
@@ -121,6 +124,8 @@ Result<ExportEnd> exportCards(const CardSet& cards, const QPageLayout& layout, c
 
     // The pages go to a temporary file beside the target, which replaces the target only when
     // every page is written.
+    if (Status s = OutputFile::checkReplaceable(outPath); !s.isOk())
+        return s;
     QSaveFile file(outPath);
     if (!file.open(QIODevice::WriteOnly)) {
         return Status::failure(QStringLiteral("无法写入文件“%1”：%2。请检查文件夹是否存在、是否可写。")

@@ -35,7 +35,8 @@ Result<std::pair<qint16, QString>> findStyle(CardStore& store, const QString& na
 /// Refuses a style that has no labels or no guests, with a message saying which.
 Status checkExportable(const CardSet& cards);
 
-/// Refuses an output path whose folder is missing or not writable, a folder, or the card database.
+/// Refuses an output path whose folder is missing or not writable, a folder, a device, pipe or socket
+/// (which the final rename would replace), or the card database.
 Status checkExportTarget(const QString& outPath, const QString& databasePath);
 
 /// Called after each page with the pages done and the total; returning false cancels the export.

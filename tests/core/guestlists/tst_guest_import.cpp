@@ -16,6 +16,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,6 +24,8 @@
 
 #include <functional>
 #include <memory>
+
+#include <sys/stat.h>
 
 using namespace XlsxFixture;
 
@@ -303,6 +306,13 @@ private slots:
         f.t.files.saveAnswer = "/proc/名单.csv"; // a folder nobody may write to, not even root
         click(*f.window, "Cmd_Export");
         QVERIFY2(f.t.messages.last().text.contains("无法保存文件"), qPrintable(f.t.messages.last().text));
+
+        // A pipe is written into by no rename: it stays a pipe.
+        f.saveAnswer = f.t.db.dir() + "/管道.csv";
+        QCOMPARE(::mkfifo(f.saveAnswer.toLocal8Bit(), 0666), 0);
+        click(*f.window, "Cmd_Export");
+        QVERIFY2(f.t.messages.last().text.contains("不是普通文件"), qPrintable(f.t.messages.last().text));
+        QVERIFY(QFileInfo(f.saveAnswer).exists() && !QFileInfo(f.saveAnswer).isFile());
     }
 };
 

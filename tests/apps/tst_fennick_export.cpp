@@ -120,6 +120,43 @@ private slots:
         QCOMPARE(db.snapshot(), before);
     }
 
+    // Catches labels the exporter cannot draw (at 1e308 mm, at -1e308 mm, in a 10000-point font) and
+    // names no font prints exported without a word, a long report without its count, and --strict
+    // that still exits 0 or writes the file.
+    void problemsAreReportedAndStrictRefuses()
+    {
+        TestDatabase db;
+        QStringList guests{"张三"};
+        for (int i = 0; i < 25; ++i)
+            guests << QStringLiteral("李%1\uE000").arg(i);
+        addExportStyle(db, 1, "婚宴", guests);
+        db.exec(
+            "INSERT INTO Main (ListID, Keywords, KeyValue, KeyX, KeyY, KeyFont, KeyFontSize, KeyFontStyle) "
+            "VALUES (1, '远', '远', 1e308, 5, '宋体', '12', '常规'), (1, '负', '负', -1e308, 5, '宋体', "
+            "'12', "
+            "'常规'), (1, '大', '大', 10, 10, '宋体', '10000', '常规')");
+        const QString before = db.snapshot();
+        QTemporaryDir out;
+        const QString pdf = out.filePath("cards.pdf");
+        Run run = exporter(args(db.path(), "婚宴", pdf));
+        QCOMPARE(run.exitCode, 0);
+        const QStringList lines = run.err.trimmed().split('\n');
+        QCOMPARE(lines.size(), 21);
+        for (const char* label : {"标签“远”：位置", "标签“负”：位置", "标签“大”：字号 10000 磅"})
+            QVERIFY2(run.err.contains(QString::fromUtf8(label)), qPrintable(run.err));
+        QVERIFY2(lines.last().contains("另有 8 个问题没有列出（共 28 个）"), qPrintable(lines.last()));
+        for (const QString& line : lines)
+            QVERIFY2(line.startsWith("fennick-export: 问题: "), qPrintable(line));
+        QCOMPARE(pageCount(pdf), 26);
+
+        const QString strictPdf = out.filePath("strict.pdf");
+        run = exporter(args(db.path(), "婚宴", strictPdf) + QStringList{"--strict"});
+        QCOMPARE(run.exitCode, 3);
+        QVERIFY2(run.err.trimmed().split('\n').last().contains("--strict"), qPrintable(run.err));
+        QVERIFY(!QFile::exists(strictPdf));
+        QCOMPARE(db.snapshot(), before);
+    }
+
     // Catches the rename of the finished PDF over a device or a pipe, which replaced /dev/null with
     // a regular file when run as root.
     void devicesAndPipesAreNeverReplaced_data()

@@ -2,6 +2,8 @@
 // command line. Built on the core library alone; it draws the same pages as the preview's export.
 #include "core/app/AllocatorTuning.h"
 #include "core/app/Startup.h"
+#include "core/cards/CardCheck.h"
+#include "core/cards/UnprintableText.h"
 #include "core/printing/CardExport.h"
 #include "core/printing/CardPage.h"
 #include "core/printing/PrinterCatalog.h"
@@ -19,7 +21,7 @@ namespace {
 
 const char* const kUsage =
     "用法: fennick-export --db PATH --style NAME|NUMBER --out FILE.pdf [--paper A4|A5|A6|B5|Letter]\n"
-    "                     [--printer NAME]\n"
+    "                     [--printer NAME] [--strict]\n"
     "\n"
     "把一个请柬样式的全部请柬导出为一个PDF文件，每位宾客一页，按打印顺序排列。\n"
     "Writes every card of one card style into one PDF file, one page per guest, in print order.\n"
@@ -32,16 +34,27 @@ const char* const kUsage =
     "  --printer NAME   按这台打印机的可打印区域排版; 默认为样式设置的打印机\n"
     "                   lay the cards out on this printer's printable area; the style's printer\n"
     "                   when not given\n"
+    "  --strict         发现问题时不导出 / export nothing when a problem is found\n"
     "  --help           显示本说明 / show this text\n"
     "\n"
-    "退出状态 / exit status: 0 成功 / success; 1 导出失败 / export failed; 2 参数错误 / bad arguments\n";
+    "导出前检查每张请柬 (超出可打印区域的文字、无法打印的字符、无效的位置和字号), "
+    "每个问题在标准错误输出写一行。\n"
+    "Every card is checked first (text off the printable area, characters no font prints, impossible\n"
+    "positions and sizes); each problem is one line on standard error.\n"
+    "\n"
+    "退出状态 / exit status: 0 成功 / success; 1 导出失败 / export failed; 2 参数错误 / bad arguments;\n"
+    "                        3 有问题且指定了 --strict / problems found with --strict\n";
 
 enum Exit
 {
     Success = 0,
     Failed = 1,
-    BadArguments = 2
+    BadArguments = 2,
+    Problems = 3
 };
+
+// More problems than this are counted, not listed.
+constexpr int kListedProblems = 20;
 
 struct Options
 {
@@ -50,6 +63,7 @@ struct Options
     QString out;
     QString printer;
     std::optional<QPageSize> paper;
+    bool strict = false;
     bool help = false;
 };
 
@@ -68,6 +82,10 @@ Result<Options> parse(const QStringList& args)
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             options.help = true;
             return options;
+        }
+        if (arg == QLatin1String("--strict")) {
+            options.strict = true;
+            continue;
         }
         QString key = arg;
         QString value;
@@ -117,6 +135,30 @@ Result<Options> parse(const QStringList& args)
     return options;
 }
 
+// The check a print run makes before its first card, one line per problem on standard error;
+// returns how many there are.
+int reportProblems(const CardSet& cards, const QPageLayout& layout)
+{
+    QStringList names;
+    names.reserve(cards.guests.size());
+    for (const GuestName& guest : cards.guests)
+        names << guest.name;
+    GlyphCoverage coverage;
+    const QList<CardProblem> problems =
+        CardCheck::find(cards.labels, cards.guestName, names, printableSizeMm(layout), coverage);
+    QTextStream err(stderr);
+    for (int i = 0; i < problems.size() && i < kListedProblems; ++i)
+        err << "fennick-export: 问题: " << problems.at(i).describe() << Qt::endl;
+    if (problems.size() > kListedProblems) {
+        err << "fennick-export: 问题: "
+            << QStringLiteral("……另有 %1 个问题没有列出（共 %2 个）")
+                   .arg(problems.size() - kListedProblems)
+                   .arg(problems.size())
+            << Qt::endl;
+    }
+    return static_cast<int>(problems.size());
+}
+
 int run(const Options& options)
 {
     if (!Startup::isOrdinaryFile(options.db))
@@ -155,6 +197,13 @@ int run(const Options& options)
     const CardSheet sheet = PrinterCatalog::resolveSheet(setting.value());
     if (!sheet.notice.isEmpty())
         QTextStream(stderr) << "fennick-export: " << sheet.notice << Qt::endl;
+    if (const int problems = reportProblems(cards.value(), sheet.cardLayout());
+        problems > 0 && options.strict) {
+        return fail(
+            Problems,
+            QStringLiteral("发现 %1 个问题，按 --strict 的要求没有导出 (problems found, nothing written)")
+                .arg(problems));
+    }
     const Result<ExportEnd> done = exportCards(cards.value(), sheet.cardLayout(), options.out);
     if (!done.isOk())
         return fail(Failed, done.error());

@@ -116,38 +116,3 @@ QString describeCharacters(const QString& characters)
     }
     return described.join(QStringLiteral("、"));
 }
-
-QString unprintableQuestion(const QList<UnprintableText>& found, const QList<WidthOverflow>& tooLong,
-                            int maxListed)
-{
-    if (found.isEmpty() && tooLong.isEmpty())
-        return {};
-    const auto listOf = [maxListed](QStringList lines) {
-        const qsizetype all = lines.size();
-        if (all > maxListed) {
-            lines.resize(maxListed);
-            lines << QStringLiteral("……另有%1处未列出。").arg(all - maxListed);
-        }
-        return lines.join(QLatin1Char('\n'));
-    };
-    QString question;
-    if (!found.isEmpty()) {
-        QStringList lines;
-        for (const UnprintableText& item : found) {
-            lines << (item.isGuest ? QStringLiteral("宾客“%1”：%2") : QStringLiteral("标签“%1”：%2"))
-                         .arg(item.name, describeCharacters(item.missing));
-        }
-        question +=
-            QStringLiteral("以下文字中的字符没有任何已安装的字体可以打印，打印出来将是空白方框：\n\n%1\n\n")
-                .arg(listOf(lines));
-    }
-    if (!tooLong.isEmpty()) {
-        QStringList lines;
-        for (const WidthOverflow& item : tooLong)
-            lines << item.describe();
-        question +=
-            QStringLiteral("以下文字缩小到最小字号仍然超出设定的宽度，打印出来会超出预留的位置：\n\n%1\n\n")
-                .arg(listOf(lines));
-    }
-    return question + QStringLiteral("是否仍然开始打印？选择“否”将不打印任何请柬。");
-}

@@ -3,7 +3,6 @@
 // private-use characters, whose look depends on whichever font happens to define them.
 #pragma once
 
-#include "core/cards/FitCheck.h"
 #include "core/cards/GuestNameSetting.h"
 #include "core/cards/Label.h"
 
@@ -42,9 +41,3 @@ QList<UnprintableText> findUnprintable(const QList<Label>& labels, const GuestNa
 
 /// Each character with its code point, for messages: “X”(U+E000)、“Y”(U+F8FF).
 QString describeCharacters(const QString& characters);
-
-/// The question asked before a run when `found` or `tooLong` is not empty: which guests and labels,
-/// which characters, which texts run past their fit width, and whether to print anyway. Long lists
-/// are cut after `maxListed` entries each.
-QString unprintableQuestion(const QList<UnprintableText>& found, const QList<WidthOverflow>& tooLong = {},
-                            int maxListed = 15);

@@ -1,9 +1,11 @@
 #include "core/printing/PrintRun.h"
 
 #include "core/app/MessageService.h"
+#include "core/cards/CardCheck.h"
 #include "core/cards/CardPrinter.h"
 #include "core/cards/CardRendering.h"
 #include "core/cards/UnprintableText.h"
+#include "core/printing/CardPage.h"
 #include "core/printing/StyleLoad.h"
 #include "core/store/CardSetQueries.h"
 #include "core/store/LabelStore.h"
@@ -154,7 +156,7 @@ void PrintRun::forgetStyle()
     emit changed();
 }
 
-QString PrintRun::unprintableQuestion()
+QString PrintRun::problemsQuestion()
 {
     const Result<QList<Label>> labels = LabelStore(m_store).labelsToPrint(m_listId, m_listName);
     if (!labels.isOk() || !checkDrawable(labels.value(), m_listName).isOk())
@@ -171,8 +173,8 @@ QString PrintRun::unprintableQuestion()
             names << guest.name;
     }
     GlyphCoverage coverage;
-    return ::unprintableQuestion(findUnprintable(labels.value(), m_guestName, names, coverage),
-                                 findWidthOverflows(labels.value(), m_guestName, names));
+    return CardCheck::question(CardCheck::find(labels.value(), m_guestName, names,
+                                               printableSizeMm(m_target.sheet.cardLayout()), coverage));
 }
 
 void PrintRun::press(Mode mode)
@@ -185,10 +187,10 @@ void PrintRun::press(Mode mode)
                 "系统未发现指定的打印机，请检查打印机安装是否正确。\n\n"
                 "该错误的发生可能导致打印过程终止，请检查打印机后按“确定”，程序将尝试是否可以继续。"));
     }
-    // Before the first card of a run: characters that would print as empty boxes, and texts that
-    // stay longer than their fit width.
+    // Before the first card of a run: texts off the printable area or longer than their fit width,
+    // characters that would print as empty boxes.
     if (m_state == State::Ready) {
-        const QString question = unprintableQuestion();
+        const QString question = problemsQuestion();
         if (!question.isEmpty() && !m_messages.question(m_messageParent, Titles::PleaseConfirm, question))
             return;
     }

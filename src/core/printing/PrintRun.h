@@ -107,9 +107,9 @@ private:
         Style
     };
     void pauseAfterFailure(const QString& message, Mend mend = Mend::Printer);
-    /// The question asked before the first card when characters cannot be printed or texts stay
-    /// longer than their fit width; empty if none.
-    QString unprintableQuestion();
+    /// The question asked before the first card when something on the cards will not print as
+    /// designed (see CardCheck); empty if nothing.
+    QString problemsQuestion();
     /// Works out afresh what the style prints on; a message when it cannot be read.
     Status readTarget();
 

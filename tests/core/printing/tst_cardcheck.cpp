@@ -1,0 +1,104 @@
+// The check before cards are printed or exported: texts off the printable area, positions and sizes
+// no card can have, characters no font prints; the print run asks about them before its first card.
+#include "PrintFixture.h"
+#include "core/cards/CardCheck.h"
+#include "core/cards/UnprintableText.h"
+
+#include <QTest>
+
+namespace {
+
+Label label(const QString& text, double xMm, double yMm, const QString& size = u"12"_s)
+{
+    Label l;
+    l.name = u"标签1"_s;
+    l.text = text;
+    l.xMm = xMm;
+    l.yMm = yMm;
+    l.fontName = u"宋体"_s;
+    l.fontSize = size;
+    l.styleWord = u"常规"_s;
+    return l;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Label)
+
+class tst_cardcheck : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { Startup::installFontSubstitutions(); }
+
+    void problemsOfACard_data()
+    {
+        QTest::addColumn<Label>("label");
+        QTest::addColumn<double>("nameXMm");
+        QTest::addColumn<QStringList>("guests");
+        QTest::addColumn<QStringList>("expected"); // what each problem's line starts with, in order
+        const QStringList guests{u"张三"_s};
+        const auto row = [&](const char* tag, const Label& l, double nameX, const QStringList& names,
+                             const QStringList& expected) {
+            QTest::newRow(tag) << l << nameX << names << expected;
+        };
+        row("everything fits", label(u"请柬"_s, 20, 15), 30, guests, {});
+        row("far right", label(u"请柬"_s, 1e308, 15), 30, guests,
+            {u"标签“标签1”：位置（1e+308, 15 毫米）"_s});
+        row("far left", label(u"请柬"_s, -1e308, 15), 30, guests,
+            {u"标签“标签1”：位置（-1e+308, 15 毫米）"_s});
+        row("eleven metres", label(u"请柬"_s, 20, 11000), 30, guests,
+            {u"标签“标签1”：位置（20, 11000 毫米）"_s});
+        row("10000 points", label(u"请柬"_s, 20, 15, u"10000"_s), 30, guests,
+            {u"标签“标签1”：字号 10000 磅超过了 1000 磅"_s});
+        row("past the right edge", label(u"敬请光临寒舍共进晚餐"_s, 180, 15), 30, guests,
+            {u"标签“标签1”：超出了可打印区域"_s});
+        row("below the page", label(u"请柬"_s, 20, 400), 30, guests, {u"标签“标签1”：超出了可打印区域"_s});
+        row("one name too long", label(u"请柬"_s, 20, 15), 170, {u"张三"_s, u"欧阳娜娜娜娜娜娜"_s},
+            {u"宾客“欧阳娜娜娜娜娜娜”：超出了可打印区域"_s});
+        row("name setting far away", label(u"请柬"_s, 20, 15), 1e12, guests,
+            {u"宾客姓名：位置（1e+12, 35 毫米）"_s});
+        row("no font", label(u"请\uE001"_s, 20, 15), 30, {u"李\uE000"_s},
+            {u"标签“标签1”：“\uE001”(U+E001)没有任何已安装的字体"_s, u"宾客“李\uE000”：“\uE000”(U+E000)"_s});
+    }
+
+    // Catches a card that cannot print as designed but passes the check (off the page, out of any
+    // sane range, too large, unprintable characters), a problem reported for the wrong text or twice,
+    // and a card that fits but is reported.
+    void problemsOfACard()
+    {
+        QFETCH(Label, label);
+        QFETCH(double, nameXMm);
+        QFETCH(QStringList, guests);
+        QFETCH(QStringList, expected);
+        GuestNameSetting setting{nameXMm, 35, u"楷体"_s, u"20"_s, u"常规"_s};
+        GlyphCoverage coverage;
+        const QList<CardProblem> found =
+            CardCheck::find({label}, setting, guests, QSizeF(210, 297), coverage);
+        QStringList lines;
+        for (const CardProblem& problem : found)
+            lines << problem.describe();
+        QCOMPARE(lines.size(), expected.size());
+        for (int i = 0; i < expected.size(); ++i)
+            QVERIFY2(lines.at(i).startsWith(expected.at(i)), qPrintable(lines.join('\n')));
+    }
+
+    // Catches a run that prints a card whose label lies off the printable area without asking.
+    void theRunAsksBeforeTextsOffThePrintableArea()
+    {
+        PrintFixture f(2);
+        f.addLabel();
+        f.t.db.exec(u"UPDATE Main SET KeyX = 5000"_s);
+        f.open();
+        f.pressAll(); // answered No
+        QCOMPARE(f.t.messages.count(), 1);
+        QVERIFY2(f.t.messages.last().text.contains(u"标签“标签1”：超出了可打印区域"_s),
+                 qPrintable(f.t.messages.last().text));
+        QCOMPARE(f.t.printer.begun, 0);
+        QCOMPARE(f.state(), RunState::Ready);
+    }
+};
+
+QTEST_MAIN(tst_cardcheck)
+#include "tst_cardcheck.moc"

@@ -1,14 +1,21 @@
 // Reading a 5 MB help document: the delivered help repeated until it is 5 MB, once as written (GBK
-// bytes) and once with every character as a \uN escape. Measures the reader alone, the help file's
-// whole load from disk, and (for information) laying the result out at the help window's width.
-// Prints medians in milliseconds as JSON.
+// bytes) and once with every character as a \uN escape; and one paragraph of 2 MB and of 16 MB (the
+// largest help file the reader accepts) of words and of Chinese. Measures the reader alone, the help
+// file's whole load from disk, laying the result out at the help window's width, and opening the
+// help window on it until it shows. Prints medians in milliseconds as JSON.
+#include "BenchSupport.h"
+#include "core/app/SharedState.h"
+#include "core/app/Startup.h"
+#include "core/store/CardStore.h"
 #include "core/help/HelpFile.h"
 #include "core/help/RtfReader.h"
+#include "ui/about/w_Help.h"
+#include "ui/app/Session.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -47,6 +54,17 @@ QByteArray repeatedHelp(const QByteArray& help)
     while (rtf.size() + body.size() < TargetBytes)
         rtf += body;
     return rtf + '}';
+}
+
+// One paragraph of `unit` repeated until the document is `bytes` long.
+QByteArray oneParagraph(const QByteArray& unit, qsizetype bytes)
+{
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"
+                     "\\pard\\fi420\\sa100\\f0\\fs21 ";
+    rtf.reserve(bytes);
+    while (rtf.size() + unit.size() + 6 < bytes)
+        rtf += unit;
+    return rtf + "\\par }";
 }
 
 // The same paragraphs with every character written as \uN? and no code-page bytes.
@@ -95,10 +113,26 @@ void measure(const char* name, const QByteArray& rtf, bool last)
     (void)laidOut.size();
     const double layoutMs = timer.nsecsElapsed() / 1e6;
 
+    // The help window reads the file of the current folder when it opens.
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    SharedState state;
+    CardStore store(QStringLiteral("Date_D.dat")); // the help window reads no data
+    bench::OnePrinter printer;
+    bench::QuietMessages messages;
+    bench::NoDialogs dialogs;
+    Session session{state, store, printer, messages, dialogs, dialogs};
+    const double windowMs = medianMs([&] {
+        w_Help window(session);
+        window.show();
+        QApplication::processEvents();
+    });
+    QDir::setCurrent(previous);
+
     std::printf("  \"%s\": {\"bytes\": %lld, \"paragraphs\": %d, \"complete\": %s, \"read_ms\": %.1f, "
-                "\"load_from_file_ms\": %.1f, \"layout_once_ms\": %.1f}%s\n",
+                "\"load_from_file_ms\": %.1f, \"layout_once_ms\": %.1f, \"window_open_ms\": %.1f}%s\n",
                 name, static_cast<long long>(rtf.size()), paragraphs,
-                outcome == HelpFile::Outcome::Shown ? "true" : "false", readMs, loadMs, layoutMs,
+                outcome == HelpFile::Outcome::Shown ? "true" : "false", readMs, loadMs, layoutMs, windowMs,
                 last ? "" : ",");
 }
 
@@ -106,7 +140,12 @@ void measure(const char* name, const QByteArray& rtf, bool last)
 
 int main(int argc, char** argv)
 {
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
+    Startup::installFontSubstitutions();
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type != QtWarningMsg) // the offscreen platform's notes about window hints
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+    });
     QFile help(QStringLiteral(FENNICK_SOURCE_DIR "/data/Date_T.dat"));
     if (!help.open(QIODevice::ReadOnly))
         qFatal("cannot read data/Date_T.dat");
@@ -117,7 +156,12 @@ int main(int argc, char** argv)
 
     std::printf("{\n");
     measure("help_gbk_5MB", gbk, false);
-    measure("help_unicode_escapes_5MB", unicode, true);
+    measure("help_unicode_escapes_5MB", unicode, false);
+    const qsizetype largest = HelpFile::MaxBytes - 16;
+    measure("one_paragraph_words_2MB", oneParagraph("word ", 2 << 20), false);
+    measure("one_paragraph_chinese_2MB", oneParagraph("\xd6\xd0\xce\xc4", 2 << 20), false);
+    measure("one_paragraph_words_16MB", oneParagraph("word ", largest), false);
+    measure("one_paragraph_chinese_16MB", oneParagraph("\xd6\xd0\xce\xc4", largest), true);
     std::printf("}\n");
     return 0;
 }

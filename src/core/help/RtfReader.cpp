@@ -25,6 +25,7 @@ constexpr int MaxWordLength = 32;      // longer control words are not ours and 
 constexpr int MaxTwips = 31680;        // 22 inches: bounds indents and spacing
 constexpr double TwipsPerPixel = 15.0; // at 96 dots per inch
 constexpr int MaxUnbrokenRun = 200;    // longer than any word or address in a help text
+constexpr int MaxBlockLength = RtfReader::MaxBlockLength;
 
 enum class Dest : unsigned char
 {
@@ -378,6 +379,8 @@ private:
     static bool isContent(char16_t u);
     void flushText();
     void endParagraph();
+    void continueInNewBlock();
+    QTextBlockFormat currentBlockFormat() const;
     void commitFont();
     void commitColour();
 
@@ -424,6 +427,8 @@ private:
     int m_formatRuns = 0;
     int m_unbroken = 0; // characters since the last place a line may break
     int m_paragraphs = 0;
+    int m_blockLength = 0;     // characters in the current block
+    bool m_continuing = false; // the current block continues a paragraph split for its length
 };
 
 RtfReadReport Parser::run()
@@ -482,7 +487,7 @@ RtfReadReport Parser::run()
     }
 
     flushText();
-    m_cursor.setBlockFormat(blockFormat(top().para));
+    m_cursor.setBlockFormat(currentBlockFormat());
     return m_report;
 }
 
@@ -948,12 +953,17 @@ void Parser::pushChar(QChar ch)
     m_text.append(QChar(u));
     // Text laid out in one line without a place to break takes time that grows with the square of
     // its length; a long run of letters without a space or an ideograph gets an invisible break.
+    bool breakable = false;
     if (u == ' ' || u == '\t' || u == QChar::LineSeparator || u >= 0x2E80) {
         m_unbroken = 0;
+        breakable = !QChar::isHighSurrogate(u);
     } else if (++m_unbroken >= MaxUnbrokenRun) {
         m_text.append(QChar(0x200B));
         m_unbroken = 0;
+        breakable = true;
     }
+    if (++m_blockLength >= MaxBlockLength && breakable)
+        continueInNewBlock();
 }
 
 void Parser::prepareText()
@@ -1007,8 +1017,35 @@ void Parser::endParagraph()
     }
     ++m_paragraphs;
     m_unbroken = 0;
-    m_cursor.setBlockFormat(blockFormat(top().para));
+    m_cursor.setBlockFormat(currentBlockFormat());
     m_cursor.insertBlock(QTextBlockFormat(), charFormat(top().chr));
+    m_blockLength = 0;
+    m_continuing = false;
+}
+
+void Parser::continueInNewBlock()
+{
+    // The pending text is already decoded (pushChar runs on decoded text), so it goes in as it is.
+    if (!m_text.isEmpty()) {
+        m_cursor.insertText(m_text, charFormat(m_textState));
+        m_text.clear();
+    }
+    QTextBlockFormat format = currentBlockFormat();
+    format.setBottomMargin(0);
+    m_cursor.setBlockFormat(format);
+    m_cursor.insertBlock(QTextBlockFormat(), charFormat(m_textState));
+    m_blockLength = 0;
+    m_continuing = true;
+}
+
+QTextBlockFormat Parser::currentBlockFormat() const
+{
+    QTextBlockFormat format = blockFormat(m_stack.back().para);
+    if (m_continuing) {
+        format.setTopMargin(0);
+        format.setTextIndent(0);
+    }
+    return format;
 }
 
 void Parser::commitFont()

@@ -29,6 +29,11 @@ public:
     static constexpr int MaxParagraphs = 100000;
     /// After this many changes of character format the rest of the text keeps the last format.
     static constexpr int MaxFormatRuns = 200000;
+    /// Qt lays a paragraph out in a time that grows much faster than its length (2 MB of words kept
+    /// the help window busy for minutes), so a paragraph longer than this many characters goes on in
+    /// a new block at the next place a line may break. The blocks read as one paragraph: no spacing
+    /// between them, no indent after the first.
+    static constexpr int MaxBlockLength = 2000;
 
     /// Replaces the contents of `document` with the text of `rtf`. Data without the rich-text
     /// header leaves the document empty.

@@ -10,6 +10,10 @@ BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libqt6print
 BUILD_PACKAGES+=(qt6-translations-l10n)
 # A real Kai face for designs in 楷体 (KaiTi): AR PL UKai CN.
 BUILD_PACKAGES+=(fonts-arphic-ukai)
+# libsqlite3-dev: SQLite's own interface (the library Qt's driver uses) for the online backup that
+# restores a snapshot and for the UTF-8 test that finds text other tools wrote in GBK.
+# libicu-dev: ICU's charset detector tells GBK/GB18030 from Big5 in an imported CSV.
+BUILD_PACKAGES+=(libsqlite3-dev libicu-dev)
 
 # Packaging: dpkg-shlibdeps (dpkg-dev) works out the Debian package's library dependencies.
 PACKAGE_PACKAGES=(dpkg-dev)

@@ -80,16 +80,15 @@ GuestField fieldForHeading(const QString& heading)
 ColumnMatch guess(const SheetTable& table)
 {
     ColumnMatch match;
-    for (int column = 0; column < table.columnCount; ++column)
+    for (int column = 0; column < table.columnCount(); ++column)
         match.fields.append(GuestField::None);
-    if (table.rows.isEmpty())
+    if (table.isEmpty())
         return match;
 
-    const int searched = std::min(static_cast<int>(table.rows.size()), kHeadingSearchRows);
+    const int searched = std::min(table.rowCount(), kHeadingSearchRows);
     for (int r = 0; r < searched && !match.hasHeadings(); ++r) {
-        const SheetRow& row = table.rows.at(r);
-        for (int column = 0; column < table.columnCount; ++column) {
-            if (fieldForHeading(SheetTable::cell(row, column)) != GuestField::None)
+        for (int column = 0; column < table.cellCount(r); ++column) {
+            if (fieldForHeading(table.cell(r, column)) != GuestField::None)
                 match.headingRow = r;
         }
     }
@@ -98,9 +97,8 @@ ColumnMatch guess(const SheetTable& table)
             match.fields[0] = GuestField::Name;
         return match;
     }
-    const SheetRow& headings = table.rows.at(match.headingRow);
-    for (int column = 0; column < table.columnCount; ++column)
-        match.fields[column] = fieldForHeading(SheetTable::cell(headings, column));
+    for (int column = 0; column < table.columnCount(); ++column)
+        match.fields[column] = fieldForHeading(table.cell(match.headingRow, column));
     return match;
 }
 

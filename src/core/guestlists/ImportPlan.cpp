@@ -1,20 +1,24 @@
 #include "core/guestlists/ImportPlan.h"
 
+#include <algorithm>
+#include <deque>
+#include <unordered_set>
+
 namespace {
 
-// The text of `field` in `row`: the trimmed non-empty cells of all columns matched to it, joined by a
-// blank, so that two columns matched to one field (a phone and a mobile number) both arrive.
-QString fieldText(const SheetRow& row, const ColumnMatch& match, GuestField field)
+// The text of `field` in row `row`: the trimmed non-empty cells of all columns matched to it, joined
+// by a blank, so that two columns matched to one field (a phone and a mobile number) both arrive.
+QString fieldText(const SheetTable& table, int row, const ColumnMatch& match, GuestField field)
 {
     QString text;
-    for (int column = 0; column < match.fields.size(); ++column) {
+    for (int column = 0; column < match.fields.size() && column < table.cellCount(row); ++column) {
         if (match.fields.at(column) != field)
             continue;
-        const QString cell = SheetTable::cell(row, column).trimmed();
+        const QStringView cell = table.cellView(row, column).trimmed();
         if (cell.isEmpty())
             continue;
         if (field == GuestField::Sex)
-            return GuestColumns::sexFrom(cell);
+            return GuestColumns::sexFrom(cell.toString());
         if (!text.isEmpty())
             text += QLatin1Char(' ');
         text += cell;
@@ -22,16 +26,72 @@ QString fieldText(const SheetRow& row, const ColumnMatch& match, GuestField fiel
     return text;
 }
 
+struct ViewHash
+{
+    size_t operator()(QStringView text) const { return qHash(text); }
+};
+
+// The name of row `row` without a copy where it is one cell, as nearly always; a name joined from
+// several columns is kept in `joined`, which never moves its strings.
+QStringView nameOf(const SheetTable& table, int row, const ColumnMatch& match, std::deque<QString>& joined)
+{
+    QStringView only;
+    int found = 0;
+    for (int column = 0; column < match.fields.size() && column < table.cellCount(row); ++column) {
+        if (match.fields.at(column) != GuestField::Name)
+            continue;
+        const QStringView cell = table.cellView(row, column).trimmed();
+        if (!cell.isEmpty() && ++found == 1)
+            only = cell;
+    }
+    if (found <= 1)
+        return only;
+    joined.push_back(fieldText(table, row, match, GuestField::Name));
+    return joined.back();
+}
+
 } // namespace
+
+PlannedGuest ImportPlan::guest(int index) const
+{
+    const int row = m_rows[static_cast<size_t>(index)];
+    PlannedGuest guest;
+    guest.line = m_table.line(row);
+    guest.duplicate = m_duplicates[static_cast<size_t>(index)];
+    GuestFields& g = guest.fields;
+    g.name = fieldText(m_table, row, m_match, GuestField::Name);
+    g.sex = fieldText(m_table, row, m_match, GuestField::Sex);
+    g.connection = fieldText(m_table, row, m_match, GuestField::Connection);
+    g.job = fieldText(m_table, row, m_match, GuestField::Job);
+    g.contact = fieldText(m_table, row, m_match, GuestField::Contact);
+    g.remark = fieldText(m_table, row, m_match, GuestField::Remark);
+    return guest;
+}
+
+std::optional<PlannedGuest> ImportPlan::guestOfRow(int row) const
+{
+    const auto found = std::lower_bound(m_rows.begin(), m_rows.end(), row);
+    if (found == m_rows.end() || *found != row)
+        return std::nullopt;
+    return guest(static_cast<int>(found - m_rows.begin()));
+}
+
+QList<int> ImportPlan::acceptedIndexes(bool withDuplicates) const
+{
+    QList<int> indexes;
+    indexes.reserve(acceptedCount(withDuplicates));
+    for (int i = 0; i < guestCount(); ++i) {
+        if (withDuplicates || !m_duplicates[static_cast<size_t>(i)])
+            indexes.append(i);
+    }
+    return indexes;
+}
 
 QList<GuestFields> ImportPlan::accepted(bool withDuplicates) const
 {
     QList<GuestFields> result;
-    result.reserve(acceptedCount(withDuplicates));
-    for (const PlannedGuest& guest : guests) {
-        if (withDuplicates || !guest.duplicate)
-            result.append(guest.fields);
-    }
+    for (const int index : acceptedIndexes(withDuplicates))
+        result.append(guest(index).fields);
     return result;
 }
 
@@ -39,30 +99,24 @@ ImportPlan ImportPlan::build(const SheetTable& table, const ColumnMatch& match,
                              const QSet<QString>& namesInList)
 {
     ImportPlan plan;
-    QSet<QString> seen = namesInList;
-    const qsizetype firstRow = match.firstGuestRow();
-    plan.guests.reserve(table.rows.size());
-    for (qsizetype i = firstRow; i < table.rows.size(); ++i) {
-        const SheetRow& row = table.rows.at(i);
-        PlannedGuest guest;
-        guest.line = row.line;
-        guest.fields.name = fieldText(row, match, GuestField::Name);
-        if (guest.fields.name.isEmpty()) {
-            plan.linesWithoutName.append(row.line);
+    plan.m_table = table;
+    plan.m_match = match;
+    // The names seen so far are views into the table (and the list's names), not copies of them.
+    std::deque<QString> joined;
+    std::unordered_set<QStringView, ViewHash> seen;
+    seen.reserve(static_cast<size_t>(namesInList.size() + table.rowCount()));
+    for (const QString& name : namesInList)
+        seen.insert(name);
+    for (int row = std::max(match.firstGuestRow(), 0); row < table.rowCount(); ++row) {
+        const QStringView name = nameOf(table, row, match, joined);
+        if (name.isEmpty()) {
+            plan.linesWithoutName.append(table.line(row));
             continue;
         }
-        guest.fields.sex = fieldText(row, match, GuestField::Sex);
-        guest.fields.connection = fieldText(row, match, GuestField::Connection);
-        guest.fields.job = fieldText(row, match, GuestField::Job);
-        guest.fields.contact = fieldText(row, match, GuestField::Contact);
-        guest.fields.remark = fieldText(row, match, GuestField::Remark);
-        if (seen.contains(guest.fields.name)) {
-            guest.duplicate = true;
-            ++plan.duplicates;
-        } else {
-            seen.insert(guest.fields.name);
-        }
-        plan.guests.append(std::move(guest));
+        const bool duplicate = !seen.insert(name).second;
+        plan.duplicates += duplicate ? 1 : 0;
+        plan.m_rows.push_back(row);
+        plan.m_duplicates.push_back(duplicate);
     }
     return plan;
 }

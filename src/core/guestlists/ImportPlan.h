@@ -1,5 +1,7 @@
 // What an import will add: the rows of a file turned into guests with the chosen column match, the
-// rows that are skipped because they hold no name, and the names that are already in the list.
+// rows that are skipped because they hold no name, and the names that are already in the list. The
+// plan keeps the rows it was made from (shared, not copied) and turns a row into a guest only when
+// asked, so a list of a million guests is never held twice.
 #pragma once
 
 #include "core/guestlists/GuestColumns.h"
@@ -10,6 +12,9 @@
 #include <QSet>
 #include <QString>
 
+#include <optional>
+#include <vector>
+
 struct PlannedGuest
 {
     int line = 0; // where the row is in the file
@@ -17,20 +22,32 @@ struct PlannedGuest
     bool duplicate = false; // the name is already in the list, or earlier in the file
 };
 
-struct ImportPlan
+class ImportPlan
 {
-    QList<PlannedGuest> guests;  // every row with a name, in file order
+public:
     QList<int> linesWithoutName; // rows with some text but no name: never imported
     int duplicates = 0;
 
-    /// The guests to write, in file order; duplicates only when `withDuplicates`.
+    /// Rows with a name, in file order.
+    int guestCount() const { return static_cast<int>(m_rows.size()); }
+    /// The `index`th row with a name as a guest.
+    PlannedGuest guest(int index) const;
+    /// The guest row `row` of the table becomes; nothing for a row that is skipped or holds headings.
+    std::optional<PlannedGuest> guestOfRow(int row) const;
+    int acceptedCount(bool withDuplicates) const { return guestCount() - (withDuplicates ? 0 : duplicates); }
+    /// Which guests (indexes for guest()) are written, in file order; duplicates only when
+    /// `withDuplicates`.
+    QList<int> acceptedIndexes(bool withDuplicates) const;
+    /// Those guests themselves.
     QList<GuestFields> accepted(bool withDuplicates) const;
-    int acceptedCount(bool withDuplicates) const
-    {
-        return static_cast<int>(guests.size()) - (withDuplicates ? 0 : duplicates);
-    }
 
     /// Turns the rows of `table` into guests; `namesInList` are the names the style already has.
     static ImportPlan build(const SheetTable& table, const ColumnMatch& match,
                             const QSet<QString>& namesInList);
+
+private:
+    SheetTable m_table;
+    ColumnMatch m_match;
+    std::vector<int> m_rows;        // the table's rows that hold a name
+    std::vector<bool> m_duplicates; // per row with a name
 };

@@ -1,11 +1,12 @@
 #include "core/guestlists/ImportSource.h"
 
+#include "core/guestlists/ReadProgress.h"
 #include "core/guestlists/XlsxReader.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-Result<ImportSource> ImportSource::open(const QString& path)
+Result<ImportSource> ImportSource::open(const QString& path, ReadProgress* progress)
 {
     ImportSource source;
     source.m_path = path;
@@ -22,43 +23,55 @@ Result<ImportSource> ImportSource::open(const QString& path)
     if (XlsxReader::looksLikeZip(head) || head.startsWith(QByteArray::fromHex("d0cf11e0a1b11ae1")) ||
         suffix == QLatin1String("xlsx") || suffix == QLatin1String("xlsm")) {
         source.m_workbook = true;
-        Result<SheetTable> table = XlsxReader::read(path);
+        Result<SheetTable> table = XlsxReader::read(path, XlsxReader::kDefaultPartLimit, progress);
         if (!table.isOk())
             return Status::failure(table.error());
         source.m_table = std::move(table.value());
         return source.withRows();
     }
-    Result<QByteArray> bytes = CsvReader::load(path);
-    if (!bytes.isOk())
-        return Status::failure(bytes.error());
-    source.m_bytes = std::move(bytes.value());
-    source.m_encoding = CsvReader::detectEncoding(source.m_bytes);
-    source.m_encodingFixed = CsvReader::hasByteOrderMark(source.m_bytes);
-    const QString name = QFileInfo(path).fileName();
-    Result<SheetTable> table = CsvReader::parse(source.m_bytes, source.m_encoding, name);
-    if (!table.isOk())
-        return Status::failure(table.error());
-    source.m_table = std::move(table.value());
+    // Two passes over the file, neither holding it: the first finds the encoding, the second reads.
+    if (progress)
+        progress->setTotal(2 * QFileInfo(path).size());
+    const Result<TextFileScan> scan = CsvReader::scan(path, progress);
+    if (!scan.isOk())
+        return Status::failure(scan.error());
+    source.m_scan = scan.value();
+    if (Status s = source.readText(scan.value().encoding, progress); !s.isOk())
+        return s;
     return source.withRows();
+}
+
+Status ImportSource::readText(TextEncoding encoding, ReadProgress* progress)
+{
+    Result<TextTable> read = CsvReader::read(m_path, m_scan, encoding, progress);
+    if (!read.isOk())
+        return Status::failure(read.error());
+    m_encoding = m_scan.byteOrderMark ? m_scan.encoding : encoding;
+    m_undecodableLine = read.value().undecodableLine;
+    m_table = std::move(read.value().table);
+    return Status::ok();
 }
 
 Result<ImportSource> ImportSource::withRows()
 {
-    if (m_table.rows.isEmpty()) {
+    if (m_table.isEmpty()) {
         return Status::failure(
             QStringLiteral("文件“%1”中没有任何内容，没有可导入的宾客。").arg(QFileInfo(m_path).fileName()));
     }
     return std::move(*this);
 }
 
-Status ImportSource::reread(TextEncoding encoding)
+Result<ImportSource> ImportSource::reread(TextEncoding encoding, ReadProgress* progress) const
 {
-    if (m_workbook || m_encodingFixed || encoding == m_encoding)
-        return Status::ok();
-    Result<SheetTable> table = CsvReader::parse(m_bytes, encoding, QFileInfo(m_path).fileName());
-    if (!table.isOk())
-        return Status::failure(table.error());
-    m_table = std::move(table.value());
-    m_encoding = encoding;
-    return Status::ok();
+    ImportSource again;
+    again.m_path = m_path;
+    again.m_workbook = m_workbook;
+    again.m_scan = m_scan;
+    if (m_workbook || m_scan.byteOrderMark)
+        return *this;
+    if (progress)
+        progress->setTotal(QFileInfo(m_path).size());
+    if (Status s = again.readText(encoding, progress); !s.isOk())
+        return s;
+    return again.withRows();
 }

@@ -1,7 +1,10 @@
 #include "core/guestlists/XlsxReader.h"
 
+#include "core/guestlists/ReadProgress.h"
+
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
+#include <quazip/quazipfileinfo.h>
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +12,7 @@
 #include <QHash>
 #include <QIODevice>
 #include <QRegularExpression>
+#include <QSet>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -23,21 +27,28 @@ QString quoted(const QString& text)
 }
 
 // Hands on the bytes of an inner device until a limit is reached, then reports the end of data, so
-// that a part that inflates to gigabytes is stopped after `limit` bytes.
+// that a part that inflates to gigabytes is stopped after `limit` bytes. Counts what it hands on for
+// the progress shown, and stops when the user cancels.
 class CappedDevice : public QIODevice
 {
 public:
-    CappedDevice(QIODevice& inner, qint64 limit) : m_inner(inner), m_limit(limit)
+    CappedDevice(QIODevice& inner, qint64 limit, ReadProgress* progress)
+        : m_inner(inner), m_limit(limit), m_progress(progress)
     {
         open(QIODevice::ReadOnly);
     }
     bool exceeded() const { return m_exceeded; }
     bool failed() const { return m_failed; }
+    bool cancelled() const { return m_cancelled; }
     bool isSequential() const override { return true; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override
     {
+        if (m_progress && m_progress->cancelled()) {
+            m_cancelled = true;
+            return -1;
+        }
         if (m_total >= m_limit) {
             m_exceeded = !m_inner.atEnd();
             return -1;
@@ -48,6 +59,8 @@ protected:
             return -1;
         }
         m_total += n;
+        if (m_progress)
+            m_progress->add(n);
         return n;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
@@ -55,10 +68,17 @@ protected:
 private:
     QIODevice& m_inner;
     qint64 m_limit;
+    ReadProgress* m_progress;
     qint64 m_total = 0;
     bool m_exceeded = false;
     bool m_failed = false;
+    bool m_cancelled = false;
 };
+
+bool tooLong(const QString& text)
+{
+    return text.size() > SheetTable::kMaxCellLength;
+}
 
 // Zero-based column index of a cell reference such as "AB12"; -1 when it has no letters.
 int columnOf(QStringView ref)
@@ -110,7 +130,10 @@ struct Relationship
 class WorkbookReader
 {
 public:
-    WorkbookReader(const QString& path, qint64 partLimit) : m_path(path), m_zip(path), m_limit(partLimit) {}
+    WorkbookReader(const QString& path, qint64 partLimit, ReadProgress* progress)
+        : m_path(path), m_zip(path), m_limit(partLimit), m_progress(progress)
+    {
+    }
 
     Result<SheetTable> read();
 
@@ -130,12 +153,15 @@ private:
     Status readRelationships(const QString& partName, QHash<QString, Relationship>& out);
     Status readSharedStrings(const QString& name);
     Status readSheet(const QString& name, SheetTable& table);
-    QString cellText(QXmlStreamReader& xml, const QString& type, Status& error);
+    QString cellText(QXmlStreamReader& xml, const QString& type, Status& error, bool& longText);
+    qint64 partSize(const QString& name);
 
     QString m_path;
     QuaZip m_zip;
     qint64 m_limit;
+    ReadProgress* m_progress;
     QStringList m_sharedStrings;
+    QSet<int> m_longSharedStrings; // kept empty: too long for any cell
 };
 
 Status WorkbookReader::parsePart(const QString& name, const std::function<Status(QXmlStreamReader&)>& parse)
@@ -145,9 +171,11 @@ Status WorkbookReader::parsePart(const QString& name, const std::function<Status
     QuaZipFile file(&m_zip);
     if (!file.open(QIODevice::ReadOnly))
         return damaged();
-    CappedDevice capped(file, m_limit);
+    CappedDevice capped(file, m_limit, m_progress);
     QXmlStreamReader xml(&capped);
     const Status parsed = parse(xml);
+    if (capped.cancelled())
+        return Status::failure(ReadProgress::cancelledText());
     if (capped.exceeded()) {
         return Status::failure(QStringLiteral("文件%1中的表格内容过大（解压后超过 %2 MB），无法导入。")
                                    .arg(quoted(m_path))
@@ -203,6 +231,10 @@ Status WorkbookReader::readSharedStrings(const QString& name)
                     text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
                 }
             } else if (xml.isEndElement() && xml.name() == QLatin1String("si")) {
+                if (tooLong(text)) {
+                    m_longSharedStrings.insert(static_cast<int>(m_sharedStrings.size()));
+                    text.clear();
+                }
                 m_sharedStrings.append(text);
                 inItem = false;
             }
@@ -211,7 +243,15 @@ Status WorkbookReader::readSharedStrings(const QString& name)
     });
 }
 
-QString WorkbookReader::cellText(QXmlStreamReader& xml, const QString& type, Status& error)
+qint64 WorkbookReader::partSize(const QString& name)
+{
+    QuaZipFileInfo64 info;
+    if (!hasPart(name) || !m_zip.getCurrentFileInfo(&info))
+        return 0;
+    return static_cast<qint64>(info.uncompressedSize);
+}
+
+QString WorkbookReader::cellText(QXmlStreamReader& xml, const QString& type, Status& error, bool& longText)
 {
     QString value;
     QString inlineText;
@@ -247,6 +287,7 @@ QString WorkbookReader::cellText(QXmlStreamReader& xml, const QString& type, Sta
             error = damaged();
             return QString();
         }
+        longText = m_longSharedStrings.contains(index);
         return m_sharedStrings.at(index);
     }
     if (type == QLatin1String("b"))
@@ -264,14 +305,13 @@ Status WorkbookReader::readSheet(const QString& name, SheetTable& table)
             xml.readNext();
             if (!xml.isStartElement() || xml.name() != QLatin1String("row"))
                 continue;
-            SheetRow row;
+            QStringList cells;
             bool ok = false;
-            row.line = xml.attributes().value(QLatin1String("r")).toInt(&ok);
-            if (!ok || row.line <= lastRow)
-                row.line = lastRow + 1;
-            lastRow = row.line;
+            int line = xml.attributes().value(QLatin1String("r")).toInt(&ok);
+            if (!ok || line <= lastRow)
+                line = lastRow + 1;
+            lastRow = line;
             int lastColumn = -1;
-            bool hasText = false;
             while (xml.readNextStartElement()) {
                 if (xml.name() != QLatin1String("c")) {
                     xml.skipCurrentElement();
@@ -283,24 +323,29 @@ Status WorkbookReader::readSheet(const QString& name, SheetTable& table)
                     column = lastColumn + 1;
                 lastColumn = column;
                 Status error = Status::ok();
-                const QString text = cellText(xml, a.value(QLatin1String("t")).toString(), error);
+                bool longText = false;
+                const QString text = cellText(xml, a.value(QLatin1String("t")).toString(), error, longText);
                 if (!error.isOk())
                     return error;
+                if (longText || tooLong(text)) {
+                    return Status::failure(
+                        QStringLiteral("文件%1第%2行第%3列的内容超过 1 MB，不是宾客名单中的内容，无法导入。"
+                                       "请在表格软件中检查这个单元格。")
+                            .arg(quoted(m_path))
+                            .arg(line)
+                            .arg(column + 1));
+                }
                 if (text.trimmed().isEmpty()) // blanks only: nothing to import
                     continue;
                 if (column >= SheetTable::kMaxColumns) {
-                    table.columnsCut = true;
+                    table.setColumnsCut();
                     continue;
                 }
-                while (row.cells.size() <= column)
-                    row.cells.append(QString());
-                row.cells[column] = text;
-                hasText = true;
+                while (cells.size() <= column)
+                    cells.append(QString());
+                cells[column] = text;
             }
-            if (hasText) {
-                table.columnCount = std::max(table.columnCount, static_cast<int>(row.cells.size()));
-                table.rows.append(std::move(row));
-            }
+            table.appendRow(line, std::move(cells));
         }
         return Status::ok();
     });
@@ -369,6 +414,14 @@ Result<SheetTable> WorkbookReader::read()
                 "文件%1中找不到第一张工作表，文件可能已损坏。请在表格软件中打开并重新保存后再导入。")
                 .arg(quoted(m_path)));
     }
+    if (m_progress) {
+        qint64 total = partSize(sheet);
+        for (const Relationship& r : workbookRels) {
+            if (r.type.endsWith(QLatin1String("/sharedStrings")))
+                total += partSize(r.target);
+        }
+        m_progress->setTotal(total);
+    }
     for (const Relationship& r : workbookRels) {
         if (r.type.endsWith(QLatin1String("/sharedStrings")) && hasPart(r.target)) {
             if (Status s = readSharedStrings(r.target); !s.isOk())
@@ -384,9 +437,9 @@ Result<SheetTable> WorkbookReader::read()
 
 } // namespace
 
-Result<SheetTable> XlsxReader::read(const QString& path, qint64 partLimit)
+Result<SheetTable> XlsxReader::read(const QString& path, qint64 partLimit, ReadProgress* progress)
 {
-    WorkbookReader reader(path, partLimit);
+    WorkbookReader reader(path, partLimit, progress);
     return reader.read();
 }
 

@@ -8,14 +8,18 @@
 
 #include <QString>
 
+class ReadProgress;
+
 class XlsxReader
 {
 public:
     /// The most uncompressed bytes read from one part of the workbook; guards against zip bombs.
     static constexpr qint64 kDefaultPartLimit = 256LL * 1024 * 1024;
 
-    /// Reads the first worksheet of the workbook at `path`.
-    static Result<SheetTable> read(const QString& path, qint64 partLimit = kDefaultPartLimit);
+    /// Reads the first worksheet of the workbook at `path`; a cell longer than
+    /// SheetTable::kMaxCellLength is refused with a message naming its row and column.
+    static Result<SheetTable> read(const QString& path, qint64 partLimit = kDefaultPartLimit,
+                                   ReadProgress* progress = nullptr);
 
     /// The text shown for a number cell: whole numbers in full without exponent, others shortest.
     static QString numberText(const QString& stored);

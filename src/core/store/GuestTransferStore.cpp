@@ -58,7 +58,14 @@ Result<QList<GuestFields>> GuestTransferStore::guests(qint16 listId)
 
 Status GuestTransferStore::addAll(qint16 listId, const QList<GuestFields>& guests, const QDateTime& savedAt)
 {
-    if (guests.isEmpty())
+    return addAll(
+        listId, static_cast<int>(guests.size()), [&](int i) { return guests.at(i); }, savedAt);
+}
+
+Status GuestTransferStore::addAll(qint16 listId, int count, const std::function<GuestFields(int)>& guestAt,
+                                  const QDateTime& savedAt)
+{
+    if (count <= 0)
         return Status::ok();
     if (Status s = Snapshots(m_store).before(QStringLiteral("导入宾客"), listId); !s.isOk())
         return s;
@@ -68,7 +75,8 @@ Status GuestTransferStore::addAll(qint16 listId, const QList<GuestFields>& guest
         if (!query.prepare(QStringLiteral("INSERT INTO Guests (ListID, SaveTime, Name, Sex, Connection, Job, "
                                           "Contact, Remark) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")))
             return Status::failure(m_store.describe(query.lastError()));
-        for (const GuestFields& g : guests) {
+        for (int i = 0; i < count; ++i) {
+            const GuestFields g = guestAt(i);
             query.bindValue(0, listId);
             query.bindValue(1, saveTime);
             query.bindValue(2, text(g.name));

@@ -10,6 +10,8 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
+
 class CardStore;
 
 class GuestTransferStore
@@ -24,6 +26,10 @@ public:
     /// Appends `guests` to style `listId` in their order, all saved at `savedAt`: all of them or, on
     /// any failure, none.
     Status addAll(qint16 listId, const QList<GuestFields>& guests, const QDateTime& savedAt);
+    /// The same for `count` guests made one at a time by `guestAt(0)` ... `guestAt(count - 1)`, so a
+    /// long list is never held whole.
+    Status addAll(qint16 listId, int count, const std::function<GuestFields(int)>& guestAt,
+                  const QDateTime& savedAt);
 
 private:
     CardStore& m_store;

@@ -4,9 +4,11 @@
 #include "core/app/SharedState.h"
 #include "core/guestlists/GuestCsvWriter.h"
 #include "core/guestlists/ImportSource.h"
+#include "core/guestlists/ReadProgress.h"
 #include "core/store/GuestTransferStore.h"
 #include "ui/app/FileChooser.h"
 #include "ui/app/Session.h"
+#include "ui/guests/BackgroundRead.h"
 #include "ui/guests/w_ImportGuests.h"
 
 #include <QDir>
@@ -21,7 +23,12 @@ bool importGuests(Session& session, QWidget* parent)
         QStringLiteral("宾客名单 (*.xlsx *.csv);;Excel 工作簿 (*.xlsx);;CSV 文件 (*.csv)"));
     if (path.isEmpty())
         return false;
-    Result<ImportSource> source = ImportSource::open(path);
+    // A large list takes a while: it is read on a worker thread, and the user may cancel.
+    ReadProgress progress;
+    Result<ImportSource> source = Status::failure(QString());
+    const QString label = QStringLiteral("正在读取“%1”……").arg(QFileInfo(path).fileName());
+    if (!BackgroundRead::run(parent, label, progress, [&] { source = ImportSource::open(path, &progress); }))
+        return false;
     if (!source.isOk()) {
         session.messages.critical(parent, Titles::CriticalError, source.error());
         return false;

@@ -3,13 +3,15 @@
 
 #include "core/app/MessageService.h"
 #include "core/app/SharedState.h"
+#include "core/guestlists/ReadProgress.h"
 #include "core/store/GuestTransferStore.h"
 #include "ui/app/Session.h"
+#include "ui/guests/BackgroundRead.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
 #include <QFileInfo>
-#include <QHash>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QScrollBar>
@@ -26,9 +28,12 @@ QString linesText(const QList<int>& lines)
     return shown.join(QStringLiteral("、")) + (lines.size() > 5 ? QStringLiteral(" 等") : QString());
 }
 
+// A cell as the preview shows it: a long text (up to 1 MB) is cut, since laying it out would stop the
+// window.
 QTableWidgetItem* item(const QString& text)
 {
-    auto* cell = new QTableWidgetItem(text);
+    constexpr int kShown = 200;
+    auto* cell = new QTableWidgetItem(text.size() > kShown ? text.left(kShown) + QStringLiteral("…") : text);
     cell->setFlags(Qt::ItemIsEnabled);
     return cell;
 }
@@ -43,7 +48,7 @@ w_ImportGuests::w_ImportGuests(Session& session, ImportSource source, QWidget* p
     m_ui->L_File->setText(QFileInfo(m_source.path()).fileName());
     m_ui->L_File->setToolTip(m_source.path());
 
-    for (TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::Gb18030, TextEncoding::Utf16})
+    for (TextEncoding encoding : CsvReader::encodings())
         m_ui->Combo_Encoding->addItem(CsvReader::encodingName(encoding), static_cast<int>(encoding));
     m_ui->Combo_Encoding->setCurrentIndex(
         m_ui->Combo_Encoding->findData(static_cast<int>(m_source.encoding())));
@@ -77,11 +82,11 @@ w_ImportGuests::w_ImportGuests(Session& session, ImportSource source, QWidget* p
     m_match = GuestColumns::guess(m_source.table());
     m_foundHeadingRow = m_match.headingRow;
     fillColumns();
-    refresh();
+    refresh(Plan::Rebuild);
 
     connect(m_ui->Combo_Encoding, &QComboBox::activated, this, &w_ImportGuests::changeEncoding);
     connect(m_ui->Check_Headings, &QCheckBox::toggled, this, &w_ImportGuests::changeHeadings);
-    connect(m_ui->O_ImportDuplicates, &QRadioButton::toggled, this, &w_ImportGuests::refresh);
+    connect(m_ui->O_ImportDuplicates, &QRadioButton::toggled, this, [this] { refresh(Plan::Keep); });
     connect(m_ui->Cmd_Import, &QPushButton::clicked, this, &w_ImportGuests::importGuests);
     connect(m_ui->Cmd_Cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -91,28 +96,38 @@ w_ImportGuests::~w_ImportGuests() = default;
 void w_ImportGuests::changeEncoding(int index)
 {
     const auto encoding = static_cast<TextEncoding>(m_ui->Combo_Encoding->itemData(index).toInt());
-    const Status read = m_source.reread(encoding);
-    m_readError = read.isOk() ? QString() : read.error();
-    if (read.isOk()) {
+    ReadProgress progress;
+    Result<ImportSource> again = Status::failure(QString());
+    const QString label = QStringLiteral("正在按 %1 重新读取……").arg(CsvReader::encodingName(encoding));
+    if (!BackgroundRead::run(this, label, progress, [&] { again = m_source.reread(encoding, &progress); })) {
+        // Cancelled: the rows read before stay, and so does the encoding they were read in.
+        m_ui->Combo_Encoding->setCurrentIndex(
+            m_ui->Combo_Encoding->findData(static_cast<int>(m_source.encoding())));
+        return;
+    }
+    m_encodingChosen = true;
+    m_readError = again.isOk() ? QString() : again.error();
+    if (again.isOk()) {
+        m_source = std::move(again.value());
         m_match = GuestColumns::guess(m_source.table()); // the headings may only now be readable
         m_foundHeadingRow = m_match.headingRow;
         fillColumns();
     }
-    refresh();
+    refresh(Plan::Rebuild);
 }
 
 void w_ImportGuests::changeHeadings(bool hasHeadings)
 {
     m_match.headingRow = hasHeadings ? std::max(m_foundHeadingRow, 0) : -1;
     fillColumns();
-    refresh();
+    refresh(Plan::Rebuild);
 }
 
 void w_ImportGuests::changeColumn(int column, int choice)
 {
     if (column < m_match.fields.size())
         m_match.fields[column] = GuestColumns::choices().value(choice, GuestField::None);
-    refresh();
+    refresh(Plan::Rebuild);
 }
 
 void w_ImportGuests::fillColumns()
@@ -129,11 +144,11 @@ void w_ImportGuests::fillColumns()
     for (int column = 0; column < m_match.fields.size(); ++column) {
         // The column's heading, or else the first value in it, tells the user which column this is.
         QString sample;
-        if (m_match.hasHeadings() && m_match.headingRow < table.rows.size()) {
-            sample = SheetTable::cell(table.rows.at(m_match.headingRow), column).simplified();
+        if (m_match.hasHeadings() && m_match.headingRow < table.rowCount()) {
+            sample = table.cell(m_match.headingRow, column).left(100).simplified();
         } else {
-            for (const SheetRow& row : table.rows) {
-                sample = SheetTable::cell(row, column).simplified();
+            for (int row = 0; row < table.rowCount() && row < kPreviewRows; ++row) {
+                sample = table.cell(row, column).left(100).simplified();
                 if (!sample.isEmpty())
                     break;
             }
@@ -168,7 +183,7 @@ bool w_ImportGuests::withDuplicates() const
     return m_ui->O_ImportDuplicates->isChecked();
 }
 
-void w_ImportGuests::refresh()
+void w_ImportGuests::refresh(Plan plan)
 {
     if (!m_storeError.isEmpty() || !m_readError.isEmpty()) {
         m_plan = ImportPlan();
@@ -180,15 +195,25 @@ void w_ImportGuests::refresh()
         m_ui->Cmd_Import->setEnabled(false);
         return;
     }
-    m_plan = ImportPlan::build(m_source.table(), m_match, m_namesInList);
+    // A million rows take a moment to plan: the choice of duplicates alone changes no plan.
+    if (plan == Plan::Rebuild)
+        m_plan = ImportPlan::build(m_source.table(), m_match, m_namesInList);
     fillPreview();
 
     QStringList warnings;
-    if (m_match.headingRow > 0 && m_match.headingRow < m_source.table().rows.size()) {
-        warnings << QStringLiteral("标题行是第 %1 行，它上面的内容不导入。")
-                        .arg(m_source.table().rows.at(m_match.headingRow).line);
+    if (m_source.undecodableLine() > 0) {
+        warnings << QStringLiteral("按 %1 编码读取时，第 %2 行有无法识别的文字（显示为“�”）。"
+                                   "请在“文字编码”中选择这个文件的编码%3。")
+                        .arg(CsvReader::encodingName(m_source.encoding()))
+                        .arg(m_source.undecodableLine())
+                        .arg(m_encodingChosen ? QStringLiteral("；如果确认无误，也可以照样导入")
+                                              : QStringLiteral("后再导入"));
     }
-    if (m_source.table().columnsCut)
+    if (m_match.headingRow > 0 && m_match.headingRow < m_source.table().rowCount()) {
+        warnings << QStringLiteral("标题行是第 %1 行，它上面的内容不导入。")
+                        .arg(m_source.table().line(m_match.headingRow));
+    }
+    if (m_source.table().columnsCut())
         warnings << QStringLiteral("第 %1 列以后的内容不会导入。").arg(SheetTable::kMaxColumns);
     const bool hasNames = m_match.uses(GuestField::Name);
     if (!hasNames)
@@ -209,27 +234,21 @@ void w_ImportGuests::refresh()
     const int count = hasNames ? m_plan.acceptedCount(withDuplicates()) : 0;
     m_ui->L_Count->setText(
         QStringLiteral("将导入 %1 位宾客到请柬样式“%2”。").arg(count).arg(m_session.state.CurrentListName));
-    m_ui->Cmd_Import->setEnabled(count > 0);
+    // Text the chosen encoding cannot read is imported only once the user has chosen it knowingly.
+    m_ui->Cmd_Import->setEnabled(count > 0 && (m_source.undecodableLine() == 0 || m_encodingChosen));
 }
 
 void w_ImportGuests::fillPreview()
 {
     const SheetTable& table = m_source.table();
-    const qsizetype first = m_match.firstGuestRow();
-    const int shown = static_cast<int>(std::clamp<qsizetype>(table.rows.size() - first, 0, kPreviewRows));
-    QHash<int, const PlannedGuest*> planned;
-    for (const PlannedGuest& guest : m_plan.guests) {
-        if (planned.size() >= shown)
-            break;
-        planned.insert(guest.line, &guest);
-    }
+    const int first = m_match.firstGuestRow();
+    const int shown = std::clamp(table.rowCount() - first, 0, kPreviewRows);
 
     m_ui->DG_Preview->setRowCount(shown);
     const QColor skippedText(128, 128, 128);
     for (int r = 0; r < shown; ++r) {
-        const SheetRow& row = table.rows.at(first + r);
-        m_ui->DG_Preview->setItem(r, 0, item(QString::number(row.line)));
-        const PlannedGuest* guest = planned.value(row.line);
+        m_ui->DG_Preview->setItem(r, 0, item(QString::number(table.line(first + r))));
+        const std::optional<PlannedGuest> guest = m_plan.guestOfRow(first + r);
         QStringList cells;
         if (guest) {
             const GuestFields& g = guest->fields;
@@ -252,13 +271,18 @@ void w_ImportGuests::fillPreview()
 
 void w_ImportGuests::importGuests()
 {
-    const QList<GuestFields> guests = m_plan.accepted(withDuplicates());
+    const QList<int> guests = m_plan.acceptedIndexes(withDuplicates());
     if (guests.isEmpty() || !m_match.uses(GuestField::Name)) {
         m_session.messages.exclamation(this, Titles::Reminder, QStringLiteral("没有可导入的宾客。"));
         return;
     }
-    const Status added = GuestTransferStore(m_session.store)
-                             .addAll(m_session.state.CurrentListID, guests, QDateTime::currentDateTime());
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Status added =
+        GuestTransferStore(m_session.store)
+            .addAll(
+                m_session.state.CurrentListID, static_cast<int>(guests.size()),
+                [&](int i) { return m_plan.guest(guests.at(i)).fields; }, QDateTime::currentDateTime());
+    QApplication::restoreOverrideCursor();
     if (!added.isOk()) {
         m_session.messages.critical(this, Titles::CriticalError,
                                     added.error() + QStringLiteral("\n没有导入任何宾客。"));

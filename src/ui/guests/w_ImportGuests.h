@@ -34,7 +34,12 @@ private:
     void changeHeadings(bool hasHeadings);
     void changeColumn(int column, int choice);
     void fillColumns();
-    void refresh();
+    enum class Plan
+    {
+        Rebuild, // the rows or the match changed
+        Keep     // only what is shown changed
+    };
+    void refresh(Plan plan);
     void fillPreview();
     void importGuests();
     bool withDuplicates() const;
@@ -46,6 +51,7 @@ private:
     int m_foundHeadingRow = -1; // where the headings were found; the check box goes back to it
     ImportPlan m_plan;
     QSet<QString> m_namesInList;
-    QString m_readError;  // why the file cannot be read in the chosen encoding
-    QString m_storeError; // why the names already in the list could not be read
+    QString m_readError;           // why the file cannot be read in the chosen encoding
+    QString m_storeError;          // why the names already in the list could not be read
+    bool m_encodingChosen = false; // the user picked the encoding: unreadable characters are accepted
 };

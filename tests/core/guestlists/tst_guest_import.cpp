@@ -8,6 +8,7 @@
 #include "core/store/GuestTransferStore.h"
 #include "support/TestSession.h"
 #include "support/Widgets.h"
+#include "ui/guests/BackgroundRead.h"
 #include "ui/guests/GuestListTransfer.h"
 #include "ui/guests/w_AddGuest.h"
 #include "ui/guests/w_ImportGuests.h"
@@ -21,6 +22,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QStringEncoder>
+#include <QProgressDialog>
+#include <QPushButton>
 
 #include <functional>
 #include <memory>
@@ -44,8 +48,8 @@ SheetTable csv(const QString& text)
 Rows cellsOf(const Result<SheetTable>& table)
 {
     Rows rows;
-    for (const SheetRow& row : table.value().rows)
-        rows << row.cells;
+    for (int row = 0; table.isOk() && row < table.value().rowCount(); ++row)
+        rows << table.value().cells(row);
     return rows;
 }
 
@@ -76,16 +80,16 @@ bool withImportWindow(const std::function<void()>& action, const std::function<v
 {
     bool opened = false;
     QTimer timer; // dies with this call, so it cannot fire in a later step
-    timer.setSingleShot(true);
     QObject::connect(&timer, &QTimer::timeout, [&]() {
         if (auto* import = qobject_cast<w_ImportGuests*>(QApplication::activeModalWidget())) {
+            timer.stop();
             opened = true;
             drive(*import);
             if (import->isVisible())
                 import->reject();
         }
     });
-    timer.start(0);
+    timer.start(10); // the file is read first, on a worker thread
     action();
     return opened;
 }
@@ -123,25 +127,47 @@ private slots:
                                                         {"王五", "", "TRUE"}}));
     }
 
-    // Catches a wrong guess of the encoding (GBK read as UTF-8 or the reverse, a byte-order mark
-    // kept in the first heading) and a character outside the basic plane lost or split.
+    // Catches a wrong guess of the encoding (GBK read as UTF-8 or the reverse, Big5 read as GBK,
+    // UTF-16 without a byte-order mark called no text table, a byte-order mark kept in the first
+    // heading) and a character outside the basic plane lost or split.
     void csvEncodingsAreDetected_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<TextEncoding>("detected");
+        QTest::addColumn<Rows>("rows");
         const QString text = QStringLiteral("姓名,性别,电话\r\n张三,男,13812345678\r\n欧阳𠀀娜娜,女,\r\n");
-        QTest::newRow("UTF-8") << text.toUtf8() << TextEncoding::Utf8;
-        QTest::newRow("UTF-8 with BOM") << "\xEF\xBB\xBF" + text.toUtf8() << TextEncoding::Utf8;
-        QTest::newRow("GBK") << gbk(text) << TextEncoding::Gb18030;
+        const Rows rows{{"姓名", "性别", "电话"}, {"张三", "男", "13812345678"}, {"欧阳𠀀娜娜", "女"}};
+        const auto encoded = [](const QString& t, const char* encoding) {
+            QStringEncoder encoder(encoding);
+            return QByteArray(encoder.encode(t));
+        };
+        QTest::newRow("UTF-8") << text.toUtf8() << TextEncoding::Utf8 << rows;
+        QTest::newRow("UTF-8 with BOM") << "\xEF\xBB\xBF" + text.toUtf8() << TextEncoding::Utf8 << rows;
+        QTest::newRow("GBK") << gbk(text) << TextEncoding::Gb18030 << rows;
+        QTest::newRow("UTF-16LE") << encoded(text, "UTF-16LE") << TextEncoding::Utf16Le << rows;
+        QTest::newRow("UTF-16BE") << encoded(text, "UTF-16BE") << TextEncoding::Utf16Be << rows;
+        QTest::newRow("UTF-16 with BOM")
+            << "\xFF\xFE" + encoded(text, "UTF-16LE") << TextEncoding::Utf16Le << rows;
+        const QString traditional = QStringLiteral("姓名,性別,關係\r\n張偉,男,同學\r\n陳麗華,女,朋友\r\n");
+        QTest::newRow("Big5") << encoded(traditional, "Big5") << TextEncoding::Big5
+                              << Rows{{"姓名", "性別", "關係"},
+                                      {"張偉", "男", "同學"},
+                                      {"陳麗華", "女", "朋友"}};
     }
 
     void csvEncodingsAreDetected()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(TextEncoding, detected);
+        QFETCH(Rows, rows);
         QCOMPARE(CsvReader::detectEncoding(bytes), detected);
-        QCOMPARE(cellsOf(CsvReader::parse(bytes, detected, "名单.csv")),
-                 (Rows{{"姓名", "性别", "电话"}, {"张三", "男", "13812345678"}, {"欧阳𠀀娜娜", "女"}}));
+        QCOMPARE(cellsOf(CsvReader::parse(bytes, detected, "名单.csv")), rows);
+        QTemporaryDir dir; // the same through the file, as the import button reads it
+        const Result<ImportSource> source = ImportSource::open(writeFile(dir.filePath("名单.csv"), bytes));
+        QVERIFY2(source.isOk(), qPrintable(source.error()));
+        QCOMPARE(source.value().encoding(), detected);
+        QCOMPARE(source.value().undecodableLine(), 0);
+        QCOMPARE(source.value().table().rowCount(), rows.size());
     }
 
     // Catches headings matched wrongly (spaces and colons around them, two contact columns), sexes
@@ -223,6 +249,16 @@ private slots:
                    QStringLiteral("姓名,关系\n张三,同事\n").toUtf8() + gbk("李四,朋友\n"),
                    "混有两种文字编码：第1行是 UTF-8，第3行不是");
         addBadFile("unclosed quote", "名单.csv", "姓名\n张三\n\"李四,\n王五\n", "第3行的引号没有配对");
+        // A cell of 2 MB froze the window for minutes; it is refused where it is.
+        const QByteArray huge(2 << 20, 'x');
+        addBadFile("huge CSV cell", "名单.csv", "姓名,备注\n张三,短\n李四,\"" + huge + "\"\n",
+                   "第3行第2列的内容超过 1 MB");
+        addBadFile("huge shared string", xlsx,
+                   zip(workbookParts("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>"
+                                     "<row r=\"4\"><c r=\"A4\" t=\"s\"><v>0</v></c><c r=\"C4\" t=\"s\">"
+                                     "<v>1</v></c></row>",
+                                     "<si><t>姓名</t></si><si><t>" + huge + "</t></si>")),
+                   "第4行第3列的内容超过 1 MB");
     }
 
     void badFilesGiveAMessageAndWriteNothing()
@@ -285,6 +321,65 @@ private slots:
         QCOMPARE(f.window->findChild<QAbstractItemView*>("DG_Edit")->model()->rowCount(), 4);
     }
 
+    // Catches text the detected encoding cannot read imported as "�" without a word, and an import
+    // that stays impossible after the user has chosen the encoding.
+    void unreadableTextKeepsImportOffUntilTheUserChooses()
+    {
+        Fixture f(0);
+        f.t.files.openAnswer = writeFile(f.t.db.dir() + "/名单.csv",
+                                 gbk("姓名,备注\r\n张三,素食\r\n") + "\xA1\x20,\x81\r\n" + gbk("李四,\r\n"));
+        f.openWindow();
+        QVERIFY(withImportWindow([&] { click(*f.window, "Cmd_Import"); },
+                                 [&](w_ImportGuests& w) {
+                                     auto* encoding = w.findChild<QComboBox*>("Combo_Encoding");
+                                     QCOMPARE(encoding->currentText(), QStringLiteral("GBK/GB18030"));
+                                     const QString warnings = w.findChild<QLabel*>("L_Warnings")->text();
+                                     QVERIFY2(warnings.contains("第 3 行有无法识别的文字"),
+                                              qPrintable(warnings));
+                                     QVERIFY(!w.findChild<QAbstractButton*>("Cmd_Import")->isEnabled());
+                                     // The user confirms the encoding by choosing it.
+                                     emit encoding->activated(encoding->currentIndex());
+                                     QVERIFY(w.findChild<QAbstractButton*>("Cmd_Import")->isEnabled());
+                                     click(w, "Cmd_Import");
+                                 }));
+        QCOMPARE(GuestTransferStore(f.t.store).guests(1).value().size(), 3);
+    }
+
+    // Catches a list read on the window's thread (a large file stopped the window for minutes), a
+    // progress that cannot be cancelled, and a cancelled reading that still opens the import window,
+    // says anything or writes anything.
+    void readingRunsBesideTheWindowAndCanBeCancelled()
+    {
+        Fixture f(0);
+        QByteArray text = "姓名,备注\n";
+        for (int i = 0; i < 300000; ++i)
+            text += "宾客" + QByteArray::number(i) + ",备注备注备注备注\n";
+        f.t.files.openAnswer = writeFile(f.t.db.dir() + "/名单.csv", text);
+        f.openWindow();
+        const QString before = f.t.db.snapshot();
+        BackgroundRead::setDialogDelayMs(0);
+        int ticks = 0;
+        QTimer tick; // the window's own timers keep running while the file is read
+        QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+        tick.start(1);
+        bool cancelled = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            if (progress && progress->objectName() == "ProgressRead" && ticks > 0) {
+                poll.stop();
+                cancelled = true;
+                QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+            }
+        });
+        poll.start(1);
+        QVERIFY(!withImportWindow([&] { click(*f.window, "Cmd_Import"); }, [](w_ImportGuests&) {}));
+        BackgroundRead::setDialogDelayMs(400);
+        QVERIFY(cancelled);
+        QCOMPARE(f.t.messages.count(), 0);
+        QCOMPARE(f.t.db.snapshot(), before);
+    }
+
     // Catches an export that loses or alters a guest (commas, quotes, line breaks, emoji), writes
     // another style's guests, leaves out the byte-order mark Excel needs, or fails silently in a
     // folder it cannot write to.
@@ -308,11 +403,11 @@ private slots:
         QVERIFY2(f.t.messages.last().text.contains("无法保存文件"), qPrintable(f.t.messages.last().text));
 
         // A pipe is written into by no rename: it stays a pipe.
-        f.saveAnswer = f.t.db.dir() + "/管道.csv";
-        QCOMPARE(::mkfifo(f.saveAnswer.toLocal8Bit(), 0666), 0);
+        f.t.files.saveAnswer = f.t.db.dir() + "/管道.csv";
+        QCOMPARE(::mkfifo(f.t.files.saveAnswer.toLocal8Bit(), 0666), 0);
         click(*f.window, "Cmd_Export");
         QVERIFY2(f.t.messages.last().text.contains("不是普通文件"), qPrintable(f.t.messages.last().text));
-        QVERIFY(QFileInfo(f.saveAnswer).exists() && !QFileInfo(f.saveAnswer).isFile());
+        QVERIFY(QFileInfo(f.t.files.saveAnswer).exists() && !QFileInfo(f.t.files.saveAnswer).isFile());
     }
 };
 

@@ -2,6 +2,8 @@
 
 #include "core/guestlists/ReadProgress.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QEventLoop>
 #include <QProgressDialog>
 #include <QThread>
@@ -15,6 +17,37 @@ namespace {
 // Small files are read before a dialog would even be seen.
 int g_dialogDelayMs = 400;
 constexpr int kSteps = 1000;
+
+// Until the modal dialog shows, the windows still paint but take no input: a click meanwhile could
+// close the window that waits for the reading, or start a second one.
+class InputBlocker : public QObject
+{
+public:
+    InputBlocker() { qApp->installEventFilter(this); }
+    ~InputBlocker() override { qApp->removeEventFilter(this); }
+    InputBlocker(const InputBlocker&) = delete;
+    InputBlocker& operator=(const InputBlocker&) = delete;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::Wheel:
+        case QEvent::Close:
+            event->ignore();
+            return true;
+        default:
+            return false;
+        }
+    }
+};
 
 } // namespace
 
@@ -39,11 +72,12 @@ bool run(QWidget* parent, const QString& label, ReadProgress& progress, const st
     dialog.setMinimumWidth(360);
     QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&progress] { progress.cancel(); });
 
+    auto blocker = std::make_unique<InputBlocker>();
     QTimer show;
     show.setSingleShot(true);
     QObject::connect(&show, &QTimer::timeout, &dialog, [&] {
-        if (!progress.cancelled())
-            dialog.show();
+        blocker.reset(); // the modal dialog blocks input from now on
+        dialog.show();
     });
     QTimer poll;
     poll.setInterval(50);

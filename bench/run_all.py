@@ -17,7 +17,7 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PROGRAMS = ["bench_foundation", "bench_labels", "bench_printing", "bench_printers", "bench_guests", "bench_preview",
-            "bench_rtf", "bench_import"]
+            "bench_rtf", "bench_import", "bench_import_large", "bench_snapshots"]
 
 # figure: (comparison, bound)
 TARGETS = {
@@ -32,6 +32,11 @@ TARGETS = {
     "open_settings_window_more_printers_ms": ("<", 150),
     "print_one_card_pdf_10_vertical_labels_fitted_name_ms": ("<", 10),
     "export_10000_vertical_over_horizontal": ("<", 1.2),
+    "snapshot_ms": ("<", 300),
+    "restore_ms": ("<", 500),
+    "peak_rss_mb": ("<", 400),
+    "one_paragraph_words_16MB.window_open_ms": ("<", 2000),
+    "one_paragraph_chinese_16MB.window_open_ms": ("<", 2000),
 }
 UNITS = [("_cpu_ms", "ms CPU"), ("_cpu_s", "s CPU"), ("_ms", "ms"), ("_mib", "MiB"), ("_mb", "MB"), ("_s", "s"),
          ("speed_up_over_glabels", "×"), ("_over_horizontal", "×")]
@@ -53,6 +58,20 @@ def find_program(build, name):
 def run_program(path):
     """The figures a benchmark printed, or an error text."""
     done = subprocess.run([path], capture_output=True, text=True, timeout=3600)
+    out = done.stdout
+    if done.returncode != 0 or "{" not in out:
+        return f"failed (exit {done.returncode}): {done.stderr.strip()[-300:]}"
+    return json.loads(out[out.index("{"):out.rindex("}") + 1])
+
+
+def run_large_import(path):
+    """A 1,000,000-row CSV read, planned and written by bench_import in a process of its own, whose
+    peak memory is the figure."""
+    import tempfile
+    with tempfile.TemporaryDirectory() as folder:
+        csv = os.path.join(folder, "million.csv")
+        subprocess.run([path, "--write-csv", csv, "1000000"], check=True, timeout=600)
+        done = subprocess.run([path, "--read", csv], capture_output=True, text=True, timeout=3600)
     out = done.stdout
     if done.returncode != 0 or "{" not in out:
         return f"failed (exit {done.returncode}): {done.stderr.strip()[-300:]}"
@@ -126,8 +145,12 @@ def main():
         if name == "compare_export":
             result = run_export(args.build, args.reps, not args.no_peer)
         else:
-            path = find_program(os.path.join(args.build, "bench"), name) or find_program(args.build, name)
-            result = run_program(path) if path else "not built"
+            program = "bench_import" if name == "bench_import_large" else name
+            path = find_program(os.path.join(args.build, "bench"), program) or find_program(args.build, program)
+            if not path:
+                result = "not built"
+            else:
+                result = run_large_import(path) if name == "bench_import_large" else run_program(path)
         if isinstance(result, str):
             rows.append((name, None, result))
             continue

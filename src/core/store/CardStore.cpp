@@ -216,8 +216,8 @@ Status CardStore::upgrade()
         if (!plan.decodeText) {
             m_upgradeFailure = QStringLiteral("数据文件%1中有 %2 处文字不是 UTF-8 编码（可能是其他程序按 GBK "
                                               "编码写入的），没有转换，本程序无法正确显示它们。"
-                                              "数据文件没有做任何修改。请用本程序打开这个文件，"
-                                              "在提问时选择转换。")
+                                              "数据文件没有做任何修改。要使用这个文件，请在启动本程序时"
+                                              "对转换的提问选择“是”。")
                                    .arg(quoted(m_filePath))
                                    .arg(found.value().foreignText);
             return Status::failure(m_upgradeFailure);

@@ -43,6 +43,13 @@ void fill(TestDatabase& db)
             "keyfontstyle = '粗体' WHERE ListID = 1"_s);
 }
 
+GuestFields guest(const QString& name)
+{
+    GuestFields fields;
+    fields.name = name;
+    return fields;
+}
+
 void makeFile(const QString& path, qint64 size = 10)
 {
     QFile file(path);
@@ -91,8 +98,7 @@ private slots:
         else if (verb == u"清空宾客"_s)
             done = GuestStore(store).clear(1);
         else
-            done =
-                GuestTransferStore(store).addAll(1, {GuestFields{u"新宾客"_s}}, QDateTime::currentDateTime());
+            done = GuestTransferStore(store).addAll(1, {guest(u"新宾客"_s)}, QDateTime::currentDateTime());
         QVERIFY2(done.isOk() || done.error().isEmpty(), qPrintable(done.error()));
         QVERIFY(db.exactDump() != before);
 
@@ -148,7 +154,7 @@ private slots:
         QVERIFY(store.deleteStyle(1).isOk());
         db.exec(u"DROP TABLE LaterFeature"_s);
         const Status added =
-            GuestTransferStore(store).addAll(2, {GuestFields{u"后来者"_s}}, QDateTime::currentDateTime());
+            GuestTransferStore(store).addAll(2, {guest(u"后来者"_s)}, QDateTime::currentDateTime());
         QVERIFY2(added.isOk(), qPrintable(added.error()));
         const QString changed = db.exactDump();
 

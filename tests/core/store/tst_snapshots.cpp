@@ -176,10 +176,13 @@ private slots:
     // newer snapshot that is half restored or restored without a word.
     void olderSnapshotsAreUpgradedAndBadOnesRefused()
     {
-        const QList<UpgradeStep> steps{UpgradeStep{2, u"第2步"_s, [](QSqlDatabase& db) {
-                                                       return SchemaUpgrade::runStatements(
-                                                           db, {u"CREATE TABLE Added (A INTEGER)"_s});
-                                                   }}};
+        // The program's own steps and one more, so the restored version-1 snapshot has steps to take.
+        QList<UpgradeStep> steps = SchemaUpgrade::steps();
+        const int target = SchemaUpgrade::currentVersion() + 1;
+        steps.append(UpgradeStep{target, u"新的一步"_s, [](QSqlDatabase& db) {
+                                     return SchemaUpgrade::runStatements(
+                                         db, {u"CREATE TABLE Added (A INTEGER)"_s});
+                                 }});
         TestDatabase db(QStringLiteral(FENNICK_V1_DB));
         db.addStyle(1, u"婚宴"_s, 2, 3);
         CardStore store(db.path());
@@ -213,7 +216,7 @@ private slots:
         const SnapshotInfo& upgradeCopy = listed.at(3);
         QVERIFY2(upgradeCopy.action.startsWith(u"升级前 数据版本1"_s), qPrintable(upgradeCopy.action));
         QVERIFY(Snapshots(store).restore(upgradeCopy.path).isOk());
-        QCOMPARE(db.scalar(u"PRAGMA user_version"_s).toInt(), 2);
+        QCOMPARE(db.scalar(u"PRAGMA user_version"_s).toInt(), target);
         QVERIFY(!db.scalar(u"SELECT name FROM sqlite_master WHERE name = 'Added'"_s).isNull());
         QCOMPARE(store.guestCount(1).value(), 3);
     }

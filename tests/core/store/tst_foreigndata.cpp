@@ -19,10 +19,12 @@ QByteArray gbk(const QString& text)
     return encoder.encode(text);
 }
 
-// A file another tool wrote: the four tables without types, every number as text; `textColumns`
-// declares the style numbers of Guests as text, `gbkText` writes the names in GBK.
+// A file another tool wrote: the four tables of the first version without types, every number as
+// text, no data version; `textColumns` declares the style numbers of Guests as text, `gbkText` writes
+// the names in GBK.
 void writeForeignFile(TestDatabase& db, bool textColumns, bool gbkText)
 {
+    db.exec(u"PRAGMA user_version = 0"_s);
     for (const char* table : {"Main", "GuestXY", "Guests", "Lists"})
         db.exec(u"DROP TABLE %1"_s.arg(QLatin1String(table)));
     db.exec(u"CREATE TABLE Lists (ListID, ListName)"_s);
@@ -79,7 +81,7 @@ private slots:
         QFETCH(int, answer);
         QFETCH(bool, readOnly);
         QFETCH(QString, refusal);
-        TestDatabase db;
+        TestDatabase db(QStringLiteral(FENNICK_V1_DB)); // the four tables only, as other tools know them
         writeForeignFile(db, textColumns, gbkText);
         const QString before = db.exactDump();
 
@@ -120,7 +122,7 @@ private slots:
         }
         QVERIFY2(store.notice().contains(u"改为数值"_s), qPrintable(store.notice()));
         QCOMPARE(backups(db).size(), 1);
-        QVERIFY2(backups(db).first().contains(u"转换数据前"_s), qPrintable(backups(db).first()));
+        QVERIFY2(backups(db).first().contains(u"升级前 数据版本1"_s), qPrintable(backups(db).first()));
         QCOMPARE(db.scalar(u"SELECT typeof(ListID) || typeof(KeyX) FROM Main"_s).toString(),
                  u"integerreal"_s);
 

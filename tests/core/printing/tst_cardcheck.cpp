@@ -72,7 +72,12 @@ private slots:
         QFETCH(double, nameXMm);
         QFETCH(QStringList, guests);
         QFETCH(QStringList, expected);
-        GuestNameSetting setting{nameXMm, 35, u"楷体"_s, u"20"_s, u"常规"_s};
+        GuestNameSetting setting;
+        setting.xMm = nameXMm;
+        setting.yMm = 35;
+        setting.fontName = u"楷体"_s;
+        setting.fontSize = u"20"_s;
+        setting.styleWord = u"常规"_s;
         GlyphCoverage coverage;
         const QList<CardProblem> found =
             CardCheck::find({label}, setting, guests, QSizeF(210, 297), coverage);

@@ -1,10 +1,16 @@
 // The printer that cards go to: the few operations a card needs, in the order the card code calls
 // them. Positions are millimetres from the top-left corner of the printable area; sizes are points.
+// Besides drawing, a printer says what became of each document and what its spooler knows about
+// jobs and printers, so that the print record can follow every card to the paper.
 #pragma once
 
+#include "core/cards/PrinterStatus.h"
+#include "core/cards/SentJob.h"
+#include "core/cards/SpooledJob.h"
 #include "core/cards/TextPlacement.h"
 #include "core/store/Result.h"
 
+#include <QList>
 #include <QString>
 
 struct CardSheet;
@@ -52,4 +58,15 @@ public:
     virtual Status endDocument() = 0;
     /// Throws away the unfinished document: nothing drawn since the last ended document is printed.
     virtual void discardDocument() = 0;
+
+    /// What became of the document the last endDocument() was given: not sent, refused by the
+    /// spooler, or taken as a job.
+    virtual SentJob lastJob() const { return {}; }
+    /// What the spooler says of printer `name` now; not known for a printer without a spooler.
+    virtual PrinterStatus printerStatus(const QString& /*name*/) { return {}; }
+    /// Every job the spooler still keeps, of every printer; a message when it cannot be asked.
+    virtual Result<QList<SpooledJob>> spooledJobs()
+    {
+        return Status::failure(QStringLiteral("这台打印机没有打印队列可以查询。"));
+    }
 };

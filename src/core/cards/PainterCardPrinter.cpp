@@ -114,9 +114,15 @@ Status PainterCardPrinter::drawLine(double x1Mm, double y1Mm, double x2Mm, doubl
 
 Status PainterCardPrinter::endDocument()
 {
+    m_lastJob = SentJob{};
     if (!m_painter)
         return Status::ok(); // nothing drawn since the last document: there is no page to send
     const Status finished = finishDocument();
+    if (finished.isOk() && m_lastJob.outcome == SentJob::Outcome::NotSent) {
+        m_lastJob.outcome = SentJob::Outcome::Taken;
+        m_lastJob.printer = m_sheet.printerName;
+        m_lastJob.done = true;
+    }
     m_painter = nullptr;
     m_title.clear();
     return finished;

@@ -29,6 +29,7 @@ public:
     Status drawLine(double x1Mm, double y1Mm, double x2Mm, double y2Mm) override;
     Status endDocument() override;
     void discardDocument() override;
+    SentJob lastJob() const override { return m_lastJob; }
 
     /// The font the next text is drawn in.
     QFont currentFont() const;
@@ -52,6 +53,9 @@ protected:
     virtual Status finishDocument() = 0;
     /// Drops the open document so that nothing of it is printed or kept.
     virtual void abandonDocument() = 0;
+    /// Says what became of the document finishDocument() is shipping. A backend that does not say
+    /// is taken to have completed a document it shipped without an error.
+    void setLastJob(const SentJob& job) { m_lastJob = job; }
 
 private:
     /// Begins a document when none is open and puts its origin on the printable area.
@@ -62,6 +66,7 @@ private:
     bool m_sheetSet = false;
     PageCorrection m_correction;
     QString m_title;
+    SentJob m_lastJob;
     double m_originLeftMm = 0;
     double m_originTopMm = 0;
     double m_xMm = 0;

@@ -79,6 +79,13 @@ Status PdfCardPrinter::finishDocument()
                                    .arg(QDir::toNativeSeparators(m_target)));
     }
     m_written << m_target;
+    // A written file is a finished card: the record has nothing to wait for.
+    SentJob job;
+    job.outcome = SentJob::Outcome::Taken;
+    job.printer = sheet().printerName;
+    job.id = m_number;
+    job.done = true;
+    setLastJob(job);
     return Status::ok();
 }
 

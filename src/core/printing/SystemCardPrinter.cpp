@@ -1,5 +1,6 @@
 #include "core/printing/SystemCardPrinter.h"
 
+#include "core/printing/CupsSpooler.h"
 #include "core/printing/PrinterCatalog.h"
 
 #include <QDir>
@@ -8,8 +9,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTemporaryFile>
-
-#include <cups/cups.h>
 
 namespace {
 
@@ -106,20 +105,33 @@ Status SystemCardPrinter::finishDocument()
 
 Result<int> SystemCardPrinter::submitJob(const CardSheet& page, const QString& title)
 {
-    // A printer instance ("queue/instance") is printed on its queue.
-    const QByteArray queue = page.printerName.section(QLatin1Char('/'), 0, 0).toUtf8();
-    cups_option_t* options = nullptr;
-    int count = cupsAddOption("media", mediaOption(page).constData(), 0, &options);
+    CupsSpooler::Options options{{"media", mediaOption(page)}};
     if (!page.paperSource.isEmpty())
-        count = cupsAddOption("InputSlot", page.paperSource.toUtf8().constData(), count, &options);
-    const int job = cupsPrintFile(queue.constData(), QFile::encodeName(m_spoolFile).constData(),
-                                  title.toUtf8().constData(), count, options);
-    cupsFreeOptions(count, options);
-    if (job == 0) {
-        return Status::failure(QStringLiteral("打印机“%1”拒绝了这张请柬的打印任务：%2")
-                                   .arg(page.printerName, QString::fromUtf8(cupsLastErrorString())));
+        options.append({"InputSlot", page.paperSource.toUtf8()});
+    const Result<int> job = CupsSpooler::printFile(page.printerName, m_spoolFile, title, options);
+    SentJob sent;
+    sent.printer = page.printerName;
+    if (!job.isOk()) {
+        sent.outcome = SentJob::Outcome::Refused;
+        sent.refusal = job.error();
+        setLastJob(sent);
+        return Status::failure(
+            QStringLiteral("打印机“%1”拒绝了这张请柬的打印任务：%2").arg(page.printerName, job.error()));
     }
+    sent.outcome = SentJob::Outcome::Taken;
+    sent.id = job.value();
+    setLastJob(sent);
     return job;
+}
+
+PrinterStatus SystemCardPrinter::printerStatus(const QString& name)
+{
+    return CupsSpooler::printerStatus(name);
+}
+
+Result<QList<SpooledJob>> SystemCardPrinter::spooledJobs()
+{
+    return CupsSpooler::jobs();
 }
 
 void SystemCardPrinter::abandonDocument()

@@ -16,6 +16,8 @@ public:
     ~SystemCardPrinter() override;
 
     int installedPrinterCount() const override;
+    PrinterStatus printerStatus(const QString& name) override;
+    Result<QList<SpooledJob>> spooledJobs() override;
 
     /// The spooler's id of the last job handed over; 0 before the first.
     int lastJobId() const { return m_lastJobId; }
@@ -26,7 +28,8 @@ protected:
     void abandonDocument() override;
 
 private:
-    /// Hands the spool file to `queue` as one job; its id, or a message when the spooler refuses.
+    /// Hands the spool file to the sheet's printer as one job; its id, or a message when the spooler
+    /// refuses. Says which, through setLastJob().
     Result<int> submitJob(const CardSheet& sheet, const QString& title);
     void dropSpoolFile();
 

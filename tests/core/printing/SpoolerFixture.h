@@ -23,7 +23,7 @@ struct QueueSpec
     bool trays = false;
 };
 
-struct SpooledJob
+struct JobAtSpooler
 {
     bool known = false;
     ipp_jstate_t state = IPP_JSTATE_PENDING;
@@ -32,7 +32,7 @@ struct SpooledJob
 };
 
 /// The state and name the spooler has for job `id`.
-inline SpooledJob spooledJob(int id)
+inline JobAtSpooler spooledJob(int id)
 {
     static const char* const wanted[] = {"job-state", "job-name", "InputSlot"};
     ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
@@ -41,7 +41,7 @@ inline SpooledJob spooledJob(int id)
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
     ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
-    SpooledJob job;
+    JobAtSpooler job;
     if (response && cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE) {
         job.known = true;
         if (ipp_attribute_t* a = ippFindAttribute(response, "job-state", IPP_TAG_ENUM))

@@ -443,9 +443,10 @@ Status CardStore::deleteStyle(qint16 listId)
         return s;
     return inTransaction([&]() -> Status {
         QSqlQuery query(database());
-        for (const char* sql : {"DELETE FROM Lists WHERE ListID = ?", "DELETE FROM GuestXY WHERE ListID = ?",
-                                "DELETE FROM Guests WHERE ListID = ?", "DELETE FROM Main WHERE ListID = ?",
-                                "DELETE FROM StylePrinter WHERE ListID = ?"}) {
+        for (const char* sql :
+             {"DELETE FROM Lists WHERE ListID = ?", "DELETE FROM GuestXY WHERE ListID = ?",
+              "DELETE FROM Guests WHERE ListID = ?", "DELETE FROM Main WHERE ListID = ?",
+              "DELETE FROM StylePrinter WHERE ListID = ?", "DELETE FROM PrintRecord WHERE ListID = ?"}) {
             if (Status s = exec(query, QString::fromLatin1(sql), {listId}); !s.isOk())
                 return s;
         }
@@ -486,7 +487,58 @@ Result<GuestCursor> CardStore::nextGuest(const GuestCursor& cursor)
     if (cursor.atEnd) {
         return cursor;
     }
+    if (cursor.order)
+        return guestFrom(cursor, cursor.position + 1);
     return guestAfter(cursor.listId, cursor.guestId);
+}
+
+Result<GuestCursor> CardStore::firstOf(qint16 listId, QVector<qint64> guestIds)
+{
+    GuestCursor cursor;
+    cursor.listId = listId;
+    cursor.order = std::make_shared<const QVector<qint64>>(std::move(guestIds));
+    return guestFrom(std::move(cursor), 0);
+}
+
+Result<GuestCursor> CardStore::guestFrom(GuestCursor cursor, qsizetype position)
+{
+    if (Status s = check(); !s.isOk())
+        return s;
+    QSqlQuery query(database());
+    for (; position < cursor.order->size(); ++position) {
+        const qint64 id = cursor.order->at(position);
+        if (Status s = exec(query, QStringLiteral("SELECT Name FROM Guests WHERE GuestID = ? AND ListID = ?"),
+                            {id, cursor.listId});
+            !s.isOk())
+            return s;
+        if (query.next()) {
+            cursor.guestId = id;
+            cursor.name = query.value(0).toString();
+            cursor.position = position;
+            cursor.atEnd = false;
+            return cursor;
+        }
+    }
+    cursor.position = position;
+    cursor.name.clear();
+    cursor.atEnd = true;
+    return cursor;
+}
+
+Result<QVector<qint64>> CardStore::guestIdsInPrintOrder(qint16 listId)
+{
+    if (Status s = check(); !s.isOk())
+        return s;
+    // The order of guestAfter(): by row identity.
+    QSqlQuery query(database());
+    if (Status s =
+            exec(query, QStringLiteral("SELECT rowid FROM Guests WHERE ListID = ? ORDER BY rowid"), {listId});
+        !s.isOk())
+        return s;
+    QVector<qint64> ids;
+    while (query.next())
+        ids.append(query.value(0).toLongLong());
+    return ids;
 }
 
 Result<GuestCursor> CardStore::guestAfter(qint16 listId, qint64 guestId)

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
+#include <QVector>
 
 #include <functional>
 #include <memory>
@@ -25,6 +26,9 @@ struct GuestCursor
     qint64 guestId = 0; // row identity of the current guest; 0 before the first
     QString name;
     bool atEnd = true;
+    // The guests of a run of chosen guests, in the order they print; none: the style's whole list.
+    std::shared_ptr<const QVector<qint64>> order;
+    qsizetype position = 0; // in `order`
 };
 
 class CardStore
@@ -79,7 +83,8 @@ public:
     // Card styles
     Result<QStringList> styleNames();
     Result<std::optional<qint16>> styleIdByName(const QString& name);
-    /// Removes the style and all its labels, guests, guest-name and print settings, all or nothing.
+    /// Removes the style and all its labels, guests, guest-name and print settings and print
+    /// record, all or nothing.
     Status deleteStyle(qint16 listId);
 
     // What the print run loads
@@ -89,6 +94,10 @@ public:
     Result<GuestCursor> firstGuest(qint16 listId);
     /// The guest after `cursor`, or a cursor at the end.
     Result<GuestCursor> nextGuest(const GuestCursor& cursor);
+    /// A cursor over just `guestIds` of the style, in that order; guests deleted meanwhile are passed.
+    Result<GuestCursor> firstOf(qint16 listId, QVector<qint64> guestIds);
+    /// The style's guests in the order in which they are printed.
+    Result<QVector<qint64>> guestIdsInPrintOrder(qint16 listId);
 
     /// The open connection, for the queries and grid models of the store; check() must have succeeded.
     QSqlDatabase database() const;
@@ -124,6 +133,7 @@ private:
     Status begin();
     Status commit();
     Result<GuestCursor> guestAfter(qint16 listId, qint64 guestId);
+    Result<GuestCursor> guestFrom(GuestCursor cursor, qsizetype position);
 
     QString m_filePath;
     QString m_connectionName;

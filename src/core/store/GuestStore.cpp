@@ -89,14 +89,18 @@ Status GuestStore::remove(qint16 listId, const QVector<qint64>& guestIds)
     if (Status s = Snapshots(m_store).before(QStringLiteral("删除宾客"), listId); !s.isOk())
         return s;
     return m_store.inTransaction([&]() -> Status {
-        QSqlQuery query(m_store.database());
-        if (!query.prepare(QStringLiteral("DELETE FROM Guests WHERE GuestID = ? AND ListID = ?")))
-            return Status::failure(m_store.describe(query.lastError()));
-        for (const qint64 id : guestIds) {
-            query.addBindValue(id);
-            query.addBindValue(listId);
-            if (!query.exec())
+        // A deleted guest's cards go with the guest.
+        for (const char* sql : {"DELETE FROM Guests WHERE GuestID = ? AND ListID = ?",
+                                "DELETE FROM PrintRecord WHERE GuestID = ? AND ListID = ?"}) {
+            QSqlQuery query(m_store.database());
+            if (!query.prepare(QString::fromLatin1(sql)))
                 return Status::failure(m_store.describe(query.lastError()));
+            for (const qint64 id : guestIds) {
+                query.addBindValue(id);
+                query.addBindValue(listId);
+                if (!query.exec())
+                    return Status::failure(m_store.describe(query.lastError()));
+            }
         }
         return Status::ok();
     });
@@ -108,7 +112,10 @@ Status GuestStore::clear(qint16 listId)
         return s;
     return m_store.inTransaction([&]() -> Status {
         QSqlQuery query(m_store.database());
-        return m_store.exec(query, QStringLiteral("DELETE FROM Guests WHERE ListID = ?"), {listId});
+        if (Status s = m_store.exec(query, QStringLiteral("DELETE FROM Guests WHERE ListID = ?"), {listId});
+            !s.isOk())
+            return s;
+        return m_store.exec(query, QStringLiteral("DELETE FROM PrintRecord WHERE ListID = ?"), {listId});
     });
 }
 
@@ -141,6 +148,32 @@ Result<QVector<GuestRecord>> GuestStore::range(qint16 listId, qint64 firstId, qi
         !s.isOk())
         return s;
     QVector<GuestRecord> records;
+    while (query.next())
+        records.append(recordFrom(query));
+    return records;
+}
+
+Result<QVector<GuestRecord>> GuestStore::byIds(qint16 listId, const QVector<qint64>& guestIds)
+{
+    if (Status s = m_store.check(); !s.isOk())
+        return s;
+    QVector<GuestRecord> records;
+    if (guestIds.isEmpty())
+        return records;
+    QStringList marks;
+    QVariantList values{listId};
+    for (const qint64 id : guestIds) {
+        marks << QStringLiteral("?");
+        values << id;
+    }
+    QSqlQuery query(m_store.database());
+    if (Status s = m_store.exec(query,
+                                QStringLiteral("SELECT GuestID, Name, Sex, Connection, Job, Contact, Remark, "
+                                               "SaveTime FROM Guests WHERE ListID = ? AND GuestID IN (%1)")
+                                    .arg(marks.join(QStringLiteral(", "))),
+                                values);
+        !s.isOk())
+        return s;
     while (query.next())
         records.append(recordFrom(query));
     return records;

@@ -46,15 +46,17 @@ public:
     Result<GuestRecord> add(qint16 listId, const GuestFields& fields, const QDateTime& savedAt);
     /// Changes guest `guestId` of style `listId`; false when that guest no longer exists.
     Result<bool> change(qint16 listId, qint64 guestId, const GuestFields& fields);
-    /// Deletes the given guests of style `listId`, all or none.
+    /// Deletes the given guests of style `listId` with their print records, all or none.
     Status remove(qint16 listId, const QVector<qint64>& guestIds);
-    /// Deletes every guest of style `listId`, all or none.
+    /// Deletes every guest of style `listId` with the style's print record, all or none.
     Status clear(qint16 listId);
 
     /// The identities of the style's guests in the order they were entered.
     Result<QVector<qint64>> ids(qint16 listId);
     /// The style's guests whose identity lies between `firstId` and `lastId`, in order.
     Result<QVector<GuestRecord>> range(qint16 listId, qint64 firstId, qint64 lastId);
+    /// The style's guests among `guestIds`, in no particular order; guests no longer there are left out.
+    Result<QVector<GuestRecord>> byIds(qint16 listId, const QVector<qint64>& guestIds);
 
 private:
     CardStore& m_store;

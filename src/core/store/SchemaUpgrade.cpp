@@ -41,7 +41,8 @@ const QList<UpgradeStep>& steps()
     // Version 1 is the database delivered with the first program (data/schema.sql). New steps are
     // appended here, each with the next version number, and never changed once released.
     static const QList<UpgradeStep> kSteps{
-        {2, QStringLiteral("添加打印机与纸张设置和打印机校准的数据表"), [](QSqlDatabase& db) {
+        {2, QStringLiteral("添加打印机与纸张设置和打印机校准的数据表"),
+         [](QSqlDatabase& db) {
              // A style without a row prints as before: the default printer with its own paper.
              return runStatements(
                  db,
@@ -71,7 +72,31 @@ const QList<UpgradeStep>& steps()
                       " PRIMARY KEY (Printer, Paper))")});
          }},
         {3, QStringLiteral("为标签和宾客姓名添加对齐、限宽和竖排设置"), addTextPlacement},
-    };
+        {4, QStringLiteral("添加打印记录的数据表"), [](QSqlDatabase& db) {
+             // One row per card handed to a printer. A file without rows prints exactly as before.
+             return runStatements(
+                 db,
+                 {QStringLiteral(
+                      "CREATE TABLE PrintRecord ("
+                      " RecordID INTEGER PRIMARY KEY AUTOINCREMENT,"
+                      " ListID INTEGER NOT NULL CHECK (typeof(ListID) = 'integer'),"
+                      " GuestID INTEGER NOT NULL CHECK (typeof(GuestID) = 'integer'),"
+                      " Name TEXT NOT NULL DEFAULT '',"
+                      " Printer TEXT NOT NULL DEFAULT '',"
+                      " JobID INTEGER NOT NULL DEFAULT 0 CHECK (typeof(JobID) = 'integer' AND JobID >= 0),"
+                      " JobTitle TEXT NOT NULL DEFAULT '',"
+                      " State TEXT NOT NULL CHECK (State IN ('发送中', '已排队', '已打印', '失败', '作废')),"
+                      " JobUnknown INTEGER NOT NULL DEFAULT 0 CHECK (JobUnknown IN (0, 1)),"
+                      " SentAt TEXT NOT NULL,"
+                      " Note TEXT NOT NULL DEFAULT '')"),
+                  // A guest's last card, and the guests by it, straight from the index.
+                  QStringLiteral("CREATE INDEX PrintRecord_Guest ON PrintRecord (ListID, GuestID, RecordID, "
+                                 "State, JobUnknown)"),
+                  // The cards the spooler may still change, found without reading the rest.
+                  QStringLiteral("CREATE INDEX PrintRecord_Open ON PrintRecord (State) "
+                                 "WHERE State IN ('发送中', '已排队')"),
+                  QStringLiteral("CREATE INDEX PrintRecord_Job ON PrintRecord (JobID) WHERE JobID > 0")});
+         }}};
     return kSteps;
 }
 

@@ -1,18 +1,23 @@
 // The print run: one card per guest of the loaded style, in the order of the guest cursor, either
 // automatically at a fixed pace (the print button pauses and continues) or one card per press; or
-// one card for a guest picked by name. Every press has the one effect its caption promises, in the
-// mode selected at that press. The run owns its state, the cursor, the counters and the pacing
-// timer, says in one sentence where it stands, reports failures through the message service and
-// tells the window by a signal whenever something it shows has changed. It knows no widgets.
+// one card for a guest picked by name; or the cards of chosen guests only. Every press has the one
+// effect its caption promises, in the mode selected at that press. Every card handed to the printer
+// goes into the print record; a run started on a style whose record shows printed cards asks
+// whether to leave those guests out. The run owns its state, the cursor, the counters and the
+// pacing timer, looks at the printer before each card, follows its jobs at the spooler, says in one
+// sentence where it stands, reports failures through the message service and tells the window by a
+// signal whenever something it shows has changed. It knows no widgets.
 #pragma once
 
 #include "core/cards/GuestNameSetting.h"
 #include "core/cards/Label.h"
 #include "core/printing/PrintTarget.h"
 #include "core/store/CardStore.h"
+#include "core/store/PrintRecordStore.h"
 
 #include <QObject>
 #include <QString>
+#include <QVector>
 
 #include <optional>
 
@@ -60,9 +65,16 @@ public:
     /// Asks whether the program may end while a run is going (no card is produced while the
     /// question is open); true when no run is going or the answer is Yes.
     bool confirmQuit();
-    /// Prepares a run of exactly one card, for the guest picked by `name`; only while no run is
-    /// going, so that no guest of a run is skipped by it.
-    void prepareNamedGuest(const QString& name);
+    /// Prepares a run of exactly one card, for guest `guestId` picked by `name`; only while no run
+    /// is going, so that no guest of a run is skipped by it.
+    void prepareNamedGuest(qint64 guestId, const QString& name);
+    /// Starts a run of just `guestIds` of the loaded style, in that order, in `mode`; while another
+    /// run is going the user is told to finish it first.
+    void printChosen(const QVector<qint64>& guestIds, Mode mode);
+    /// Starts a run of just the guests whose last card failed, in print order, in `mode`.
+    void printFailed(Mode mode);
+    /// Asks the spooler about the cards still on their way and shows what it says.
+    void refreshRecord();
 
     State state() const { return m_state; }
     /// The last load found labels and guests.
@@ -87,16 +99,37 @@ public:
     /// The printer, paper and calibration of the loaded style as the status shows them; empty
     /// when no style is loaded.
     const QString& printerStatus() const { return m_printerStatus; }
+    /// The loaded style's guests counted by their last card.
+    const RecordSummary& record() const { return m_record; }
+    /// Guests whose last card failed can be printed again now.
+    bool canPrintFailed() const { return m_printable && !isGoing() && m_record.failed > 0; }
 
 signals:
     /// The state, the counters, the status or what may be used changed.
     void changed();
 
 private:
+    /// Which guests the run prints.
+    enum class Scope
+    {
+        WholeList, // every guest of the style
+        Remaining, // those whose last card is neither printed nor on its way
+        Chosen     // guests chosen in the guest list, or those whose cards failed
+    };
+
     void tick();
     void printOneCard();
-    /// Draws and sends one card for `name`; the cursor after it, or why the card did not leave.
+    /// Draws, records and sends one card for `name`; the cursor after it, or why the card did not
+    /// leave.
     Result<GuestCursor> produceCard(const QList<Label>& labels, const QString& name);
+    /// Before the first card of a run on a style with printed cards: print only the others, all
+    /// again, or nothing (false).
+    bool chooseScope();
+    /// The printer cannot print now (stopped, or refusing jobs): the run pauses and says why.
+    bool printerHeldUp();
+    /// Reads the record of the loaded style and of this run's cards again.
+    void readRecord();
+    QString recordText() const;
     void setState(State state);
     void finish();
     /// A card could not be produced: the run pauses, the card is neither counted nor skipped. When
@@ -129,6 +162,14 @@ private:
     int m_printed = 0;
     bool m_printable = false;
     std::optional<QString> m_namedGuest; // the one card of a named-guest print
+    qint64 m_namedGuestId = 0;
+    Scope m_scope = Scope::WholeList;
+    QTimer* m_timerJobs = nullptr;
+    RecordSummary m_record;      // the loaded style's guests by their last card
+    RecordSummary m_runCards;    // the cards of this run by their state
+    qint64 m_runFirstRecord = 0; // the record of this run's first card; 0 before it
+    QString m_recordTrouble;     // the record of a card that has left could not be completed
+    bool m_recordStale = false;  // cards were recorded since the style's record was last read
     State m_state = State::Ready;
     std::optional<QString> m_cardInProgress; // the guest whose card is being produced
     bool m_loadFailed = false;

@@ -1,5 +1,10 @@
 #include "core/store/GuestGridModel.h"
 
+#include "core/store/PrintRecordStore.h"
+
+#include <QBrush>
+#include <QColor>
+
 #include <algorithm>
 
 namespace {
@@ -8,22 +13,94 @@ constexpr int kPageRows = 200;
 // Texts kept in memory at most; scrolling through a long list drops them and reads again.
 constexpr int kCachedRows = 20 * kPageRows;
 
-const char* const kHeaders[] = {"宾客姓名", "性别", "关系", "职业", "联系方式", "备注"};
+const char* const kHeaders[] = {"宾客姓名", "性别", "关系", "职业", "联系方式", "备注", "打印状态"};
+
+// The states a filter shows; empty for every guest.
+QList<CardState> statesOf(GuestGridModel::Filter filter)
+{
+    switch (filter) {
+    case GuestGridModel::Filter::Queued:
+        return {CardState::Queued, CardState::Sending};
+    case GuestGridModel::Filter::Printed:
+        return {CardState::Printed};
+    case GuestGridModel::Filter::Failed:
+        return {CardState::Failed};
+    case GuestGridModel::Filter::Spoiled:
+        return {CardState::Spoiled};
+    case GuestGridModel::Filter::All:
+    case GuestGridModel::Filter::NotPrinted:
+        break;
+    }
+    return {};
+}
 
 } // namespace
 
-GuestGridModel::GuestGridModel(GuestStore& guests, QObject* parent)
-    : QAbstractTableModel(parent), m_guests(guests)
+GuestGridModel::GuestGridModel(GuestStore& guests, PrintRecordStore& records, QObject* parent)
+    : QAbstractTableModel(parent), m_guests(guests), m_records(records)
 {
 }
 
 Status GuestGridModel::load(qint16 listId)
 {
-    const Result<QVector<qint64>> ids = m_guests.ids(listId);
-    beginResetModel();
     m_listId = listId;
+    const Result<QVector<qint64>> ids = filteredIds();
+    beginResetModel();
     m_cache.clear();
+    m_cards.clear();
     m_readFailing = false;
+    m_ids = ids.isOk() ? ids.value() : QVector<qint64>();
+    endResetModel();
+    return ids.isOk() ? Status::ok() : Status::failure(ids.error());
+}
+
+Result<QVector<qint64>> GuestGridModel::filteredIds() const
+{
+    const Result<QVector<qint64>> all = m_guests.ids(m_listId);
+    if (m_filter == Filter::All || !all.isOk())
+        return all;
+    if (m_filter != Filter::NotPrinted)
+        return m_records.guestsWhoseLastCardIs(m_listId, statesOf(m_filter));
+    // Both lists ascend: the guests without a card are found in one pass.
+    const Result<QVector<qint64>> withCards = m_records.guestsWithCards(m_listId);
+    if (!withCards.isOk())
+        return withCards;
+    QVector<qint64> without;
+    without.reserve(all.value().size());
+    std::set_difference(all.value().cbegin(), all.value().cend(), withCards.value().cbegin(),
+                        withCards.value().cend(), std::back_inserter(without));
+    return without;
+}
+
+Status GuestGridModel::setFilter(Filter filter)
+{
+    if (filter == m_filter)
+        return Status::ok();
+    const Filter before = m_filter;
+    m_filter = filter;
+    const Result<QVector<qint64>> ids = filteredIds();
+    if (!ids.isOk()) {
+        m_filter = before;
+        return Status::failure(ids.error());
+    }
+    beginResetModel();
+    m_ids = ids.value();
+    endResetModel();
+    return Status::ok();
+}
+
+Status GuestGridModel::recordChanged()
+{
+    m_cache.clear();
+    m_cards.clear();
+    if (m_filter == Filter::All) {
+        // The same rows: only what they show changes, and the selection stays.
+        if (!m_ids.isEmpty())
+            emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+        return Status::ok();
+    }
+    const Result<QVector<qint64>> ids = filteredIds();
+    beginResetModel();
     m_ids = ids.isOk() ? ids.value() : QVector<qint64>();
     endResetModel();
     return ids.isOk() ? Status::ok() : Status::failure(ids.error());
@@ -59,11 +136,55 @@ QVariant GuestGridModel::columnValue(const GuestFields& fields, int column)
     }
 }
 
+QVariant GuestGridModel::cardValue(qint64 guestId, int role) const
+{
+    const auto card = m_cards.constFind(guestId);
+    if (card == m_cards.constEnd()) {
+        if (role == Qt::ForegroundRole)
+            return QBrush(QColor(128, 128, 128));
+        return role == Qt::DisplayRole ? QStringLiteral("未打印") : QVariant();
+    }
+    const QString state = CardStates::text(card->state);
+    // "yyyy-MM-dd HH:mm:ss.zzz" shown as "MM-dd HH:mm".
+    const QString when = card->sentAt.mid(5, 11);
+    switch (role) {
+    case Qt::DisplayRole:
+        return card->jobUnknown ? QStringLiteral("%1（未确认） %2").arg(state, when)
+                                : QStringLiteral("%1 %2").arg(state, when);
+    case Qt::ForegroundRole:
+        if (card->state == CardState::Failed)
+            return QBrush(QColor(176, 0, 0));
+        if (card->state == CardState::Spoiled)
+            return QBrush(QColor(128, 128, 128));
+        return QVariant();
+    case Qt::ToolTipRole: {
+        QStringList lines{QStringLiteral("%1，%2").arg(state, card->sentAt.left(19))};
+        QString printer = QStringLiteral("打印机：%1").arg(card->printer);
+        if (card->jobId > 0)
+            printer += QStringLiteral("，打印任务 %1").arg(card->jobId);
+        lines << printer << QStringLiteral("印上的姓名：%1").arg(card->name);
+        if (card->jobUnknown) {
+            lines << (card->state == CardState::Sending
+                          ? QStringLiteral(
+                                "程序在交出这张请柬时停止了，打印系统里找不到它的任务，无法确认是否已送出。")
+                          : QStringLiteral(
+                                "打印系统已不记得这项任务（它的记录已被清除），这里是最后知道的状态。"));
+        }
+        if (!card->note.isEmpty())
+            lines << QStringLiteral("打印系统的说明：%1").arg(card->note);
+        return lines.join(QLatin1Char('\n'));
+    }
+    default:
+        return QVariant();
+    }
+}
+
 QVariant GuestGridModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return QVariant();
-    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+    const bool cardColumn = index.column() == PrintStateColumn;
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole && !(cardColumn && role == Qt::ForegroundRole))
         return QVariant();
     const qint64 id = m_ids.at(index.row());
     auto found = m_cache.constFind(id);
@@ -74,7 +195,9 @@ QVariant GuestGridModel::data(const QModelIndex& index, int role) const
         if (found == m_cache.constEnd())
             return QVariant();
     }
-    return columnValue(found->fields, index.column());
+    if (cardColumn)
+        return cardValue(id, role);
+    return role == Qt::ForegroundRole ? QVariant() : columnValue(found->fields, index.column());
 }
 
 QVariant GuestGridModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -94,22 +217,33 @@ Qt::ItemFlags GuestGridModel::flags(const QModelIndex& index) const
 
 bool GuestGridModel::fetchAround(int row) const
 {
-    if (m_cache.size() >= kCachedRows)
+    if (m_cache.size() >= kCachedRows) {
         m_cache.clear();
+        m_cards.clear();
+    }
     const int first = row - row % kPageRows;
     const int last = std::min(first + kPageRows, static_cast<int>(m_ids.size())) - 1;
-    const Result<QVector<GuestRecord>> page = m_guests.range(m_listId, m_ids.at(first), m_ids.at(last));
-    if (!page.isOk()) {
+    const QVector<qint64> ids = m_ids.mid(first, last - first + 1);
+    // Every guest shown: a page is a range of identities. Filtered, the rows may lie far apart.
+    const Result<QVector<GuestRecord>> page = m_filter == Filter::All
+                                                  ? m_guests.range(m_listId, m_ids.at(first), m_ids.at(last))
+                                                  : m_guests.byIds(m_listId, ids);
+    Result<QHash<qint64, PrintRecord>> cards = QHash<qint64, PrintRecord>();
+    if (page.isOk())
+        cards = m_records.lastCards(m_listId, ids);
+    if (!page.isOk() || !cards.isOk()) {
         // Painting asks again and again; the user hears of it once until reading works again.
         if (!m_readFailing) {
             m_readFailing = true;
-            emit readFailed(page.error());
+            emit readFailed(page.isOk() ? cards.error() : page.error());
         }
         return false;
     }
     m_readFailing = false;
     for (const GuestRecord& record : page.value())
         m_cache.insert(record.id, record);
+    for (auto card = cards.value().cbegin(); card != cards.value().cend(); ++card)
+        m_cards.insert(card.key(), card.value());
     // A guest that has vanished from the file shows empty rather than being read again and again.
     for (int r = first; r <= last; ++r) {
         if (!m_cache.contains(m_ids.at(r))) {
@@ -131,6 +265,14 @@ std::optional<GuestRecord> GuestGridModel::guestAt(int row) const
     return m_cache.value(id);
 }
 
+std::optional<PrintRecord> GuestGridModel::lastCard(int row) const
+{
+    if (!guestAt(row))
+        return std::nullopt;
+    const auto card = m_cards.constFind(m_ids.at(row));
+    return card == m_cards.constEnd() ? std::nullopt : std::optional<PrintRecord>(card.value());
+}
+
 int GuestGridModel::rowOf(qint64 guestId) const
 {
     const auto it = std::lower_bound(m_ids.cbegin(), m_ids.cend(), guestId);
@@ -139,6 +281,9 @@ int GuestGridModel::rowOf(qint64 guestId) const
 
 void GuestGridModel::appendGuest(const GuestRecord& record)
 {
+    // A new guest has no card yet: shown where guests without one are.
+    if (m_filter != Filter::All && m_filter != Filter::NotPrinted)
+        return;
     // Identities only grow, so a new guest lands at the end; the search keeps the order regardless.
     const auto at = std::lower_bound(m_ids.cbegin(), m_ids.cend(), record.id);
     if (at != m_ids.cend() && *at == record.id)
@@ -192,5 +337,6 @@ void GuestGridModel::cleared()
     beginResetModel();
     m_ids.clear();
     m_cache.clear();
+    m_cards.clear();
     endResetModel();
 }

@@ -1,16 +1,21 @@
-// The guest grid of one style: six columns (name, sex, relation, job, contact, remark), one row per
-// guest in the order the guests were entered. Only the guests' identities are read when the list is
-// loaded; their texts are read page by page as the grid shows them, so a list of 100,000 guests
-// opens at once. Changes made through GuestStore are mirrored row by row, without a reload.
+// The guest grid of one style: six columns (name, sex, relation, job, contact, remark) and the
+// state of each guest's last card (打印状态), one row per guest in the order the guests were entered,
+// all of them or those whose last card is in one state. Only the guests' identities are read when
+// the list is loaded; their texts and cards are read page by page as the grid shows them, so a list
+// of 100,000 guests opens at once. Changes made through GuestStore are mirrored row by row, without
+// a reload.
 #pragma once
 
 #include "core/store/GuestStore.h"
+#include "core/store/PrintRecord.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QVector>
 
 #include <optional>
+
+class PrintRecordStore;
 
 class GuestGridModel : public QAbstractTableModel
 {
@@ -25,13 +30,29 @@ public:
         JobColumn,
         ContactColumn,
         RemarkColumn,
+        PrintStateColumn,
         ColumnCount
     };
+    /// Which guests the grid shows, by their last card.
+    enum class Filter
+    {
+        All,
+        NotPrinted, // 未打印: no card yet
+        Queued,     // 已排队 (or 发送中)
+        Printed,    // 已打印
+        Failed,     // 失败
+        Spoiled     // 作废
+    };
 
-    explicit GuestGridModel(GuestStore& guests, QObject* parent = nullptr);
+    GuestGridModel(GuestStore& guests, PrintRecordStore& records, QObject* parent = nullptr);
 
-    /// Shows the guests of style `listId`; on a failure the grid is left empty.
+    /// Shows the guests of style `listId` that pass the filter; on a failure the grid is left empty.
     Status load(qint16 listId);
+    /// Shows only the guests whose last card is as `filter` says; on a failure every guest shows.
+    Status setFilter(Filter filter);
+    Filter filter() const { return m_filter; }
+    /// The print record changed: the column and the filter are read again.
+    Status recordChanged();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -41,6 +62,8 @@ public:
 
     /// The identity of the guest in `row`.
     qint64 guestId(int row) const { return m_ids.at(row); }
+    /// The last card of the guest in `row`, if the guest has one.
+    std::optional<PrintRecord> lastCard(int row) const;
     /// The whole guest in `row`, read from the file if the grid has not shown it yet.
     std::optional<GuestRecord> guestAt(int row) const;
     /// The row showing guest `guestId`, or -1.
@@ -62,10 +85,16 @@ signals:
 private:
     bool fetchAround(int row) const;
     static QVariant columnValue(const GuestFields& fields, int column);
+    QVariant cardValue(qint64 guestId, int role) const;
+    /// The guests of the style that pass the filter, in the order of entry.
+    Result<QVector<qint64>> filteredIds() const;
 
     GuestStore& m_guests;
+    PrintRecordStore& m_records;
     qint16 m_listId = 0;
-    QVector<qint64> m_ids; // ascending: the order of entry
+    Filter m_filter = Filter::All;
+    QVector<qint64> m_ids; // the rows' guests, ascending: the order of entry
     mutable QHash<qint64, GuestRecord> m_cache;
+    mutable QHash<qint64, PrintRecord> m_cards; // last cards of the guests in m_cache that have one
     mutable bool m_readFailing = false;
 };

@@ -4,6 +4,7 @@
 #include "core/app/MessageService.h"
 #include "core/app/SharedState.h"
 #include "core/store/CardStore.h"
+#include "core/printing/PrintRecordSync.h"
 #include "core/store/GuestGridModel.h"
 #include "ui/app/Session.h"
 #include "ui/guests/GuestListTransfer.h"
@@ -12,7 +13,11 @@
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QItemSelectionModel>
 #include <QTimer>
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -22,7 +27,8 @@ const QString kModifyCaption = QStringLiteral("修改保存(&S)");
 } // namespace
 
 w_AddGuest::w_AddGuest(Session& session, QWidget* parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::w_AddGuest>()), m_session(session), m_guests(session.store)
+    : QDialog(parent), m_ui(std::make_unique<Ui::w_AddGuest>()), m_session(session), m_guests(session.store),
+      m_records(session.store)
 {
     m_ui->setupUi(this);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -41,11 +47,11 @@ w_AddGuest::w_AddGuest(Session& session, QWidget* parent)
     noticeRoom.setRetainSizeWhenHidden(true);
     m_ui->F_saved->setSizePolicy(noticeRoom);
 
-    m_model = new GuestGridModel(m_guests, this);
+    m_model = new GuestGridModel(m_guests, m_records, this);
     m_ui->DG_Edit->setModel(m_model);
     QHeaderView* columns = m_ui->DG_Edit->horizontalHeader();
-    const int widths[] = {100, 50, 80, 140, 130};
-    for (int column = 0; column < 5; ++column)
+    const int widths[] = {100, 50, 80, 140, 130, 100};
+    for (int column = 0; column < 6; ++column)
         columns->resizeSection(column, widths[column]);
     columns->setStretchLastSection(true);
     m_ui->DG_Edit->verticalHeader()->setDefaultSectionSize(m_ui->DG_Edit->fontMetrics().height() + 8);
@@ -68,6 +74,15 @@ w_AddGuest::w_AddGuest(Session& session, QWidget* parent)
     connect(m_ui->DG_Edit->verticalHeader(), &QHeaderView::sectionDoubleClicked, this,
             &w_AddGuest::loadGuest);
     connect(m_model, &GuestGridModel::readFailed, this, &w_AddGuest::showReadFailure, Qt::QueuedConnection);
+    connect(m_ui->DG_Edit->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &w_AddGuest::enableSelectionButtons);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &w_AddGuest::enableSelectionButtons);
+    connect(m_ui->Combo_PrintFilter, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &w_AddGuest::filterChanged);
+    connect(m_ui->Cmd_Spoil, &QPushButton::clicked, this, &w_AddGuest::markSpoiled);
+    connect(m_ui->Cmd_PrintSelected, &QPushButton::clicked, this, &w_AddGuest::printSelected);
+    connect(m_ui->Cmd_ClearRecord, &QPushButton::clicked, this, &w_AddGuest::clearRecord);
+    enableSelectionButtons();
     m_ui->T_Name->installEventFilter(this);
     m_ui->DG_Edit->installEventFilter(this);
 
@@ -106,6 +121,112 @@ void w_AddGuest::loadGrid()
         m_session.messages.critical(this, Titles::CriticalError, loaded.error());
     if (m_model->rowCount() == 0)
         m_ui->Cmd_CleanAll->setEnabled(false);
+    bringRecordUpToDate();
+}
+
+void w_AddGuest::bringRecordUpToDate()
+{
+    // The grid is already there; the spooler's answer changes only the column it concerns.
+    const Result<RecordSync> sync = PrintRecordSync(m_session.store, m_session.printer).refresh();
+    if (!sync.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, sync.error());
+        return;
+    }
+    if (sync.value().changed > 0) {
+        if (Status shown = m_model->recordChanged(); !shown.isOk())
+            m_session.messages.critical(this, Titles::CriticalError, shown.error());
+    }
+}
+
+QVector<qint64> w_AddGuest::selectedGuests() const
+{
+    QVector<int> rows;
+    for (const QModelIndex& index : m_ui->DG_Edit->selectionModel()->selectedIndexes())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    QVector<qint64> ids;
+    ids.reserve(rows.size());
+    for (const int row : rows)
+        ids.append(m_model->guestId(row));
+    return ids;
+}
+
+void w_AddGuest::enableSelectionButtons()
+{
+    const bool any = m_ui->DG_Edit->selectionModel()->hasSelection();
+    m_ui->Cmd_Spoil->setEnabled(any);
+    m_ui->Cmd_PrintSelected->setEnabled(any);
+}
+
+void w_AddGuest::filterChanged(int index)
+{
+    const GuestGridModel::Filter filters[] = {
+        GuestGridModel::Filter::All,     GuestGridModel::Filter::NotPrinted, GuestGridModel::Filter::Queued,
+        GuestGridModel::Filter::Printed, GuestGridModel::Filter::Failed,     GuestGridModel::Filter::Spoiled};
+    if (index < 0 || index >= static_cast<int>(std::size(filters)))
+        return;
+    if (Status shown = m_model->setFilter(filters[index]); !shown.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, shown.error());
+        const QSignalBlocker blocker(m_ui->Combo_PrintFilter);
+        m_ui->Combo_PrintFilter->setCurrentIndex(0);
+    }
+}
+
+void w_AddGuest::markSpoiled()
+{
+    const QVector<qint64> guests = selectedGuests();
+    if (guests.isEmpty())
+        return;
+    if (!m_session.messages.question(
+            this, Titles::UserConfirmation,
+            QStringLiteral("把选中的 %1 位宾客最后打印的请柬标记为作废？\n\n"
+                           "作废的请柬不算已打印：接着打印时会重新打印这些宾客的请柬。")
+                .arg(guests.size())))
+        return;
+    const Result<int> marked = m_records.markSpoiled(m_session.state.CurrentListID, guests);
+    if (!marked.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, marked.error());
+        return;
+    }
+    if (Status shown = m_model->recordChanged(); !shown.isOk())
+        m_session.messages.critical(this, Titles::CriticalError, shown.error());
+    const int unmarked = static_cast<int>(guests.size()) - marked.value();
+    if (unmarked > 0) {
+        m_session.messages.information(
+            this, Titles::Notice,
+            QStringLiteral(
+                "已将 %1 位宾客的请柬标记为作废。另外 %2 位宾客还没有打印过请柬，或者已经标记过作废。")
+                .arg(marked.value())
+                .arg(unmarked));
+    }
+}
+
+void w_AddGuest::printSelected()
+{
+    const QVector<qint64> guests = selectedGuests();
+    if (guests.isEmpty())
+        return;
+    emit printChosen(guests);
+    accept();
+}
+
+void w_AddGuest::clearRecord()
+{
+    if (!m_session.messages.question(
+            this, Titles::UserConfirmation,
+            QStringLiteral(
+                "确定要清除请柬样式“%1”的打印记录吗？\n\n清除后，程序不再知道哪些宾客的请柬已经打印过，"
+                "“接着打印”也会从第一位宾客开始。")
+                .arg(m_session.state.CurrentListName)))
+        return;
+    if (Status cleared = m_records.clear(m_session.state.CurrentListID); !cleared.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, cleared.error());
+        return;
+    }
+    if (Status shown = m_model->recordChanged(); !shown.isOk())
+        m_session.messages.critical(this, Titles::CriticalError, shown.error());
+    m_session.messages.information(this, Titles::Notice, QStringLiteral("打印记录已清除。"));
 }
 
 void w_AddGuest::enterAddMode()

@@ -1,10 +1,15 @@
 // The guest list window: adds guests one after another, changes a guest loaded by a double-click,
-// deletes guests selected in the grid with the Delete key and clears the style's whole list.
+// deletes guests selected in the grid with the Delete key and clears the style's whole list. It
+// shows each guest's last card (打印状态), shows only the guests in one state, marks the cards of
+// selected guests spoiled, clears the style's print record, and asks for the cards of the selected
+// guests to be printed.
 #pragma once
 
 #include "core/store/GuestStore.h"
+#include "core/store/PrintRecordStore.h"
 
 #include <QDialog>
+#include <QVector>
 
 #include <memory>
 
@@ -31,6 +36,9 @@ public:
 signals:
     /// The window closed; the style's guests may have been added, changed or deleted.
     void guestsChanged();
+    /// The cards of `guestIds` (in list order) are to be printed, in a run of their own; the window
+    /// closes after it.
+    void printChosen(const QVector<qint64>& guestIds);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -47,10 +55,20 @@ private:
     void emptyFieldsAfterSave(const QString& notice);
     GuestFields enteredFields() const;
     void showReadFailure(const QString& message);
+    /// The guests of the rows with a selected cell, in list order.
+    QVector<qint64> selectedGuests() const;
+    void enableSelectionButtons();
+    void filterChanged(int index);
+    void markSpoiled();
+    void printSelected();
+    void clearRecord();
+    /// Asks the spooler what became of the cards on their way, and shows it.
+    void bringRecordUpToDate();
 
     std::unique_ptr<Ui::w_AddGuest> m_ui;
     Session& m_session;
     GuestStore m_guests;
+    PrintRecordStore m_records;
     GuestGridModel* m_model = nullptr;
     QTimer* m_timer1 = nullptr;
     qint64 m_loadedGuestId = 0; // the guest a save changes; 0 while adding

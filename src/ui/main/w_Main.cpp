@@ -87,6 +87,7 @@ w_Main::w_Main(Session& session, QWidget* parent)
     });
     connect(m_ui->Cmd_Print, &QPushButton::clicked, this, &w_Main::onPrintClicked);
     connect(m_ui->Cmd_NamePrint, &QPushButton::clicked, this, &w_Main::onNamePrintClicked);
+    connect(m_ui->Cmd_PrintFailed, &QPushButton::clicked, this, [this] { m_run->printFailed(mode()); });
 
     showRun();
     m_timerLoad->start();
@@ -152,27 +153,42 @@ void w_Main::showRun()
     // A named card during a run would take the run's place and skip its guests.
     m_ui->Cmd_NamePrint->setEnabled(m_run->printable() && !m_run->isGoing());
     m_ui->Cmd_QJList->setEnabled(m_run->styleChooserAllowed());
+    m_ui->Cmd_PrintFailed->setVisible(m_run->canPrintFailed());
     m_ui->L_Guests->setText(QString::number(m_run->guestCount()));
     m_ui->L_OK->setText(QString::number(m_run->printed()));
     m_ui->L_state->setText(m_run->status());
     m_ui->L_Printer->setText(m_run->printerStatus());
 }
 
+PrintRun::Mode w_Main::mode() const
+{
+    return m_ui->O_One->isChecked() ? PrintRun::Mode::OneByOne : PrintRun::Mode::Automatic;
+}
+
 void w_Main::onPrintClicked()
 {
-    m_run->press(m_ui->O_One->isChecked() ? PrintRun::Mode::OneByOne : PrintRun::Mode::Automatic);
+    m_run->press(mode());
 }
 
 void w_Main::openStyleChooser()
 {
     int result = QDialog::Rejected;
+    QVector<qint64> chosen; // guests whose cards the guest list asked for
     {
         w_QJList chooser(m_session, this);
         connect(&chooser, &w_QJList::styleDeleted, this, &w_Main::onStyleDeleted);
         connect(&chooser, &w_QJList::guestsChanged, this, &w_Main::requestReload);
         connect(&chooser, &w_QJList::restored, this, &w_Main::onDataRestored);
+        connect(&chooser, &w_QJList::printChosen, this,
+                [&chosen](const QVector<qint64>& ids) { chosen = ids; });
         result = chooser.exec();
     } // gone before a window that takes its place opens
+    if (result == QDialog::Accepted && !chosen.isEmpty()) {
+        // The chosen guests' style is loaded at once and their run starts in the selected option.
+        onLoadTimer();
+        m_run->printChosen(chosen, mode());
+        return;
+    }
     if (result == QDialog::Accepted) {
         requestReload();
         return;

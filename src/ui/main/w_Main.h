@@ -3,11 +3,12 @@
 // the window only shows its state and forwards clicks.
 #pragma once
 
+#include "core/printing/PrintRun.h"
+
 #include <QWidget>
 
 #include <memory>
 
-class PrintRun;
 class QTimer;
 struct Session;
 
@@ -46,6 +47,8 @@ private:
     void onStyleDeleted();
     void onDataRestored();
     void onNamePrintClicked();
+    /// The option selected for how cards are printed.
+    PrintRun::Mode mode() const;
 
     std::unique_ptr<Ui::w_Main> m_ui;
     Session& m_session;

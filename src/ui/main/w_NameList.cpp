@@ -70,6 +70,7 @@ void w_NameList::pick()
         reject();
         return;
     }
-    emit guestChosen(trimAsciiSpaces(m_model->guest(current.row()).name));
+    const GuestRow& guest = m_model->guest(current.row());
+    emit guestChosen(guest.guestId, trimAsciiSpaces(guest.name));
     accept();
 }

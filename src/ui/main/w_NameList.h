@@ -29,8 +29,8 @@ public:
     ~w_NameList() override;
 
 signals:
-    /// The user picked the guest called `name` (without surrounding ASCII spaces).
-    void guestChosen(const QString& name);
+    /// The user picked guest `guestId`, called `name` (without surrounding ASCII spaces).
+    void guestChosen(qint64 guestId, const QString& name);
 
 private:
     void search();

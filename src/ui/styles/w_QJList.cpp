@@ -130,9 +130,19 @@ void w_QJList::newStyle()
 
 void w_QJList::openGuests()
 {
-    w_AddGuest guests(m_session, this);
-    connect(&guests, &w_AddGuest::guestsChanged, this, &w_QJList::guestsChanged);
-    guests.exec();
+    QVector<qint64> chosen;
+    {
+        w_AddGuest guests(m_session, this);
+        connect(&guests, &w_AddGuest::guestsChanged, this, &w_QJList::guestsChanged);
+        connect(&guests, &w_AddGuest::printChosen, this,
+                [&chosen](const QVector<qint64>& ids) { chosen = ids; });
+        guests.exec();
+    }
+    if (chosen.isEmpty())
+        return;
+    // Printing the chosen guests' cards confirms their style, as "确定" does.
+    emit printChosen(chosen);
+    accept();
 }
 
 void w_QJList::openBackup()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QVector>
 
 #include <memory>
 
@@ -31,6 +32,9 @@ signals:
     void guestsChanged();
     /// A snapshot was restored from the backup window: every style may differ; none is current.
     void restored();
+    /// The cards of `guestIds` of the current style are to be printed; the chooser has closed
+    /// with the style confirmed.
+    void printChosen(const QVector<qint64>& guestIds);
 
 private:
     void loadList();

@@ -210,7 +210,8 @@ private slots:
         QStringList chosen;
         {
             w_NameList list(f.t.session, 1, u"婚宴"_s, u"宾客"_s);
-            QObject::connect(&list, &w_NameList::guestChosen, [&](const QString& name) { chosen << name; });
+            QObject::connect(&list, &w_NameList::guestChosen,
+                             [&](qint64, const QString& name) { chosen << name; });
             searched(list);
             click(list, "Cmd_OK");
         }

@@ -1,5 +1,6 @@
 // A printer for tests: the real printer state and drawing, onto a small image, recording what each
-// document held. The test can make a document fail.
+// document held. The test can make a document fail, and can play a spooler: jobs that wait until
+// the test says how they ended, a printer that is stopped, a spooler that does not answer.
 #pragma once
 
 #include "core/cards/PainterCardPrinter.h"
@@ -9,6 +10,8 @@
 #include <QList>
 #include <QPainter>
 #include <QPointF>
+#include <QDateTime>
+#include <QMap>
 
 #include <memory>
 
@@ -40,6 +43,30 @@ public:
     bool offline = false; // every document fails to begin while set
     int refuseJob = 0;    // the job of this document (counting every document begun, from 1) is refused
 
+    // Played spooler: while `spooling`, each sent document is a job (id 1001, 1002 ...) waiting
+    // until the test sets its stage in `stages`; a job removed from `stages` is forgotten.
+    bool spooling = false;
+    bool spoolerDown = false;
+    QMap<int, SpooledJob> stages;
+    PrinterStatus status; // what printerStatus() says of every printer
+    int spoolerAsked = 0;
+
+    /// Sets the stage of job `id`, with the printer's words for a failure.
+    void endJob(int id, SpooledJob::Stage stage, const QString& message = {})
+    {
+        stages[id].stage = stage;
+        stages[id].message = message;
+    }
+
+    PrinterStatus printerStatus(const QString&) override { return status; }
+    Result<QList<SpooledJob>> spooledJobs() override
+    {
+        ++spoolerAsked;
+        if (spoolerDown)
+            return Status::failure(QStringLiteral("测试打印系统没有回应。"));
+        return stages.values();
+    }
+
     QList<PrintedDocument> jobs; // documents sent, in order
     PrintedDocument openDocument;
     int begun = 0;
@@ -67,9 +94,25 @@ protected:
         m_painter.reset();
         const PrintedDocument document = openDocument;
         openDocument.clear();
-        if (begun == refuseJob)
-            return Status::failure(QStringLiteral("测试打印机拒绝了打印任务。"));
+        SentJob sent;
+        sent.printer = sheet().printerName;
+        if (begun == refuseJob) {
+            sent.outcome = SentJob::Outcome::Refused;
+            sent.refusal = QStringLiteral("测试打印机拒绝了打印任务。");
+            setLastJob(sent);
+            return Status::failure(sent.refusal);
+        }
         jobs.append(document);
+        if (spooling) {
+            sent.outcome = SentJob::Outcome::Taken;
+            sent.id = 1000 + static_cast<int>(jobs.size());
+            SpooledJob& job = stages[sent.id];
+            job.id = sent.id;
+            job.name = documentTitle();
+            job.printer = sent.printer;
+            job.createdSecs = QDateTime::currentSecsSinceEpoch();
+            setLastJob(sent);
+        }
         return Status::ok();
     }
     void abandonDocument() override

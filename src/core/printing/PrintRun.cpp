@@ -369,9 +369,8 @@ bool PrintRun::chooseScope()
 
 bool PrintRun::printerHeldUp()
 {
+    // Asked even without a printer's name: a backend without a spooler answers "not known".
     const QString& printer = m_target.sheet.printerName;
-    if (printer.isEmpty())
-        return false;
     const PrinterStatus status = m_printer.printerStatus(printer);
     if (!status.blocksPrinting())
         return false;
@@ -532,9 +531,8 @@ Result<GuestCursor> PrintRun::produceCard(const QList<Label>& labels, const QStr
     // This run's cards are counted as they leave; the style's record is read again by the next
     // look at the spooler.
     m_recordStale = true;
-    if (job.outcome == SentJob::Outcome::Refused)
-        ++m_runCards.failed;
-    else if (job.outcome == SentJob::Outcome::Taken)
+    // A refused card is printed again on continue: it is not one of the run's failures.
+    if (job.outcome == SentJob::Outcome::Taken)
         ++(job.done ? m_runCards.printed : m_runCards.queued);
     if (job.outcome == SentJob::Outcome::Taken && !job.done && !m_timerJobs->isActive())
         m_timerJobs->start();

@@ -205,8 +205,9 @@ Result<RecordSummary> PrintRecordStore::cardsSince(qint16 listId, qint64 firstRe
     QSqlQuery query(m_store.database());
     if (Status s =
             m_store.exec(query,
-                         QStringLiteral("SELECT State, JobUnknown, count(*) FROM PrintRecord "
-                                        "WHERE ListID = ? AND RecordID >= ? GROUP BY State, JobUnknown"),
+                         QStringLiteral("SELECT State, JobUnknown, count(*) FROM (SELECT GuestID, State, "
+                                        "JobUnknown, max(RecordID) FROM PrintRecord WHERE ListID = ? AND "
+                                        "RecordID >= ? GROUP BY GuestID) GROUP BY State, JobUnknown"),
                          {listId, firstRecordId});
         !s.isOk())
         return s;

@@ -73,7 +73,8 @@ public:
 
     /// The style's guests counted by their last card.
     Result<RecordSummary> summary(qint16 listId);
-    /// The style's cards from record `firstRecordId` on (one run's cards), counted by their state.
+    /// The guests with cards from record `firstRecordId` on (one run's cards), counted by the last
+    /// of those cards: a card refused and then printed again counts once, as printed.
     Result<RecordSummary> cardsSince(qint16 listId, qint64 firstRecordId);
     /// The style's guests whose last card is in one of `states`, in the order they were entered.
     Result<QVector<qint64>> guestsWhoseLastCardIs(qint16 listId, const QList<CardState>& states);

@@ -60,7 +60,11 @@ class TestQueues
 public:
     static QString outputFolder() { return QStringLiteral("/var/spool/cups-pdf/fennick-test"); }
 
-    explicit TestQueues(const QList<QueueSpec>& queues)
+    /// Queues writing into `folder` through the cups-pdf configuration `device` (both the test's own,
+    /// so that test programs running side by side do not share them).
+    explicit TestQueues(const QList<QueueSpec>& queues, const QString& device = QStringLiteral("fennicktest"),
+                        const QString& folder = outputFolder())
+        : m_device(device), m_folder(folder)
     {
         QFile stock(QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"));
         if (!stock.open(QIODevice::ReadOnly)) {
@@ -69,11 +73,11 @@ public:
         }
         const QString ppd = QString::fromLatin1(stock.readAll());
         QFile conf(confFile());
-        if (!QDir().mkpath(outputFolder()) || !conf.open(QIODevice::WriteOnly)) {
+        if (!QDir().mkpath(m_folder) || !conf.open(QIODevice::WriteOnly)) {
             m_error = QStringLiteral("cannot write %1 (the test needs root)").arg(conf.fileName());
             return;
         }
-        conf.write(QStringLiteral("Out %1\nLogType 1\n").arg(outputFolder()).toUtf8());
+        conf.write(QStringLiteral("Out %1\nLogType 1\n").arg(m_folder).toUtf8());
         conf.close();
         for (const QueueSpec& queue : queues) {
             const QString file = m_ppds.filePath(queue.name + QStringLiteral(".ppd"));
@@ -86,7 +90,7 @@ public:
             QProcess lpadmin;
             lpadmin.start(QStringLiteral("lpadmin"),
                           {QStringLiteral("-p"), queue.name, QStringLiteral("-E"), QStringLiteral("-v"),
-                           QStringLiteral("cups-pdf:/fennicktest"), QStringLiteral("-P"), file});
+                           QStringLiteral("cups-pdf:/") + m_device, QStringLiteral("-P"), file});
             if (!lpadmin.waitForFinished(30000) || lpadmin.exitCode() != 0) {
                 m_error = QStringLiteral("lpadmin could not add %1: %2")
                               .arg(queue.name, QString::fromLocal8Bit(lpadmin.readAllStandardError()));
@@ -104,7 +108,7 @@ public:
             QFile::remove(QStringLiteral("/var/log/cups/cups-pdf-%1_log").arg(queue));
         }
         QFile::remove(confFile());
-        QDir(outputFolder()).removeRecursively();
+        QDir(m_folder).removeRecursively();
     }
 
     /// Why the queues are not there; empty when they are.
@@ -112,22 +116,21 @@ public:
 
     /// The PDF file cups-pdf wrote for job `id`, once the spooler calls the job completed; empty
     /// when it did not come.
-    static QString fileOfJob(int id)
+    static QString fileOfJob(int id, const QString& folder = outputFolder())
     {
         for (int tries = 0; tries < 300; ++tries) {
-            const QStringList found = QDir(outputFolder())
-                                          .entryList({QStringLiteral("*-job_%1.pdf").arg(id),
-                                                      QStringLiteral("job_%1-*.pdf").arg(id)},
-                                                     QDir::Files);
+            const QStringList found = QDir(folder).entryList(
+                {QStringLiteral("*-job_%1.pdf").arg(id), QStringLiteral("job_%1-*.pdf").arg(id)},
+                QDir::Files);
             if (!found.isEmpty() && spooledJob(id).state == IPP_JSTATE_COMPLETED)
-                return QDir(outputFolder()).filePath(found.first());
+                return QDir(folder).filePath(found.first());
             QTest::qWait(100);
         }
         return {};
     }
 
 private:
-    static QString confFile() { return QStringLiteral("/etc/cups/cups-pdf-fennicktest.conf"); }
+    QString confFile() const { return QStringLiteral("/etc/cups/cups-pdf-%1.conf").arg(m_device); }
 
     // The stock PPD with every size's printable area, and the custom sizes' margins, set to the
     // queue's margins.
@@ -190,6 +193,8 @@ private:
         return out;
     }
 
+    QString m_device;
+    QString m_folder;
     QTemporaryDir m_ppds;
     QStringList m_made;
     QString m_error;

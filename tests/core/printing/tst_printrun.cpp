@@ -2,6 +2,11 @@
 // run's states, the end of the list, every way a card can fail, the check for characters no font
 // can print before the first card, and the one card of a named guest.
 #include "PrintFixture.h"
+#include "core/printing/CardExport.h"
+#include "core/printing/PdfCardPrinter.h"
+#include "core/store/PrintRecordStore.h"
+
+#include <QTemporaryDir>
 
 #include <functional>
 
@@ -22,6 +27,26 @@ QStringList drawnTexts(const PrintedDocument& job)
     for (const PrintedText& t : job)
         texts << drawn(t);
     return texts;
+}
+
+// The print record in order: "name state job" per card, "?" after a job the spooler forgot.
+QString recorded(TestDatabase& db)
+{
+    return db
+        .scalar(
+            u"SELECT group_concat(Name || ' ' || State || ' ' || JobID || iif(JobUnknown, '?', ''), ', ') "
+            "FROM (SELECT * FROM PrintRecord ORDER BY RecordID)"_s)
+        .toString();
+}
+
+// A card of guest `guestId` written straight into the record, sent `secondsAgo` seconds ago.
+void recordCard(TestDatabase& db, qint64 guestId, const QString& state, int job = 0,
+                const QString& title = {}, int secondsAgo = 60)
+{
+    db.exec(u"INSERT INTO PrintRecord (ListID, GuestID, Name, Printer, JobID, JobTitle, State, SentAt) "
+            "VALUES (1, ?, '宾客' || ?, '', ?, ?, ?, ?)"_s,
+            {guestId, guestId, job, title.isNull() ? u""_s : title, state,
+             PrintRecordStore::timeText(QDateTime::currentDateTime().addSecs(-secondsAgo))});
 }
 
 } // namespace
@@ -414,6 +439,265 @@ private slots:
         f.pressOne();
         QCOMPARE(f.t.printer.printedNames().last(), u"宾客1"_s);
         QCOMPARE(f.state(), RunState::Finished);
+    }
+    // Catches a card the record misses or keeps in the wrong state: every card handed over is a row
+    // with its job; the spooler's later word turns it 已打印 or 失败 (with the printer's words), a job
+    // the spooler forgot keeps 已排队 and says so, a refused card is 失败 at once, and two cards for
+    // one guest in the same second are two rows. A run is not called complete while its cards wait.
+    void everyCardIsRecordedAndFollowedToThePaper()
+    {
+        PrintFixture f(3);
+        f.addLabel();
+        f.t.printer.spooling = true;
+        f.open();
+        QTimer* jobs = f.run->findChild<QTimer*>(u"Timer_Jobs"_s);
+        for (int i = 0; i < 3; ++i)
+            f.pressOne();
+        QCOMPARE(recorded(f.t.db), u"宾客1 已排队 1001, 宾客2 已排队 1002, 宾客3 已排队 1003"_s);
+        QCOMPARE(f.state(), RunState::Finished);
+        QCOMPARE(f.run->status(), u"请柬已全部交给打印机，还有 3 张在打印队列中等待打印。"_s);
+        QVERIFY(jobs->isActive());
+
+        f.t.printer.endJob(1001, SpooledJob::Stage::Printed);
+        f.t.printer.endJob(1002, SpooledJob::Stage::Failed, u"Out of paper"_s);
+        f.t.printer.stages.remove(1003); // the spooler's history was cleared
+        QMetaObject::invokeMethod(jobs, "timeout");
+        QCOMPARE(recorded(f.t.db), u"宾客1 已打印 1001, 宾客2 失败 1002, 宾客3 已排队 1003?"_s);
+        QCOMPARE(f.t.db.scalar(u"SELECT Note FROM PrintRecord WHERE JobID = 1002"_s).toString(),
+                 u"Out of paper"_s);
+        QCOMPARE(f.run->status(), u"打印结束，其中 1 张请柬没有打印成功。"_s);
+        QVERIFY(f.run->canPrintFailed());
+        QVERIFY(!jobs->isActive()); // nothing left that the spooler could still change
+
+        f.t.printer.spooling = false; // cards finished at once, as files are
+        for (int i = 0; i < 2; ++i) {
+            f.run->prepareNamedGuest(1, u"宾客1"_s);
+            f.pressOne();
+        }
+        f.t.printer.refuseJob = f.t.printer.begun + 1;
+        f.run->prepareNamedGuest(2, u"宾客2"_s);
+        f.pressOne();
+        QVERIFY(recorded(f.t.db).endsWith(u"宾客1 已打印 0, 宾客1 已打印 0, 宾客2 失败 0"_s));
+        QVERIFY(f.t.db.scalar(u"SELECT Note FROM PrintRecord ORDER BY RecordID DESC"_s)
+                    .toString()
+                    .contains(u"拒绝"_s));
+    }
+
+    void aResumedRunLeavesOutPrintedAndQueuedGuests_data()
+    {
+        QTest::addColumn<int>("answer"); // MessageService::Answer to the question
+        QTest::addColumn<QStringList>("printed");
+        QTest::newRow("only those left")
+            << int(MessageService::Answer::Yes) << QStringList({"宾客3", "宾客4", "宾客5"});
+        QTest::newRow("all again") << int(MessageService::Answer::No)
+                                   << QStringList({"宾客1", "宾客2", "宾客3", "宾客4", "宾客5"});
+        QTest::newRow("not now") << int(MessageService::Answer::Cancel) << QStringList();
+    }
+
+    // Catches a resumed run that prints a guest whose last card is printed or still queued, skips
+    // one whose last card failed or was marked spoiled, counts the whole list, or asks more than once.
+    void aResumedRunLeavesOutPrintedAndQueuedGuests()
+    {
+        QFETCH(int, answer);
+        QFETCH(QStringList, printed);
+        PrintFixture f(5);
+        f.addLabel();
+        recordCard(f.t.db, 1, u"失败"_s);
+        recordCard(f.t.db, 1, u"已打印"_s); // its last card counts
+        recordCard(f.t.db, 2, u"已排队"_s, 77);
+        recordCard(f.t.db, 3, u"已打印"_s);
+        recordCard(f.t.db, 3, u"失败"_s);
+        recordCard(f.t.db, 4, u"作废"_s);
+        f.t.printer.stages[77] = SpooledJob{77, SpooledJob::Stage::Waiting, {}, {}, 0, {}};
+        f.open();
+        QCOMPARE(f.run->status(), u"已打印 1 / 5，1 张在打印队列中，1 张请柬没有打印成功。"
+                                  "请选择打印方式，然后点击“开始打印”。"_s);
+        f.t.messages.setNextAnswer(MessageService::Answer(answer));
+        f.pressOne();
+        QCOMPARE(f.t.messages.count(), 1);
+        const QString question = f.t.messages.last().text;
+        QVERIFY2(question.contains(u"已打印 1 / 5，另有 1 张在打印队列中"_s) &&
+                     question.contains(u"还没有打印的 3 位宾客"_s),
+                 qPrintable(question));
+        for (int i = 1; i < printed.size(); ++i)
+            f.pressOne();
+        QCOMPARE(f.t.printer.printedNames(), printed);
+        QCOMPARE(f.run->guestCount(), printed.isEmpty() ? 5 : int(printed.size()));
+        QCOMPARE(f.state(), printed.isEmpty() ? RunState::Ready : RunState::Finished);
+        QCOMPARE(f.t.messages.count(), 1);
+    }
+
+    // Catches a run on a list printed through that starts without asking, or asks "continue" with
+    // nobody left.
+    void aListPrintedThroughIsOnlyPrintedAgainWhenAsked()
+    {
+        PrintFixture f(2);
+        f.addLabel();
+        recordCard(f.t.db, 1, u"已打印"_s);
+        recordCard(f.t.db, 2, u"已打印"_s);
+        f.open();
+        f.pressOne(); // answered No
+        QCOMPARE(f.t.printer.begun, 0);
+        QVERIFY(f.t.messages.last().text.contains(u"要把全部 2 位宾客的请柬重新打印一遍吗"_s));
+        f.t.messages.setNextAnswer(true);
+        f.pressOne();
+        f.pressOne();
+        QCOMPARE(f.t.printer.printedNames(), QStringList({"宾客1", "宾客2"}));
+    }
+
+    void aStoppedPrinterPausesTheRunBeforeACard_data()
+    {
+        QTest::addColumn<bool>("stopped");
+        QTest::addColumn<bool>("accepting");
+        QTest::addColumn<QStringList>("reasons");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("paused") << true << true << QStringList{"paused"} << u"卡纸了 – 请检查"_s
+                                << u"已停止（原因：已被暂停 paused；打印机的说明：“卡纸了 – 请检查”）"_s;
+        QTest::newRow("out of paper")
+            << true << true << QStringList{"media-empty-error", "paused"} << QString()
+            << u"已停止（原因：缺纸 media-empty-error，已被暂停 paused）"_s;
+        QTest::newRow("refusing jobs") << false << false << QStringList() << u"不接受"_s
+                                       << u"不接受新的打印任务（打印机的说明：“不接受”）"_s;
+    }
+
+    // Catches a run that fills a stopped printer's queue and then says "打印已全部完成！": before the
+    // first card and before each later one the printer is looked at; held up, the run pauses with
+    // its state and reasons, the card is neither sent nor counted, and the cards already sent stay
+    // 已排队.
+    void aStoppedPrinterPausesTheRunBeforeACard()
+    {
+        QFETCH(bool, stopped);
+        QFETCH(bool, accepting);
+        QFETCH(QStringList, reasons);
+        QFETCH(QString, message);
+        QFETCH(QString, said);
+        PrintFixture f(3);
+        f.addLabel();
+        f.t.printer.spooling = true;
+        f.open();
+        f.timer()->setInterval(3600 * 1000);
+        const PrinterStatus heldUp{true, stopped, accepting, reasons, message};
+        f.t.printer.status = heldUp;
+        f.pressAll();
+        QCOMPARE(f.state(), RunState::Paused);
+        QCOMPARE(f.t.printer.begun, 0);
+        QCOMPARE(f.t.messages.count(), 1);
+        QVERIFY2(f.t.messages.last().text.contains(said), qPrintable(f.t.messages.last().text));
+
+        f.t.printer.status = PrinterStatus{};
+        f.pressAll();
+        f.tick();
+        f.t.printer.status = heldUp; // held up again after the first card
+        f.tick();
+        QCOMPARE(f.state(), RunState::Paused);
+        QCOMPARE(f.run->printed(), 1);
+        QCOMPARE(f.t.messages.count(), 2);
+        QCOMPARE(recorded(f.t.db), u"宾客1 已排队 1001"_s);
+        QCOMPARE(f.run->status(), u"请柬没有打印，打印已暂停，还剩 2 张。"_s);
+    }
+
+    // Catches chosen guests printed out of the given order, with guests not chosen, or counted as the
+    // whole list; the failed guests' run printing others; and a chosen run taking a going run's place.
+    void chosenAndFailedGuestsPrintAsRunsOfTheirOwn()
+    {
+        PrintFixture f(4);
+        f.addLabel();
+        f.open();
+        f.run->printChosen({3, 1}, PrintRun::Mode::OneByOne);
+        QCOMPARE(f.run->guestCount(), 2);
+        f.pressOne();
+        QCOMPARE(f.t.printer.printedNames(), QStringList({"宾客3", "宾客1"}));
+        QCOMPARE(f.state(), RunState::Finished);
+
+        recordCard(f.t.db, 2, u"失败"_s);
+        recordCard(f.t.db, 4, u"失败"_s);
+        f.reload();
+        QVERIFY(f.run->canPrintFailed());
+        f.timer()->setInterval(3600 * 1000);
+        f.run->printFailed(PrintRun::Mode::Automatic);
+        f.tick();
+        f.tick();
+        QCOMPARE(f.t.printer.printedNames().mid(2), QStringList({"宾客2", "宾客4"}));
+        QCOMPARE(f.state(), RunState::Finished);
+        QVERIFY(!f.run->canPrintFailed());
+        QCOMPARE(f.t.messages.count(), 0); // a chosen run asks nothing
+
+        f.reload();
+        f.t.messages.setNextAnswer(true); // every guest printed: all again
+        f.pressAll();
+        f.run->printChosen({1}, PrintRun::Mode::OneByOne);
+        QCOMPARE(f.state(), RunState::Running);
+        QVERIFY(f.t.messages.last().text.contains(u"请等这次打印结束后"_s));
+    }
+
+    void aCardCutOffWhileSendingIsSettledWithTheSpooler_data()
+    {
+        QTest::addColumn<QStringList>("jobs"); // "id title secondsAfterTheCard stage(W/P/F)"
+        QTest::addColumn<bool>("spoolerDown");
+        QTest::addColumn<QString>("record");
+        const QString title = u"请柬 1 – 宾客1"_s;
+        QTest::newRow("became a job")
+            << QStringList{u"501 %1 1 P"_s.arg(title)} << false << u"宾客1 已打印 9, 宾客1 已打印 501"_s;
+        QTest::newRow("never reached the spooler")
+            << QStringList{u"500 其他 -100 P"_s} << false << u"宾客1 已打印 9"_s;
+        QTest::newRow("an old job of the same title")
+            << QStringList{u"500 %1 -100 P"_s.arg(title)} << false << u"宾客1 已打印 9"_s;
+        QTest::newRow("its title's job is another card's")
+            << QStringList{u"9 %1 1 W"_s.arg(title)} << false << u"宾客1 已打印 9, 宾客1 发送中 0?"_s;
+        QTest::newRow("no history to tell") << QStringList() << false << u"宾客1 已打印 9, 宾客1 发送中 0?"_s;
+        QTest::newRow("spooler silent") << QStringList() << true << u"宾客1 已打印 9, 宾客1 发送中 0"_s;
+    }
+
+    // Catches a card the program stopped sending (SIGKILL, power cut) settled wrongly at the next
+    // start: taken for a job it is not (an older job of the same title, or another card's), dropped
+    // when the spooler keeps no history that could tell, or kept when the spooler's history shows it
+    // never arrived.
+    void aCardCutOffWhileSendingIsSettledWithTheSpooler()
+    {
+        QFETCH(QStringList, jobs);
+        QFETCH(bool, spoolerDown);
+        QFETCH(QString, record);
+        PrintFixture f(1);
+        f.addLabel();
+        recordCard(f.t.db, 1, u"已打印"_s, 9, u"请柬 1 – 宾客1"_s, 300);
+        recordCard(f.t.db, 1, u"发送中"_s, 0, u"请柬 1 – 宾客1"_s, 30);
+        const qint64 sent = QDateTime::currentSecsSinceEpoch() - 30;
+        for (const QString& spec : jobs) {
+            const QStringList part = spec.split(u' ');
+            const auto stage = part.last() == u"P"_s   ? SpooledJob::Stage::Printed
+                               : part.last() == u"F"_s ? SpooledJob::Stage::Failed
+                                                       : SpooledJob::Stage::Waiting;
+            const int id = part.first().toInt();
+            f.t.printer.stages[id] = SpooledJob{id,
+                                                stage,
+                                                part.mid(1, part.size() - 3).join(u' '),
+                                                {},
+                                                sent + part.at(part.size() - 2).toInt(),
+                                                {}};
+        }
+        f.t.printer.spoolerDown = spoolerDown;
+        f.open();
+        QCOMPARE(recorded(f.t.db), record);
+    }
+
+    // Catches the file backend recording nothing or something else than the printer would, and the
+    // export recording its pages.
+    void theFileBackendRecordsAndTheExportDoesNot()
+    {
+        PrintFixture f(2);
+        f.addLabel();
+        QTemporaryDir folder;
+        PdfCardPrinter files(folder.path());
+        PrintRun run(f.t.store, files, f.t.messages);
+        run.load(1, u"婚宴"_s);
+        run.press(PrintRun::Mode::OneByOne);
+        QCOMPARE(recorded(f.t.db), u"宾客1 已打印 1"_s);
+        const Result<CardSet> cards = loadCardSet(f.t.store, 1, u"婚宴"_s);
+        QVERIFY(cards.isOk());
+        QVERIFY(exportCards(cards.value(), PdfCardPrinter::defaultLayout(), folder.filePath(u"all.pdf"_s))
+                    .isOk());
+        QCOMPARE(recorded(f.t.db), u"宾客1 已打印 1"_s);
     }
 };
 

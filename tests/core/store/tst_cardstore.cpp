@@ -1,6 +1,7 @@
 // The card database: its schema, exact name lookups, the guest cursor, all-or-nothing style deletion,
 // and clear messages for files that are not what they should be.
 #include "core/store/CardStore.h"
+#include "core/store/GuestStore.h"
 #include "core/store/PrinterStore.h"
 #include "support/TestDatabase.h"
 
@@ -307,6 +308,49 @@ private slots:
         QVERIFY(store.deleteStyle(1).isOk());
         QCOMPARE(db.rowsOf(u"StylePrinter"_s, 1), 0);
         QCOMPARE(db.rowsOf(u"StylePrinter"_s, 2), 1);
+    }
+
+    void deletionsTakeTheirCardsInTheSameTransaction_data()
+    {
+        QTest::addColumn<int>("deletion");
+        QTest::addColumn<QString>("left"); // GuestID:ListID of the cards left afterwards
+        QTest::newRow("guests deleted") << 0 << u"1:1,3:1,4:2"_s;
+        QTest::newRow("list cleared") << 1 << u"4:2"_s;
+        QTest::newRow("style deleted") << 2 << u"4:2"_s;
+    }
+
+    // Catches cards that outlive their guest or style (a new guest must not inherit them), and a
+    // deletion whose cards go in a transaction of their own: when their removal fails, the guests
+    // and the style stay too, and the message says why.
+    void deletionsTakeTheirCardsInTheSameTransaction()
+    {
+        QFETCH(int, deletion);
+        QFETCH(QString, left);
+        TestDatabase db;
+        db.addStyle(1, u"婚宴"_s, 1, 3);
+        db.addStyle(2, u"寿宴"_s, 1, 1);
+        for (int guest = 1; guest <= 4; ++guest) {
+            db.exec(u"INSERT INTO PrintRecord (ListID, GuestID, State, SentAt) VALUES (?, ?, '已打印', '')"_s,
+                    {guest == 4 ? 2 : 1, guest});
+        }
+        CardStore store(db.path());
+        GuestStore guests(store);
+        const auto remove = [&] {
+            return deletion == 0   ? guests.remove(1, {2})
+                   : deletion == 1 ? guests.clear(1)
+                                   : store.deleteStyle(1);
+        };
+        db.exec(
+            u"CREATE TRIGGER KeepCards BEFORE DELETE ON PrintRecord BEGIN SELECT RAISE(ABORT, 'kept'); END"_s);
+        const QString before = db.snapshot();
+        const Status refused = remove();
+        QVERIFY(!refused.isOk() && refused.error().contains(u"kept"_s));
+        QCOMPARE(db.snapshot(), before);
+
+        db.exec(u"DROP TRIGGER KeepCards"_s);
+        QVERIFY(remove().isOk());
+        QCOMPARE(db.scalar(u"SELECT group_concat(GuestID || ':' || ListID) FROM PrintRecord"_s).toString(),
+                 left);
     }
 };
 

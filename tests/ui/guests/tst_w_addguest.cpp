@@ -259,6 +259,82 @@ private slots:
         QVERIFY(!ui<QPushButton>("Cmd_CleanAll")->isEnabled());
         QCOMPARE(lastMessage(), u"告知: 宾客名单已清空。"_s);
     }
+
+    // Catches a card column that does not show each guest's last card (or reads a stale state the
+    // spooler has since changed), and a filter that shows other guests than those in its state.
+    void theCardColumnAndTheFilterFollowTheRecord()
+    {
+        const auto card = [](int guest, const char* state, int job = 0, int unknown = 0) {
+            return u"INSERT INTO PrintRecord (ListID, GuestID, Name, JobID, State, JobUnknown, SentAt) "
+                   "VALUES (2, %1, '', %2, '%3', %4, '2026-12-06 14:03:09.250')"_s.arg(guest)
+                       .arg(job)
+                       .arg(QString::fromUtf8(state))
+                       .arg(unknown);
+        };
+        t->printer.stages[44] = SpooledJob{44, SpooledJob::Stage::Printed, {}, {}, 0, {}};
+        for (const QString& sql : {card(1, "失败"), card(1, "已打印"), card(2, "失败"), card(3, "作废"),
+                                   card(4, "已排队", 44), card(5, "已排队", 55, 1)})
+            t->db.exec(sql);
+        openOn(6);
+        QStringList column;
+        for (int row = 0; row < 6; ++row)
+            column << cell(*w, row, 6);
+        QCOMPARE(column, QStringList({"已打印 12-06 14:03", "失败 12-06 14:03", "作废 12-06 14:03",
+                                      "已打印 12-06 14:03", "已排队（未确认） 12-06 14:03", "未打印"}));
+        QVERIFY(grid(*w)->model()->index(4, 6).data(Qt::ToolTipRole).toString().contains(u"不记得"_s));
+
+        const QList<QStringList> shown{{"宾客6"}, {"宾客5"}, {"宾客1", "宾客4"}, {"宾客2"}, {"宾客3"}};
+        for (int filter = 1; filter <= 5; ++filter) {
+            ui<QComboBox>("Combo_PrintFilter")->setCurrentIndex(filter);
+            QStringList names;
+            for (int row = 0; row < grid(*w)->model()->rowCount(); ++row)
+                names << cell(*w, row);
+            QCOMPARE(names, shown.at(filter - 1));
+        }
+        ui<QComboBox>("Combo_PrintFilter")->setCurrentIndex(0);
+        QCOMPARE(grid(*w)->model()->rowCount(), 6);
+        QCOMPARE(t->messages.count(), 0);
+    }
+
+    // Catches spoiled marks on cards not selected or on earlier cards than the last, selected guests
+    // printed out of list order or without closing the window, and a record cleared without asking.
+    void selectedGuestsAreMarkedSpoiledPrintedAndTheRecordCleared()
+    {
+        openOn(4, u"INSERT INTO PrintRecord (ListID, GuestID, State, SentAt) VALUES (2, 1, '已打印', ''), "
+                  "(2, 1, '已打印', ''), (2, 3, '失败', ''), (1, 3, '已打印', '')"_s);
+        QVERIFY(!ui("Cmd_Spoil")->isEnabled() && !ui("Cmd_PrintSelected")->isEnabled());
+        pickRow(*w, 3);
+        pickRow(*w, 2, Qt::ControlModifier);
+        pickRow(*w, 0, Qt::ControlModifier);
+        t->messages.setNextAnswer(true);
+        click(*w, "Cmd_Spoil");
+        QCOMPARE(
+            t->db
+                .scalar(
+                    u"SELECT group_concat(State) FROM (SELECT State FROM PrintRecord ORDER BY RecordID)"_s)
+                .toString(),
+            u"已打印,作废,作废,已打印"_s);
+        QVERIFY2(lastMessage().contains(u"已将 2 位宾客的请柬标记为作废。另外 1 位"_s),
+                 qPrintable(lastMessage()));
+        QCOMPARE(cell(*w, 2, 6), u"作废 "_s);
+
+        QVector<qint64> chosen;
+        connect(w.get(), &w_AddGuest::printChosen, this,
+                [&chosen](const QVector<qint64>& ids) { chosen = ids; });
+        click(*w, "Cmd_PrintSelected");
+        QCOMPARE(chosen, QVector<qint64>({1, 3, 4}));
+        QVERIFY(!w->isVisible());
+
+        w->show();
+        const QString before = t->db.snapshot();
+        click(*w, "Cmd_ClearRecord"); // answered No
+        QCOMPARE(t->db.snapshot(), before);
+        t->messages.setNextAnswer(true);
+        click(*w, "Cmd_ClearRecord");
+        QCOMPARE(t->db.rowsOf(u"PrintRecord"_s, 2), 0);
+        QCOMPARE(t->db.rowsOf(u"PrintRecord"_s, 1), 1);
+        QCOMPARE(cell(*w, 0, 6), u"未打印"_s);
+    }
 };
 
 QTEST_MAIN(tst_w_addguest)

@@ -12,6 +12,7 @@
 #include "core/store/LabelStore.h"
 
 #include <QDateTime>
+#include <QSet>
 #include <QTimer>
 
 #include <algorithm>
@@ -389,7 +390,21 @@ void PrintRun::printChosen(const QVector<qint64>& guestIds, Mode mode)
     }
     if (!m_printable || guestIds.isEmpty())
         return;
-    const Result<GuestCursor> cursor = m_store.firstOf(m_listId, guestIds);
+    // Only guests of this style that are still there: the counters count the cards of this run.
+    const Result<QVector<qint64>> listed = m_store.guestIdsInPrintOrder(m_listId);
+    if (!listed.isOk()) {
+        m_messages.critical(m_messageParent, Titles::CriticalError, listed.error());
+        return;
+    }
+    const QSet<qint64> present(listed.value().cbegin(), listed.value().cend());
+    QVector<qint64> chosen;
+    for (const qint64 id : guestIds) {
+        if (present.contains(id))
+            chosen.append(id);
+    }
+    if (chosen.isEmpty())
+        return;
+    const Result<GuestCursor> cursor = m_store.firstOf(m_listId, chosen);
     if (!cursor.isOk()) {
         m_messages.critical(m_messageParent, Titles::CriticalError, cursor.error());
         return;
@@ -398,7 +413,7 @@ void PrintRun::printChosen(const QVector<qint64>& guestIds, Mode mode)
     m_namedGuest.reset();
     m_scope = Scope::Chosen;
     m_cursor = cursor.value();
-    m_guestCount = static_cast<int>(guestIds.size());
+    m_guestCount = static_cast<int>(chosen.size());
     m_printed = 0;
     m_runFirstRecord = 0;
     m_runCards = RecordSummary{};
@@ -424,9 +439,10 @@ bool PrintRun::confirmQuit()
     if (!isGoing())
         return true;
     BusyGuard busy(m_busy);
-    return m_messages.question(
-        m_messageParent, Titles::PleaseConfirm,
-        QStringLiteral("正在打印……确定要退出吗？\n\n还有 %1 张请柬没有打印。").arg(remaining()));
+    return m_messages.question(m_messageParent, Titles::PleaseConfirm,
+                               QStringLiteral("正在打印……确定要退出吗？\n\n还有 %1 张请柬没有打印。"
+                                              "打印记录会保留，下次开始打印时可以只打印还没有打印的请柬。")
+                                   .arg(remaining()));
 }
 
 void PrintRun::tick()

@@ -59,17 +59,21 @@ Result<QVector<qint64>> GuestGridModel::filteredIds() const
     const Result<QVector<qint64>> all = m_guests.ids(m_listId);
     if (m_filter == Filter::All || !all.isOk())
         return all;
-    if (m_filter != Filter::NotPrinted)
-        return m_records.guestsWhoseLastCardIs(m_listId, statesOf(m_filter));
-    // Both lists ascend: the guests without a card are found in one pass.
-    const Result<QVector<qint64>> withCards = m_records.guestsWithCards(m_listId);
-    if (!withCards.isOk())
-        return withCards;
-    QVector<qint64> without;
-    without.reserve(all.value().size());
-    std::set_difference(all.value().cbegin(), all.value().cend(), withCards.value().cbegin(),
-                        withCards.value().cend(), std::back_inserter(without));
-    return without;
+    const Result<QVector<qint64>> carded =
+        m_filter == Filter::NotPrinted ? m_records.guestsWithCards(m_listId)
+                                       : m_records.guestsWhoseLastCardIs(m_listId, statesOf(m_filter));
+    if (!carded.isOk())
+        return carded;
+    // Both lists ascend: the guests wanted are found in one pass over them.
+    QVector<qint64> shown;
+    shown.reserve(m_filter == Filter::NotPrinted ? all.value().size() : carded.value().size());
+    if (m_filter == Filter::NotPrinted)
+        std::set_difference(all.value().cbegin(), all.value().cend(), carded.value().cbegin(),
+                            carded.value().cend(), std::back_inserter(shown));
+    else
+        std::set_intersection(all.value().cbegin(), all.value().cend(), carded.value().cbegin(),
+                              carded.value().cend(), std::back_inserter(shown));
+    return shown;
 }
 
 Status GuestGridModel::setFilter(Filter filter)

@@ -9,11 +9,6 @@ namespace {
 
 const QString kTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz");
 
-// The last card of each guest of a style: SQLite takes the other columns from the row with the
-// highest RecordID, straight from the index PrintRecord_Guest.
-const QString kLastCards = QStringLiteral("SELECT GuestID, State, JobUnknown, max(RecordID) FROM PrintRecord "
-                                          "WHERE ListID = ? GROUP BY GuestID");
-
 PrintRecord recordFrom(const QSqlQuery& query)
 {
     PrintRecord record;
@@ -34,16 +29,12 @@ PrintRecord recordFrom(const QSqlQuery& query)
 const QString kColumns = QStringLiteral(
     "RecordID, ListID, GuestID, Name, Printer, JobID, JobTitle, State, JobUnknown, SentAt, Note");
 
-// The guests of `listId` whose last card's state is one of `states`, in the order of entry.
-QString guestsWithLastStateIn(int states)
+QString marks(qsizetype count)
 {
     QStringList marks;
-    for (int i = 0; i < states; ++i)
+    for (qsizetype i = 0; i < count; ++i)
         marks << QStringLiteral("?");
-    return QStringLiteral(
-               "SELECT r.GuestID FROM (%1) r JOIN Guests g ON g.GuestID = r.GuestID AND g.ListID = ? "
-               "WHERE r.State IN (%2) ORDER BY r.GuestID")
-        .arg(kLastCards, marks.join(QStringLiteral(", ")));
+    return marks.join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -70,7 +61,8 @@ Result<qint64> PrintRecordStore::beginCard(const PrintRecord& card)
     if (Status s = m_store.check(); !s.isOk())
         return s;
     QSqlQuery query(m_store.database());
-    // One statement, committed on its own before the card leaves.
+    // One statement, committed on its own before the card leaves; the table's triggers keep the
+    // guest's last card marked.
     if (Status s = m_store.exec(
             query,
             QStringLiteral(
@@ -228,12 +220,13 @@ Result<RecordSummary> PrintRecordStore::summary(qint16 listId)
         !s.isOk())
         return s;
     summary.guests = query.next() ? query.value(0).toInt() : 0;
-    if (Status s = m_store.exec(query,
-                                QStringLiteral("SELECT r.State, r.JobUnknown, count(*) FROM (%1) r "
-                                               "JOIN Guests g ON g.GuestID = r.GuestID AND g.ListID = ? "
-                                               "GROUP BY r.State, r.JobUnknown")
-                                    .arg(kLastCards),
-                                {listId, listId});
+    // Cards of guests no longer there (left by other tools) are not counted.
+    if (Status s =
+            m_store.exec(query,
+                         QStringLiteral("SELECT r.State, r.JobUnknown, count(*) FROM PrintRecord r "
+                                        "JOIN Guests g ON g.GuestID = r.GuestID AND g.ListID = r.ListID "
+                                        "WHERE r.ListID = ? AND r.Last = 1 GROUP BY r.State, r.JobUnknown"),
+                         {listId});
         !s.isOk())
         return s;
     while (query.next())
@@ -245,11 +238,16 @@ Result<QVector<qint64>> PrintRecordStore::guestsWhoseLastCardIs(qint16 listId, c
 {
     if (Status s = m_store.check(); !s.isOk())
         return s;
-    QVariantList values{listId, listId};
+    QVariantList values{listId};
     for (const CardState state : states)
         values << CardStates::text(state);
     QSqlQuery query(m_store.database());
-    if (Status s = m_store.exec(query, guestsWithLastStateIn(static_cast<int>(states.size())), values);
+    if (Status s =
+            m_store.exec(query,
+                         QStringLiteral("SELECT GuestID FROM PrintRecord WHERE ListID = ? AND Last = 1 AND "
+                                        "State IN (%1) ORDER BY GuestID")
+                             .arg(marks(states.size())),
+                         values);
         !s.isOk())
         return s;
     QVector<qint64> guests;
@@ -282,19 +280,15 @@ Result<QHash<qint64, PrintRecord>> PrintRecordStore::lastCards(qint16 listId, co
     QHash<qint64, PrintRecord> cards;
     if (guestIds.isEmpty())
         return cards;
-    QStringList marks;
     QVariantList values{listId};
-    for (const qint64 id : guestIds) {
-        marks << QStringLiteral("?");
+    for (const qint64 id : guestIds)
         values << id;
-    }
     QSqlQuery query(m_store.database());
-    if (Status s =
-            m_store.exec(query,
-                         QStringLiteral("SELECT %1, max(RecordID) FROM PrintRecord WHERE ListID = ? AND "
-                                        "GuestID IN (%2) GROUP BY GuestID")
-                             .arg(kColumns, marks.join(QStringLiteral(", "))),
-                         values);
+    if (Status s = m_store.exec(query,
+                                QStringLiteral("SELECT %1 FROM PrintRecord WHERE ListID = ? AND Last = 1 AND "
+                                               "GuestID IN (%2)")
+                                    .arg(kColumns, marks(guestIds.size())),
+                                values);
         !s.isOk())
         return s;
     while (query.next()) {
@@ -312,9 +306,8 @@ Result<int> PrintRecordStore::markSpoiled(qint16 listId, const QVector<qint64>& 
         for (const qint64 id : guestIds) {
             if (Status s = m_store.exec(
                     query,
-                    QStringLiteral("UPDATE PrintRecord SET State = '作废' WHERE RecordID = "
-                                   "(SELECT max(RecordID) FROM PrintRecord WHERE ListID = ? AND GuestID = ?) "
-                                   "AND State != '作废'"),
+                    QStringLiteral("UPDATE PrintRecord SET State = '作废' WHERE ListID = ? AND GuestID = ? "
+                                   "AND Last = 1 AND State != '作废'"),
                     {listId, id});
                 !s.isOk())
                 return s;

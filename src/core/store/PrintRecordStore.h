@@ -76,7 +76,8 @@ public:
     /// The guests with cards from record `firstRecordId` on (one run's cards), counted by the last
     /// of those cards: a card refused and then printed again counts once, as printed.
     Result<RecordSummary> cardsSince(qint16 listId, qint64 firstRecordId);
-    /// The style's guests whose last card is in one of `states`, in the order they were entered.
+    /// The style's guests whose last card is in one of `states`, in the order they were entered
+    /// (cards of guests no longer there included: callers match them against the guests).
     Result<QVector<qint64>> guestsWhoseLastCardIs(qint16 listId, const QList<CardState>& states);
     /// The style's guests that have a card in the record, in the order they were entered.
     Result<QVector<qint64>> guestsWithCards(qint16 listId);

@@ -88,14 +88,27 @@ const QList<UpgradeStep>& steps()
                       " State TEXT NOT NULL CHECK (State IN ('发送中', '已排队', '已打印', '失败', '作废')),"
                       " JobUnknown INTEGER NOT NULL DEFAULT 0 CHECK (JobUnknown IN (0, 1)),"
                       " SentAt TEXT NOT NULL,"
-                      " Note TEXT NOT NULL DEFAULT '')"),
-                  // A guest's last card, and the guests by it, straight from the index.
-                  QStringLiteral("CREATE INDEX PrintRecord_Guest ON PrintRecord (ListID, GuestID, RecordID, "
-                                 "State, JobUnknown)"),
+                      " Note TEXT NOT NULL DEFAULT '',"
+                      " Last INTEGER NOT NULL DEFAULT 1 CHECK (Last IN (0, 1)))"),
+                  QStringLiteral("CREATE INDEX PrintRecord_Guest ON PrintRecord (ListID, GuestID)"),
+                  // The guests by their last card's state, in the order of entry, from the index alone.
+                  QStringLiteral(
+                      "CREATE INDEX PrintRecord_Last ON PrintRecord (ListID, State, GuestID, JobUnknown) "
+                      "WHERE Last = 1"),
                   // The cards the spooler may still change, found without reading the rest.
                   QStringLiteral("CREATE INDEX PrintRecord_Open ON PrintRecord (State) "
                                  "WHERE State IN ('发送中', '已排队')"),
-                  QStringLiteral("CREATE INDEX PrintRecord_Job ON PrintRecord (JobID) WHERE JobID > 0")});
+                  QStringLiteral("CREATE INDEX PrintRecord_Job ON PrintRecord (JobID) WHERE JobID > 0"),
+                  // A new card is its guest's last one, and when the last one goes the one before
+                  // it is last again, whoever writes or deletes.
+                  QStringLiteral("CREATE TRIGGER PrintRecord_NewLast AFTER INSERT ON PrintRecord BEGIN "
+                                 "UPDATE PrintRecord SET Last = 0 WHERE ListID = NEW.ListID AND "
+                                 "GuestID = NEW.GuestID AND RecordID != NEW.RecordID AND Last = 1; END"),
+                  QStringLiteral(
+                      "CREATE TRIGGER PrintRecord_GoneLast AFTER DELETE ON PrintRecord "
+                      "WHEN OLD.Last = 1 BEGIN "
+                      "UPDATE PrintRecord SET Last = 1 WHERE RecordID = (SELECT max(RecordID) FROM "
+                      "PrintRecord WHERE ListID = OLD.ListID AND GuestID = OLD.GuestID); END")});
          }}};
     return kSteps;
 }

@@ -50,8 +50,10 @@ w_AddGuest::w_AddGuest(Session& session, QWidget* parent)
     m_model = new GuestGridModel(m_guests, m_records, this);
     m_ui->DG_Edit->setModel(m_model);
     QHeaderView* columns = m_ui->DG_Edit->horizontalHeader();
-    const int widths[] = {100, 50, 80, 140, 130, 100};
-    for (int column = 0; column < 6; ++column)
+    // The card's state is read with the name: shown beside it, whatever columns follow.
+    columns->moveSection(GuestGridModel::PrintStateColumn, GuestGridModel::NameColumn + 1);
+    const int widths[] = {100, 50, 70, 100, 100, 80, 130};
+    for (int column = 0; column < GuestGridModel::PrintStateColumn + 1; ++column)
         columns->resizeSection(column, widths[column]);
     columns->setStretchLastSection(true);
     m_ui->DG_Edit->verticalHeader()->setDefaultSectionSize(m_ui->DG_Edit->fontMetrics().height() + 8);

@@ -17,7 +17,7 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PROGRAMS = ["bench_foundation", "bench_labels", "bench_printing", "bench_printers", "bench_guests", "bench_preview",
-            "bench_rtf", "bench_import", "bench_import_large", "bench_snapshots"]
+            "bench_rtf", "bench_import", "bench_import_large", "bench_snapshots", "bench_record"]
 
 # figure: (comparison, bound)
 TARGETS = {
@@ -37,6 +37,13 @@ TARGETS = {
     "peak_rss_mb": ("<", 400),
     "one_paragraph_words_16MB.window_open_ms": ("<", 2000),
     "one_paragraph_chinese_16MB.window_open_ms": ("<", 2000),
+    "record_one_card_ms": ("<", 2),
+    "open_guest_window_100k_guests_100k_cards_ms": ("<", 150),
+    "filter_not_printed_ms": ("<", 100),
+    "filter_printed_ms": ("<", 100),
+    "filter_failed_ms": ("<", 100),
+    "filter_all_ms": ("<", 100),
+    "bring_500_cards_up_to_date_ms": ("<", 300),
 }
 UNITS = [("_cpu_ms", "ms CPU"), ("_cpu_s", "s CPU"), ("_ms", "ms"), ("_mib", "MiB"), ("_mb", "MB"), ("_s", "s"),
          ("speed_up_over_glabels", "×"), ("_over_horizontal", "×")]

@@ -53,6 +53,14 @@ QVariant TestDatabase::scalar(const QString& sql, const QVariantList& values)
     return query.next() ? query.value(0) : QVariant();
 }
 
+int TestDatabase::wrongLastMarks()
+{
+    return scalar(QStringLiteral("SELECT count(*) FROM PrintRecord p WHERE p.Last != (p.RecordID = "
+                                 "(SELECT max(q.RecordID) FROM PrintRecord q WHERE q.ListID = p.ListID AND "
+                                 "q.GuestID = p.GuestID))"))
+        .toInt();
+}
+
 bool TestDatabase::refuses(const QString& sql)
 {
     return run(sql, {}).lastError().isValid();

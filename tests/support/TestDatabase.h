@@ -29,6 +29,10 @@ public:
     /// A style with its guest-name row, `labels` labels and `guests` guests.
     void addStyle(int listId, const QString& name, int labels = 0, int guests = 0);
 
+    /// The print record's cards whose "last card of its guest" mark is wrong: each guest's newest
+    /// card, and only that one, carries it. 0 when the record is sound.
+    int wrongLastMarks();
+
     /// A dump of every table, to show that an operation changed nothing.
     QString snapshot();
     /// Every table of the file (whatever its name), row by row with the row identity and each

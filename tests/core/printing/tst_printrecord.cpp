@@ -32,7 +32,7 @@ namespace {
 const QString kQueue = u"FennickTestRecord"_s;
 const QString kDevice = u"fennickrecord"_s;
 const QString kFolder = u"/var/spool/cups-pdf/fennick-record"_s;
-const Label kLabel{0, u"敬邀"_s, u"敬请光临"_s, 20, 20, u"宋体"_s, u"20"_s, u"常规"_s};
+const Label kLabel{0, u"敬邀"_s, u"敬请光临"_s, 20, 20, u"宋体"_s, u"20"_s, u"常规"_s, {}};
 
 struct SpooledAtQueue
 {
@@ -351,6 +351,7 @@ private slots:
             f.db.scalar(u"SELECT count(DISTINCT GuestID) FROM PrintRecord WHERE State = '已打印'"_s).toInt(),
             kGuests);
         QCOMPARE(f.db.scalar(u"SELECT count(*) FROM PrintRecord WHERE State != '已打印'"_s).toInt(), 0);
+        QCOMPARE(f.db.wrongLastMarks(), 0);
     }
 
 private:

@@ -481,6 +481,7 @@ private slots:
         QVERIFY(f.t.db.scalar(u"SELECT Note FROM PrintRecord ORDER BY RecordID DESC"_s)
                     .toString()
                     .contains(u"拒绝"_s));
+        QCOMPARE(f.t.db.wrongLastMarks(), 0);
     }
 
     void aResumedRunLeavesOutPrintedAndQueuedGuests_data()
@@ -679,6 +680,7 @@ private slots:
         f.t.printer.spoolerDown = spoolerDown;
         f.open();
         QCOMPARE(recorded(f.t.db), record);
+        QCOMPARE(f.t.db.wrongLastMarks(), 0); // a withdrawn card gives the mark back to the one before
     }
 
     // Catches the file backend recording nothing or something else than the printer would, and the

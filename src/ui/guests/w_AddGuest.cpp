@@ -52,9 +52,13 @@ w_AddGuest::w_AddGuest(Session& session, QWidget* parent)
     QHeaderView* columns = m_ui->DG_Edit->horizontalHeader();
     // The card's state is read with the name: shown beside it, whatever columns follow.
     columns->moveSection(GuestGridModel::PrintStateColumn, GuestGridModel::NameColumn + 1);
-    const int widths[] = {100, 50, 70, 100, 100, 80, 130};
-    for (int column = 0; column < GuestGridModel::PrintStateColumn + 1; ++column)
+    const int widths[] = {100, 50, 70, 100, 100, 80};
+    for (int column = 0; column < GuestGridModel::PrintStateColumn; ++column)
         columns->resizeSection(column, widths[column]);
+    // Wide enough for the longest state with its time, in whatever font the system gives.
+    columns->resizeSection(
+        GuestGridModel::PrintStateColumn,
+        m_ui->DG_Edit->fontMetrics().horizontalAdvance(QStringLiteral("已排队（未确认） 12-06 14:03")) + 16);
     columns->setStretchLastSection(true);
     m_ui->DG_Edit->verticalHeader()->setDefaultSectionSize(m_ui->DG_Edit->fontMetrics().height() + 8);
     m_ui->DG_Edit->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

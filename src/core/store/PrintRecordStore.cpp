@@ -1,6 +1,7 @@
 #include "core/store/PrintRecordStore.h"
 
 #include "core/store/CardStore.h"
+#include "core/store/Snapshots.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -322,6 +323,9 @@ Result<int> PrintRecordStore::markSpoiled(qint16 listId, const QVector<qint64>& 
 
 Status PrintRecordStore::clear(qint16 listId)
 {
+    // What was printed cannot be told again once cleared: a snapshot first, as before any deletion.
+    if (Status s = Snapshots(m_store).before(QStringLiteral("清除打印记录"), listId); !s.isOk())
+        return s;
     return m_store.inTransaction([&]() -> Status {
         QSqlQuery query(m_store.database());
         return m_store.exec(query, QStringLiteral("DELETE FROM PrintRecord WHERE ListID = ?"), {listId});

@@ -5,6 +5,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -334,6 +335,9 @@ private slots:
         QCOMPARE(t->db.rowsOf(u"PrintRecord"_s, 2), 0);
         QCOMPARE(t->db.rowsOf(u"PrintRecord"_s, 1), 1);
         QCOMPARE(cell(*w, 0, 6), u"未打印"_s);
+        // Only the clearing that was made took a snapshot to undo it with.
+        QCOMPARE(QDir(t->db.dir() + u"/Date_D备份"_s).entryList({u"*清除打印记录*"_s}, QDir::Files).size(),
+                 1);
     }
 };
 

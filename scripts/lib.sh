@@ -14,6 +14,8 @@ BUILD_PACKAGES+=(fonts-arphic-ukai)
 # restores a snapshot and for the UTF-8 test that finds text other tools wrote in GBK.
 # libicu-dev: ICU's charset detector tells GBK/GB18030 from Big5 in an imported CSV.
 BUILD_PACKAGES+=(libsqlite3-dev libicu-dev)
+# The card designer shows the first page of a scanned card saved as PDF: poppler's Qt 6 interface.
+BUILD_PACKAGES+=(libpoppler-qt6-dev)
 
 # Packaging: dpkg-shlibdeps (dpkg-dev) works out the Debian package's library dependencies.
 PACKAGE_PACKAGES=(dpkg-dev)

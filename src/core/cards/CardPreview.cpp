@@ -89,6 +89,7 @@ QList<CardTextBox> cardTextBoxes(const QList<Label>& labels, const GuestNameSett
             continue;
         CardTextBox box;
         box.isGuest = isGuest;
+        box.labelIndex = isGuest ? -1 : i;
         box.name = isGuest ? name : labels.at(i).name;
         box.text = texts.at(i).text;
         box.fontFamily = texts.at(i).font.family();
@@ -116,7 +117,8 @@ bool runsPastPrintableArea(const QRectF& boxMm, const QSizeF& printableMm)
 
 CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<Label>& labels,
                                    const GuestNameSetting& setting, const QString& name, double dpi,
-                                   const QList<QRectF>& overflowMm, const QList<QRectF>& unprintableMm)
+                                   const QList<QRectF>& overflowMm, const QList<QRectF>& unprintableMm,
+                                   const CardBackdrop& backdrop)
 {
     const double dotsPerMm = CardUnits::dotsPerMm(dpi);
     const QSizeF pageMm = layout.fullRect(QPageLayout::Millimeter).size();
@@ -142,6 +144,7 @@ CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<Label>
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.fillRect(page, Qt::white);
+    drawBackdrop(painter, backdrop, page, dotsPerMm);
     painter.setPen(QPen(QColor(0xB0, 0xB0, 0xB0), 1, Qt::DashLine));
     painter.drawRect(preview.printableRect);
 
@@ -170,4 +173,25 @@ CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<Label>
     preview.image.setDotsPerMeterX(dotsPerMeter(dpi));
     preview.image.setDotsPerMeterY(dotsPerMeter(dpi));
     return preview;
+}
+
+QImage renderCardLayer(const QSize& sizePx, const QPointF& originPx, const QList<Label>& labels,
+                       const GuestNameSetting& setting, const QString& name, double dpi, const QRectF& clipPx)
+{
+    QImage layer(sizePx, QImage::Format_ARGB32_Premultiplied);
+    layer.setDotsPerMeterX(dotsPerMeter(kLayoutDpi));
+    layer.setDotsPerMeterY(dotsPerMeter(kLayoutDpi));
+    layer.fill(Qt::transparent);
+    QPainter painter(&layer);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    if (!clipPx.isNull())
+        painter.setClipRect(clipPx);
+    painter.translate(originPx);
+    painter.scale(dpi / kLayoutDpi, dpi / kLayoutDpi);
+    drawCard(painter, labels, setting, name);
+    painter.end();
+    layer.setDotsPerMeterX(dotsPerMeter(dpi));
+    layer.setDotsPerMeterY(dotsPerMeter(dpi));
+    return layer;
 }

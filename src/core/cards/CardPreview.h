@@ -2,6 +2,7 @@
 // card by the one card drawing routine, and outlines around the texts that will not print whole.
 #pragma once
 
+#include "core/cards/CardBackground.h"
 #include "core/cards/GuestNameSetting.h"
 #include "core/cards/Label.h"
 
@@ -30,6 +31,7 @@ QList<CardText> cardTexts(const QList<Label>& labels, const GuestNameSetting& se
 struct CardTextBox
 {
     bool isGuest = false; // the guest's name, otherwise a label
+    int labelIndex = -1;  // the label's place in the list drawn; -1 for the guest's name
     QString name;         // the label's name, or the guest's name
     QString text;         // what is drawn
     QString fontFamily;
@@ -57,8 +59,16 @@ struct CardPreviewImage
 
 /// The page of `layout` at `dpi` on a grey desk, the card drawn as it prints (clipped to the
 /// printable area, as paper is), a red outline around every box of `overflowMm` and a dashed red
-/// one around every box of `unprintableMm`.
+/// one around every box of `unprintableMm`. A `backdrop` lies on the paper under the card.
 CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<Label>& labels,
                                    const GuestNameSetting& setting, const QString& name, double dpi,
                                    const QList<QRectF>& overflowMm = {},
-                                   const QList<QRectF>& unprintableMm = {});
+                                   const QList<QRectF>& unprintableMm = {},
+                                   const CardBackdrop& backdrop = {});
+
+/// The card alone on a transparent picture of `sizePx`, the printable area's top-left corner at
+/// `originPx`, at `dpi`: laid out at the print resolution as renderCardPreview draws it. Nothing is
+/// drawn outside `clipPx` when it is given.
+QImage renderCardLayer(const QSize& sizePx, const QPointF& originPx, const QList<Label>& labels,
+                       const GuestNameSetting& setting, const QString& name, double dpi,
+                       const QRectF& clipPx = QRectF());

@@ -446,7 +446,8 @@ Status CardStore::deleteStyle(qint16 listId)
         for (const char* sql :
              {"DELETE FROM Lists WHERE ListID = ?", "DELETE FROM GuestXY WHERE ListID = ?",
               "DELETE FROM Guests WHERE ListID = ?", "DELETE FROM Main WHERE ListID = ?",
-              "DELETE FROM StylePrinter WHERE ListID = ?", "DELETE FROM PrintRecord WHERE ListID = ?"}) {
+              "DELETE FROM StylePrinter WHERE ListID = ?", "DELETE FROM PrintRecord WHERE ListID = ?",
+              "DELETE FROM StyleBackground WHERE ListID = ?"}) {
             if (Status s = exec(query, QString::fromLatin1(sql), {listId}); !s.isOk())
                 return s;
         }

@@ -83,8 +83,8 @@ public:
     // Card styles
     Result<QStringList> styleNames();
     Result<std::optional<qint16>> styleIdByName(const QString& name);
-    /// Removes the style and all its labels, guests, guest-name and print settings and print
-    /// record, all or nothing.
+    /// Removes the style and all its labels, guests, guest-name and print settings, print record
+    /// and background, all or nothing.
     Status deleteStyle(qint16 listId);
 
     // What the print run loads

@@ -162,6 +162,25 @@ Result<bool> LabelStore::changeLabel(qint16 listId, const Label& label)
     return query.numRowsAffected() > 0;
 }
 
+Result<bool> LabelStore::rewriteLabel(qint16 listId, const Label& label)
+{
+    if (Status s = m_store.check(); !s.isOk())
+        return s;
+    QSqlQuery query(m_store.database());
+    if (Status s = m_store.exec(
+            query,
+            QStringLiteral(
+                "UPDATE Main SET Keywords = ?, KeyValue = ?, KeyX = ?, KeyY = ?, KeyFont = ?, "
+                "KeyFontSize = ?, KeyFontStyle = ?, KeyAnchor = ?, KeyFitWidth = ?, KeyVertical = ? "
+                "WHERE LabelID = ? AND ListID = ?"),
+            QVariantList{label.name, label.text, label.xMm, label.yMm, label.fontName, label.fontSize,
+                         label.styleWord} +
+                placementValues(label.placement) + QVariantList{label.id, listId});
+        !s.isOk())
+        return s;
+    return query.numRowsAffected() > 0;
+}
+
 Status LabelStore::clearLabels(qint16 listId)
 {
     if (Status s = Snapshots(m_store).before(QStringLiteral("清空标签"), listId); !s.isOk())

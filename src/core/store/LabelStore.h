@@ -68,6 +68,10 @@ public:
     /// there is no such label any more. Where names differ only in letter case, the exact one wins.
     Result<bool> changeLabel(qint16 listId, const Label& label);
 
+    /// Overwrites the label with the identity `label.id` of the style, its name included. False when
+    /// the style has no such label any more.
+    Result<bool> rewriteLabel(qint16 listId, const Label& label);
+
     /// Deletes every label of the style and nothing else, all or nothing.
     Status clearLabels(qint16 listId);
 

@@ -109,6 +109,23 @@ const QList<UpgradeStep>& steps()
                       "WHEN OLD.Last = 1 BEGIN "
                       "UPDATE PrintRecord SET Last = 1 WHERE RecordID = (SELECT max(RecordID) FROM "
                       "PrintRecord WHERE ListID = OLD.ListID AND GuestID = OLD.GuestID); END")});
+         }},
+        {5, QStringLiteral("添加请柬背景图片的数据表"), [](QSqlDatabase& db) {
+             // A style without a row has no background; nothing of a row is ever printed.
+             return runStatements(
+                 db,
+                 {QStringLiteral(
+                     "CREATE TABLE StyleBackground ("
+                     " ListID INTEGER PRIMARY KEY NOT NULL CHECK (typeof(ListID) = 'integer'),"
+                     " Picture BLOB NOT NULL CHECK (length(Picture) < 20000000),"
+                     " FileName TEXT NOT NULL DEFAULT '',"
+                     " WidthMm REAL CHECK (WidthMm IS NULL OR"
+                     "  (typeof(WidthMm) IN ('integer', 'real') AND WidthMm > 0)),"
+                     " OffsetX REAL NOT NULL DEFAULT 0 CHECK (typeof(OffsetX) IN ('integer', 'real')),"
+                     " OffsetY REAL NOT NULL DEFAULT 0 CHECK (typeof(OffsetY) IN ('integer', 'real')),"
+                     " Opacity REAL NOT NULL DEFAULT 0.5 CHECK (typeof(Opacity) IN ('integer', 'real') AND"
+                     "  Opacity BETWEEN 0 AND 1),"
+                     " InPreview INTEGER NOT NULL DEFAULT 0 CHECK (InPreview IN (0, 1)))")});
          }}};
     return kSteps;
 }

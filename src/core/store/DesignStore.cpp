@@ -1,0 +1,175 @@
+#include "core/store/DesignStore.h"
+
+#include "core/store/CardStore.h"
+#include "core/store/LabelStore.h"
+
+#include <QSqlQuery>
+
+QString DesignStore::foldedName(const QString& name)
+{
+    QString folded = name;
+    for (QChar& c : folded) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return folded;
+}
+
+Result<std::optional<CardBackground>> DesignStore::background(qint16 listId)
+{
+    if (Status s = m_store.check(); !s.isOk())
+        return s;
+    QSqlQuery query(m_store.database());
+    if (Status s =
+            m_store.exec(query,
+                         QStringLiteral("SELECT Picture, FileName, WidthMm, OffsetX, OffsetY, Opacity, "
+                                        "InPreview FROM StyleBackground WHERE ListID = ?"),
+                         {listId});
+        !s.isOk())
+        return s;
+    if (!query.next())
+        return std::optional<CardBackground>();
+    CardBackground background;
+    background.data = query.value(0).toByteArray();
+    background.fileName = query.value(1).toString();
+    background.placement.widthMm = query.value(2).isNull() ? 0 : query.value(2).toDouble();
+    background.placement.offsetMm = QPointF(query.value(3).toDouble(), query.value(4).toDouble());
+    background.placement.opacity = query.value(5).toDouble();
+    background.placement.inPreview = query.value(6).toInt() != 0;
+    return std::optional<CardBackground>(std::move(background));
+}
+
+Result<QHash<QString, QString>> DesignStore::namesOfOtherStyles(qint16 listId)
+{
+    if (Status s = m_store.check(); !s.isOk())
+        return s;
+    QSqlQuery query(m_store.database());
+    if (Status s =
+            m_store.exec(query,
+                         QStringLiteral("SELECT Main.Keywords, Lists.ListName FROM Main LEFT JOIN Lists "
+                                        "ON Lists.ListID = Main.ListID WHERE Main.ListID <> ?"),
+                         {listId});
+        !s.isOk())
+        return s;
+    QHash<QString, QString> names;
+    while (query.next())
+        names.insert(foldedName(query.value(0).toString()), query.value(1).toString());
+    return names;
+}
+
+Result<QStringList> DesignStore::longestGuestNames(qint16 listId, int count)
+{
+    if (Status s = m_store.check(); !s.isOk())
+        return s;
+    QSqlQuery query(m_store.database());
+    if (Status s = m_store.exec(query,
+                                QStringLiteral("SELECT Name FROM Guests WHERE ListID = ? "
+                                               "ORDER BY length(Name) DESC, GuestID LIMIT ?"),
+                                {listId, count});
+        !s.isOk())
+        return s;
+    QStringList names;
+    while (query.next())
+        names << query.value(0).toString();
+    return names;
+}
+
+Status DesignStore::checkNewNames(qint16 listId, const QStringList& names)
+{
+    QSqlQuery query(m_store.database());
+    for (const QString& name : names) {
+        if (Status s =
+                m_store.exec(query,
+                             QStringLiteral("SELECT Main.ListID, Lists.ListName FROM Main LEFT JOIN Lists "
+                                            "ON Lists.ListID = Main.ListID "
+                                            "WHERE Main.Keywords = ? AND Main.ListID <> ? LIMIT 1"),
+                             {name, listId});
+            !s.isOk())
+            return s;
+        if (!query.next())
+            continue;
+        const QString style = query.value(1).toString();
+        const QString where = style.isEmpty()
+                                  ? QStringLiteral("编号为 %1 的请柬样式").arg(query.value(0).toInt())
+                                  : QStringLiteral("请柬样式“%1”").arg(style);
+        return Status::failure(QStringLiteral("标签名称“%1”已被%2中的标签使用，请换一个名称后再保存。"
+                                              "这次没有保存任何修改。")
+                                   .arg(name, where));
+    }
+    return Status::ok();
+}
+
+Status DesignStore::writeBackground(qint16 listId, const DesignChanges& changes)
+{
+    const CardBackground& background = changes.backgroundValue;
+    const BackgroundPlacement& placed = background.placement;
+    const QVariant width = placed.fitsPaper() ? QVariant() : QVariant(placed.widthMm);
+    QSqlQuery query(m_store.database());
+    switch (changes.background) {
+    case DesignChanges::Background::Unchanged:
+        return Status::ok();
+    case DesignChanges::Background::Removed:
+        return m_store.exec(query, QStringLiteral("DELETE FROM StyleBackground WHERE ListID = ?"), {listId});
+    case DesignChanges::Background::Placed:
+        return m_store.exec(
+            query,
+            QStringLiteral("UPDATE StyleBackground SET WidthMm = ?, OffsetX = ?, OffsetY = ?, "
+                           "Opacity = ?, InPreview = ? WHERE ListID = ?"),
+            {width, placed.offsetMm.x(), placed.offsetMm.y(), placed.opacity, placed.inPreview ? 1 : 0,
+             listId});
+    case DesignChanges::Background::Replaced:
+        return m_store.exec(
+            query,
+            QStringLiteral("INSERT OR REPLACE INTO StyleBackground (ListID, Picture, FileName, "
+                           "WidthMm, OffsetX, OffsetY, Opacity, InPreview) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+            {listId, background.data, background.fileName, width, placed.offsetMm.x(), placed.offsetMm.y(),
+             placed.opacity, placed.inPreview ? 1 : 0});
+    }
+    return Status::ok();
+}
+
+Result<QList<qint64>> DesignStore::save(qint16 listId, const QString& styleName, const DesignChanges& changes)
+{
+    QList<qint64> addedIds;
+    LabelStore labels(m_store);
+    const Status saved = m_store.inTransaction([&]() -> Status {
+        if (Status s = checkNewNames(listId, changes.newNames); !s.isOk())
+            return s;
+        QSqlQuery query(m_store.database());
+        for (const qint64 id : changes.deleted) {
+            if (Status s = m_store.exec(
+                    query, QStringLiteral("DELETE FROM Main WHERE LabelID = ? AND ListID = ?"), {id, listId});
+                !s.isOk())
+                return s;
+        }
+        for (const Label& label : changes.changed) {
+            const Result<bool> written = labels.rewriteLabel(listId, label);
+            if (!written.isOk())
+                return Status::failure(written.error());
+            if (!written.value()) {
+                return Status::failure(
+                    QStringLiteral("请柬样式“%1”的标签“%2”已在别的窗口中被删除，设计无法保存。"
+                                   "这次没有保存任何修改；请关闭设计窗口，重新打开后再修改。")
+                        .arg(styleName, label.name));
+            }
+        }
+        for (const Label& label : changes.added) {
+            if (Status s = labels.addLabel(listId, label); !s.isOk())
+                return s;
+            // The same connection, inside the transaction: the row just inserted.
+            if (Status s = m_store.exec(query, QStringLiteral("SELECT last_insert_rowid()")); !s.isOk())
+                return s;
+            query.next();
+            addedIds.append(query.value(0).toLongLong());
+        }
+        if (changes.guestName) {
+            if (Status s = labels.saveGuestName(listId, *changes.guestName); !s.isOk())
+                return s;
+        }
+        return writeBackground(listId, changes);
+    });
+    if (!saved.isOk())
+        return saved;
+    return addedIds;
+}

@@ -12,6 +12,7 @@
 #include "core/store/PrinterStore.h"
 #include "ui/app/FontDialogService.h"
 #include "ui/app/Session.h"
+#include "ui/designer/w_Designer.h"
 #include "ui/labels/StyleWordDelegate.h"
 #include "ui/labels/WordChoiceDelegate.h"
 #include "ui/labels/w_Calibrate.h"
@@ -119,6 +120,7 @@ w_PRNSet::w_PRNSet(Session& session, QWidget* parent)
     connect(m_ui->Cmd_CleanUp, &QPushButton::clicked, this, &w_PRNSet::clearLabels);
     connect(m_ui->Cmd_SelFont, &QPushButton::clicked, this, &w_PRNSet::chooseFont);
     connect(m_ui->Cmd_Preview, &QPushButton::clicked, this, &w_PRNSet::openPreview);
+    connect(m_ui->Cmd_Design, &QPushButton::clicked, this, &w_PRNSet::openDesigner);
     connect(m_ui->Combo_Printer, &QComboBox::currentIndexChanged, this, [this] {
         if (m_filling)
             return;
@@ -393,14 +395,20 @@ std::optional<GuestNameSetting> w_PRNSet::typedGuestName(bool report)
 
 void w_PRNSet::save()
 {
+    if (writeSettings())
+        accept();
+}
+
+bool w_PRNSet::writeSettings()
+{
     const std::optional<GuestNameSetting> setting = typedGuestName(true);
     if (!setting)
-        return;
+        return false;
     const Result<PrintSetting> printSetting = chosenSetting();
     if (!printSetting.isOk()) {
         m_session.messages.critical(this, Titles::CriticalError, printSetting.error());
         m_ui->T_PaperW->setFocus();
-        return;
+        return false;
     }
     const qint16 listId = m_session.state.CurrentListID;
     // Both settings or neither; a style whose printer group was never touched gets no row.
@@ -413,9 +421,48 @@ void w_PRNSet::save()
     });
     if (!saved.isOk()) {
         m_session.messages.critical(this, Titles::CriticalError, saved.error());
-        return;
+        return false;
     }
-    accept();
+    return true;
+}
+
+void w_PRNSet::openDesigner()
+{
+    // The designer reads the paper and writes the guest-name setting through the store: what was
+    // typed here and not saved is settled first, so neither window overwrites the other.
+    const bool printer = printSettingEdited();
+    if (guestNameEdited() || printer) {
+        const QString what = !printer            ? QStringLiteral("宾客姓名的打印设置")
+                             : guestNameEdited() ? QStringLiteral("宾客姓名的打印设置和打印机与纸张")
+                                                 : QStringLiteral("打印机与纸张的设置");
+        switch (m_session.messages.questionWithCancel(
+            this, Titles::PleaseConfirm,
+            QStringLiteral("%1已经修改，但还没有保存。\n\n设计请柬之前是否保存修改？").arg(what))) {
+        case MessageService::Answer::Yes:
+            if (!writeSettings())
+                return;
+            break;
+        case MessageService::Answer::No:
+            break;
+        case MessageService::Answer::Cancel:
+            return;
+        }
+        for (QLineEdit* box : {m_ui->T_GX, m_ui->T_GY, m_ui->T_GFont, m_ui->T_GFontSize, m_ui->T_GFontStyle})
+            box->clear();
+        loadGuestName();
+        loadPrintSetting();
+        m_guestNameAsLoaded = guestNameTexts();
+    }
+    w_Designer designer(m_session, this);
+    connect(&designer, &w_Designer::designSaved, this, [this] {
+        const bool read = refreshGrid();
+        setLabelButtonsEnabled(read && m_grid->rowCount() > 0);
+        fitColumns();
+        loadGuestName();
+        m_guestNameAsLoaded = guestNameTexts();
+        emit designSaved();
+    });
+    designer.exec();
 }
 
 void w_PRNSet::deleteSelectedRows()

@@ -35,6 +35,10 @@ public:
     /// changed and not saved (Yes saves, No drops the change, Cancel stays).
     void reject() override;
 
+signals:
+    /// The designer opened from here saved the style's design.
+    void designSaved();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -49,7 +53,11 @@ private:
     void clearLabels();
     void chooseFont();
     void save();
+    /// Writes the guest-name and print settings as the boxes hold them; false (after a message)
+    /// when they cannot be saved.
+    bool writeSettings();
     void openPreview();
+    void openDesigner();
     /// The texts of the guest-name boxes, in the order they are filled.
     QStringList guestNameTexts() const;
     bool guestNameEdited() const { return guestNameTexts() != m_guestNameAsLoaded; }

@@ -181,6 +181,12 @@ void w_Main::openStyleChooser()
         connect(&chooser, &w_QJList::restored, this, &w_Main::onDataRestored);
         connect(&chooser, &w_QJList::printChosen, this,
                 [&chosen](const QVector<qint64>& ids) { chosen = ids; });
+        // A saved design of the style this window has loaded changes its cards; another style's
+        // design changes nothing here.
+        connect(&chooser, &w_QJList::designSaved, this, [this] {
+            if (m_session.state.CurrentListID == m_run->styleId())
+                requestReload();
+        });
         result = chooser.exec();
     } // gone before a window that takes its place opens
     if (result == QDialog::Accepted && !chosen.isEmpty()) {

@@ -3,10 +3,12 @@
 
 #include "core/app/MessageService.h"
 #include "core/app/SharedState.h"
+#include "core/cards/BackgroundFile.h"
 #include "core/cards/CardPreview.h"
 #include "core/cards/FitCheck.h"
 #include "core/printing/PrintTarget.h"
 #include "core/printing/PrinterCatalog.h"
+#include "core/store/DesignStore.h"
 #include "ui/app/FileChooser.h"
 #include "ui/app/Session.h"
 
@@ -57,6 +59,8 @@ w_Preview::w_Preview(Session& session, QWidget* parent)
     connect(m_ui->Cmd_Fit, &QPushButton::clicked, this, [this] { setZoom(Zoom::Fit); });
     connect(m_ui->Cmd_Actual, &QPushButton::clicked, this, [this] { setZoom(Zoom::Actual); });
     connect(m_ui->Cmd_Export, &QPushButton::clicked, this, &w_Preview::exportPdf);
+    connect(m_ui->Chk_Background, &QCheckBox::toggled, this, &w_Preview::render);
+    m_ui->Chk_Background->hide();
     connect(m_ui->Cmd_Close, &QPushButton::clicked, this, &QDialog::reject);
 
     m_timer1->start();
@@ -99,6 +103,7 @@ void w_Preview::load()
     m_cards = std::move(cards.value());
     if (m_typedGuestName)
         m_cards.guestName = *m_typedGuestName;
+    loadBackground();
     m_loaded = true;
     showGuest(0);
 }
@@ -164,8 +169,21 @@ void w_Preview::render()
     } else {
         m_dpi = logicalDpiX();
     }
-    const CardPreviewImage preview =
-        renderCardPreview(m_layout, m_cards.labels, m_cards.guestName, name, m_dpi, overflow, unprintable);
+    CardBackdrop backdrop;
+    if (m_background && m_ui->Chk_Background->isChecked()) {
+        if (m_backdrop.isNull()) {
+            const Result<QImage> picture = BackgroundFile::decode(m_background->data);
+            if (!picture.isOk()) {
+                m_ui->Chk_Background->setChecked(false); // draws again, without it
+                m_session.messages.exclamation(this, Titles::Reminder, picture.error());
+                return;
+            }
+            m_backdrop = CardBackdrop{picture.value(), m_background->placement};
+        }
+        backdrop = m_backdrop;
+    }
+    const CardPreviewImage preview = renderCardPreview(m_layout, m_cards.labels, m_cards.guestName, name,
+                                                       m_dpi, overflow, unprintable, backdrop);
     m_ui->L_Card->setPixmap(QPixmap::fromImage(preview.image));
     m_ui->L_Card->resize(preview.image.size());
 }
@@ -242,4 +260,20 @@ void w_Preview::exportPdf()
     m_session.messages.information(
         this, Titles::Notice,
         QStringLiteral("已将%1位宾客的请柬导出到“%2”。").arg(total).arg(QDir::toNativeSeparators(path)));
+}
+
+void w_Preview::loadBackground()
+{
+    // The scanned card is shown only on screen; the export below never gets it.
+    const Result<std::optional<CardBackground>> stored =
+        DesignStore(m_session.store).background(m_session.state.CurrentListID);
+    if (!stored.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError, stored.error());
+        return;
+    }
+    m_background = stored.value();
+    m_backdrop = CardBackdrop{};
+    const QSignalBlocker quiet(m_ui->Chk_Background);
+    m_ui->Chk_Background->setVisible(m_background.has_value());
+    m_ui->Chk_Background->setChecked(m_background && m_background->placement.inPreview);
 }

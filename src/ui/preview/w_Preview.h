@@ -2,6 +2,7 @@
 // the default printer's page; and the export of every card into one PDF file.
 #pragma once
 
+#include "core/cards/CardBackground.h"
 #include "core/cards/UnprintableText.h"
 #include "core/printing/CardExport.h"
 
@@ -53,6 +54,7 @@ private:
     void setZoom(Zoom zoom);
     void findGuest();
     void exportPdf();
+    void loadBackground();
     QString currentName() const;
 
     std::unique_ptr<Ui::w_Preview> m_ui;
@@ -66,4 +68,6 @@ private:
     double m_dpi = 0;
     GlyphCoverage m_coverage;
     std::optional<GuestNameSetting> m_typedGuestName;
+    std::optional<CardBackground> m_background; // the style's scanned card, for lining up only
+    CardBackdrop m_backdrop;                    // decoded once it is first shown
 };

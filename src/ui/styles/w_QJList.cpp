@@ -5,6 +5,7 @@
 #include "core/app/SharedState.h"
 #include "core/store/CardStore.h"
 #include "ui/app/Session.h"
+#include "ui/designer/w_Designer.h"
 #include "ui/guests/w_AddGuest.h"
 #include "ui/labels/w_PRNSet.h"
 #include "ui/styles/w_Backup.h"
@@ -28,10 +29,8 @@ w_QJList::w_QJList(Session& session, QWidget* parent)
     connect(m_ui->Cmd_Guests, &QPushButton::clicked, this, &w_QJList::openGuests);
     connect(m_ui->Cmd_DEL, &QPushButton::clicked, this, &w_QJList::deleteStyle);
     connect(m_ui->Cmd_Backup, &QPushButton::clicked, this, &w_QJList::openBackup);
-    connect(m_ui->Cmd_Edit, &QPushButton::clicked, this, [this] {
-        w_PRNSet settings(m_session, this);
-        settings.exec();
-    });
+    connect(m_ui->Cmd_Edit, &QPushButton::clicked, this, &w_QJList::openSettings);
+    connect(m_ui->Cmd_Design, &QPushButton::clicked, this, &w_QJList::openDesigner);
     connect(m_ui->Cmd_OK, &QPushButton::clicked, this, &w_QJList::confirm);
     connect(m_ui->Cmd_Close, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -44,13 +43,15 @@ w_QJList::~w_QJList() = default;
 
 void w_QJList::enableStyleButtons()
 {
-    for (QPushButton* button : {m_ui->Cmd_OK, m_ui->Cmd_Edit, m_ui->Cmd_DEL, m_ui->Cmd_Guests})
+    for (QPushButton* button :
+         {m_ui->Cmd_OK, m_ui->Cmd_Edit, m_ui->Cmd_DEL, m_ui->Cmd_Guests, m_ui->Cmd_Design})
         button->setEnabled(true);
 }
 
 void w_QJList::disableStyleButtons()
 {
-    for (QPushButton* button : {m_ui->Cmd_OK, m_ui->Cmd_Edit, m_ui->Cmd_DEL, m_ui->Cmd_Guests})
+    for (QPushButton* button :
+         {m_ui->Cmd_OK, m_ui->Cmd_Edit, m_ui->Cmd_DEL, m_ui->Cmd_Guests, m_ui->Cmd_Design})
         button->setEnabled(false);
 }
 
@@ -165,4 +166,18 @@ void w_QJList::onRestored()
     disableStyleButtons();
     m_timerLoadList->start();
     emit restored();
+}
+
+void w_QJList::openSettings()
+{
+    w_PRNSet settings(m_session, this);
+    connect(&settings, &w_PRNSet::designSaved, this, &w_QJList::designSaved);
+    settings.exec();
+}
+
+void w_QJList::openDesigner()
+{
+    w_Designer designer(m_session, this);
+    connect(&designer, &w_Designer::designSaved, this, &w_QJList::designSaved);
+    designer.exec();
 }

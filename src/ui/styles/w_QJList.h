@@ -35,6 +35,9 @@ signals:
     /// The cards of `guestIds` of the current style are to be printed; the chooser has closed
     /// with the style confirmed.
     void printChosen(const QVector<qint64>& guestIds);
+    /// A design of the current style was saved (from the designer or from the settings window):
+    /// its labels, guest-name setting or background may differ.
+    void designSaved();
 
 private:
     void loadList();
@@ -45,6 +48,8 @@ private:
     void openGuests();
     void openBackup();
     void onRestored();
+    void openSettings();
+    void openDesigner();
     void enableStyleButtons();
     void disableStyleButtons();
 

@@ -80,7 +80,7 @@ Result<QImage> decodePicture(const QByteArray& data, const char* format, int lon
         reader.setScaledSize(size.scaled(longestSidePx, longestSidePx, Qt::KeepAspectRatio));
     QImage picture = reader.read();
     if (picture.isNull())
-        return Status::failure(reader.errorString());
+        return Status::failure(QStringLiteral("图片数据不完整或已损坏"));
     return picture;
 }
 

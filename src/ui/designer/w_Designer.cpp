@@ -108,9 +108,11 @@ void w_Designer::connectControls()
         key->setObjectName(QLatin1String(name));
         connect(key, &QShortcut::activated, button, &QPushButton::click);
     };
-    shortcut(QKeySequence::Undo, "Shortcut_Undo", m_ui->Cmd_Undo);
+    // Named keys rather than the platform's lists: where those hold Ctrl+Y too, two shortcuts on
+    // one key would both stay silent.
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), "Shortcut_Undo", m_ui->Cmd_Undo);
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), "Shortcut_Redo", m_ui->Cmd_Redo);
-    shortcut(QKeySequence::Redo, "Shortcut_Redo2", m_ui->Cmd_Redo);
+    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), "Shortcut_Redo2", m_ui->Cmd_Redo);
 
     connect(m_ui->Cmd_Fit, &QPushButton::clicked, this, [this] {
         m_fitting = true;

@@ -17,7 +17,7 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PROGRAMS = ["bench_foundation", "bench_labels", "bench_printing", "bench_printers", "bench_guests", "bench_preview",
-            "bench_rtf", "bench_import", "bench_import_large", "bench_snapshots", "bench_record"]
+            "bench_designer", "bench_rtf", "bench_import", "bench_import_large", "bench_snapshots", "bench_record"]
 
 # figure: (comparison, bound)
 TARGETS = {
@@ -44,6 +44,12 @@ TARGETS = {
     "filter_failed_ms": ("<", 100),
     "filter_all_ms": ("<", 100),
     "bring_500_cards_up_to_date_ms": ("<", 300),
+    "open_designer_50_labels_jpeg_ms": ("<", 300),
+    "open_designer_50_labels_png_ms": ("<", 300),
+    "designer_drag_frame_100_jpeg_ms": ("<", 16),
+    "designer_drag_frame_100_png_ms": ("<", 16),
+    "designer_save_50_moved_jpeg_ms": ("<", 50),
+    "designer_save_50_moved_png_ms": ("<", 50),
 }
 UNITS = [("_cpu_ms", "ms CPU"), ("_cpu_s", "s CPU"), ("_ms", "ms"), ("_mib", "MiB"), ("_mb", "MB"), ("_s", "s"),
          ("speed_up_over_glabels", "×"), ("_over_horizontal", "×")]

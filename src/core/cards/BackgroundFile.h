@@ -13,9 +13,8 @@ namespace BackgroundFile {
 
 /// Files this large or larger are refused: the picture is kept inside the data file.
 inline constexpr qint64 kRefusedBytes = 20'000'000;
-/// The longest side, in pixels, a background is decoded to for the screen: sharp at 200 % on an
-/// A4 card, and quick to open however fine the scan.
-inline constexpr int kShownSidePx = 3000;
+/// The longest side, in pixels, of the picture screens show: sharp at 200 % on an A4 card.
+inline constexpr int kShownSidePx = 2400;
 
 struct Loaded
 {
@@ -27,8 +26,8 @@ struct Loaded
 /// JPEG or PDF file, or damaged.
 Result<Loaded> read(const QString& path);
 
-/// The picture of `data` (as read() keeps it) at most `longestSidePx` on its longest side; a
-/// message when it cannot be decoded.
+/// The picture of `data` (a PNG, JPEG or PDF file, as read() keeps them) at most `longestSidePx`
+/// on its longest side; a message when it cannot be decoded.
 Result<QImage> decode(const QByteArray& data, int longestSidePx = kShownSidePx);
 
 } // namespace BackgroundFile

@@ -32,6 +32,8 @@ struct BackgroundPlacement
 struct CardBackground
 {
     QByteArray data;  // the file as it was loaded: PNG, JPEG or PDF
+    QByteArray shown; // the picture as screens show it, made when it was loaded: a JPEG on white,
+                      // quick to open however large or fine the scan
     QString fileName; // the name it was loaded from, for the windows
     BackgroundPlacement placement;
 };

@@ -20,22 +20,22 @@ Result<std::optional<CardBackground>> DesignStore::background(qint16 listId)
     if (Status s = m_store.check(); !s.isOk())
         return s;
     QSqlQuery query(m_store.database());
-    if (Status s =
-            m_store.exec(query,
-                         QStringLiteral("SELECT Picture, FileName, WidthMm, OffsetX, OffsetY, Opacity, "
-                                        "InPreview FROM StyleBackground WHERE ListID = ?"),
-                         {listId});
+    if (Status s = m_store.exec(query,
+                                QStringLiteral("SELECT Picture, Shown, FileName, WidthMm, OffsetX, OffsetY, "
+                                               "Opacity, InPreview FROM StyleBackground WHERE ListID = ?"),
+                                {listId});
         !s.isOk())
         return s;
     if (!query.next())
         return std::optional<CardBackground>();
     CardBackground background;
     background.data = query.value(0).toByteArray();
-    background.fileName = query.value(1).toString();
-    background.placement.widthMm = query.value(2).isNull() ? 0 : query.value(2).toDouble();
-    background.placement.offsetMm = QPointF(query.value(3).toDouble(), query.value(4).toDouble());
-    background.placement.opacity = query.value(5).toDouble();
-    background.placement.inPreview = query.value(6).toInt() != 0;
+    background.shown = query.value(1).toByteArray();
+    background.fileName = query.value(2).toString();
+    background.placement.widthMm = query.value(3).isNull() ? 0 : query.value(3).toDouble();
+    background.placement.offsetMm = QPointF(query.value(4).toDouble(), query.value(5).toDouble());
+    background.placement.opacity = query.value(6).toDouble();
+    background.placement.inPreview = query.value(7).toInt() != 0;
     return std::optional<CardBackground>(std::move(background));
 }
 
@@ -120,11 +120,11 @@ Status DesignStore::writeBackground(qint16 listId, const DesignChanges& changes)
     case DesignChanges::Background::Replaced:
         return m_store.exec(
             query,
-            QStringLiteral("INSERT OR REPLACE INTO StyleBackground (ListID, Picture, FileName, "
+            QStringLiteral("INSERT OR REPLACE INTO StyleBackground (ListID, Picture, Shown, FileName, "
                            "WidthMm, OffsetX, OffsetY, Opacity, InPreview) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-            {listId, background.data, background.fileName, width, placed.offsetMm.x(), placed.offsetMm.y(),
-             placed.opacity, placed.inPreview ? 1 : 0});
+                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {listId, background.data, background.shown, background.fileName, width, placed.offsetMm.x(),
+             placed.offsetMm.y(), placed.opacity, placed.inPreview ? 1 : 0});
     }
     return Status::ok();
 }

@@ -118,6 +118,7 @@ const QList<UpgradeStep>& steps()
                      "CREATE TABLE StyleBackground ("
                      " ListID INTEGER PRIMARY KEY NOT NULL CHECK (typeof(ListID) = 'integer'),"
                      " Picture BLOB NOT NULL CHECK (length(Picture) < 20000000),"
+                     " Shown BLOB NOT NULL,"
                      " FileName TEXT NOT NULL DEFAULT '',"
                      " WidthMm REAL CHECK (WidthMm IS NULL OR"
                      "  (typeof(WidthMm) IN ('integer', 'real') AND WidthMm > 0)),"

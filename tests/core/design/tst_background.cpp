@@ -152,6 +152,8 @@ private slots:
         QVERIFY(stored);
         QCOMPARE(stored->data, scan("png"));
         QCOMPARE(stored->fileName, u"scan.png"_s);
+        const QImage shown = BackgroundFile::decode(stored->shown).value(); // what screens open
+        QCOMPARE(shown.size(), QSize(300, 200));
         QVERIFY(stored->placement.inPreview);
 
         Result<std::unique_ptr<DesignDocument>> d = DesignDocument::open(store, 1, u"婚宴"_s, a5());

@@ -8,10 +8,12 @@
 #include "support/Widgets.h"
 #include "ui/designer/w_Designer.h"
 #include "ui/labels/w_PRNSet.h"
+#include "ui/preview/w_Preview.h"
 #include "ui/styles/w_QJList.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollArea>
@@ -294,6 +296,40 @@ private slots:
         Opened again(t);
         QVERIFY(again.d().hasBackground());
         QCOMPARE(again.d().background().placement.opacity, 0.8);
+    }
+
+    // Catches a preview that shows the background when it was not asked to, or not when it was.
+    void thePreviewShowsTheBackgroundWhenAsked()
+    {
+        TestSession t;
+        addStyle(t);
+        QTemporaryDir dir;
+        QImage black(148, 210, QImage::Format_RGB32);
+        black.fill(Qt::black);
+        QVERIFY(black.save(dir.filePath(u"scan.png"_s)));
+        {
+            Opened o(t);
+            t.files.openAnswer = dir.filePath(u"scan.png"_s);
+            click(o.w, "Cmd_Background");
+            child<QCheckBox>(o.w, "Chk_BgPreview")->setChecked(true);
+            click(o.w, "Cmd_Save");
+        }
+        w_Preview preview(t.session);
+        preview.show();
+        waitFor(preview, "Timer1");
+        auto* shown = child<QCheckBox>(preview, "Chk_Background");
+        QVERIFY(shown->isVisible() && shown->isChecked());
+        const auto paperAt = [&] {
+            // A spot of the paper far from any text: 140 mm across, 200 mm down, on an 8 mm desk.
+            const double dotsPerMm = preview.zoomDpi() / 25.4;
+            return child<QLabel>(preview, "L_Card")
+                ->pixmap()
+                .toImage()
+                .pixelColor(QPointF((8 + 140) * dotsPerMm, (8 + 200) * dotsPerMm).toPoint());
+        };
+        QVERIFY2(paperAt().lightness() < 160, qPrintable(paperAt().name())); // half faded black
+        shown->setChecked(false);
+        QCOMPARE(paperAt(), QColor(Qt::white));
     }
 
     // Catches a settings window that overwrites the design with its own stale boxes, or does not

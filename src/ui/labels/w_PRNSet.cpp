@@ -395,14 +395,14 @@ std::optional<GuestNameSetting> w_PRNSet::typedGuestName(bool report)
 
 void w_PRNSet::save()
 {
-    if (writeSettings())
+    if (writeSettings(true))
         accept();
 }
 
-bool w_PRNSet::writeSettings()
+bool w_PRNSet::writeSettings(bool withGuestName)
 {
-    const std::optional<GuestNameSetting> setting = typedGuestName(true);
-    if (!setting)
+    const std::optional<GuestNameSetting> setting = withGuestName ? typedGuestName(true) : std::nullopt;
+    if (withGuestName && !setting)
         return false;
     const Result<PrintSetting> printSetting = chosenSetting();
     if (!printSetting.isOk()) {
@@ -413,8 +413,10 @@ bool w_PRNSet::writeSettings()
     const qint16 listId = m_session.state.CurrentListID;
     // Both settings or neither; a style whose printer group was never touched gets no row.
     const Status saved = m_session.store.inTransaction([&]() -> Status {
-        if (Status s = LabelStore(m_session.store).saveGuestName(listId, *setting); !s.isOk())
-            return s;
+        if (setting) {
+            if (Status s = LabelStore(m_session.store).saveGuestName(listId, *setting); !s.isOk())
+                return s;
+        }
         if (!printSettingEdited())
             return Status::ok();
         return PrinterStore(m_session.store).saveStyleSetting(listId, printSetting.value());
@@ -439,7 +441,8 @@ void w_PRNSet::openDesigner()
             this, Titles::PleaseConfirm,
             QStringLiteral("%1已经修改，但还没有保存。\n\n设计请柬之前是否保存修改？").arg(what))) {
         case MessageService::Answer::Yes:
-            if (!writeSettings())
+            // Only what was changed: a new style's empty guest font is the designer's to set.
+            if (!writeSettings(guestNameEdited()))
                 return;
             break;
         case MessageService::Answer::No:

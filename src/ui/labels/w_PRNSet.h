@@ -53,9 +53,9 @@ private:
     void clearLabels();
     void chooseFont();
     void save();
-    /// Writes the guest-name and print settings as the boxes hold them; false (after a message)
-    /// when they cannot be saved.
-    bool writeSettings();
+    /// Writes the print setting (when changed) and, `withGuestName`, the guest-name setting as the
+    /// boxes hold them, both or neither; false (after a message) when they cannot be saved.
+    bool writeSettings(bool withGuestName);
     void openPreview();
     void openDesigner();
     /// The texts of the guest-name boxes, in the order they are filled.

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QSignalSpy>
 #include <QSlider>
@@ -376,6 +377,23 @@ private slots:
         click(chooser, "Cmd_Design");
         QCOMPARE(passed.count(), 1);
         QCOMPARE(t.db.scalar(u"SELECT keyy FROM GuestXY WHERE ListID = 1"_s).toDouble(), 82.0);
+
+        // A new style has no guest font yet: a changed paper is saved alone and the designer opens.
+        t.db.addStyle(2, u"寿宴"_s);
+        t.choose(2, u"寿宴"_s);
+        w_PRNSet fresh(t.session);
+        fresh.show();
+        waitFor(fresh, "Timer1");
+        child<QRadioButton>(fresh, "O_Landscape")->setChecked(true);
+        bool opened = false;
+        onNextModal<w_Designer>([&](w_Designer& w) {
+            opened = true;
+            w.reject();
+        });
+        t.messages.setNextAnswer(MessageService::Answer::Yes);
+        click(fresh, "Cmd_Design");
+        QVERIFY(opened);
+        QCOMPARE(t.db.scalar(u"SELECT Landscape FROM StylePrinter WHERE ListID = 2"_s).toInt(), 1);
     }
 };
 

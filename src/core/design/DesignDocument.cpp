@@ -400,6 +400,18 @@ void DesignDocument::setFont(const QList<DesignKey>& keys, const FontTexts& font
     commit(QStringLiteral("修改字体"), after);
 }
 
+void DesignDocument::completeGuestFont(GuestNameSetting& guest)
+{
+    // A name whose font was never chosen is drawn in 宋体 12 regular whatever its size says: a
+    // size or style word given alone takes that font with it, or it would change nothing.
+    if (!guest.fontName.isEmpty())
+        return;
+    const FontTexts drawn = fontTexts(FontChoice{QStringLiteral("宋体"), 12, false, false});
+    guest.fontName = drawn.name;
+    guest.fontSize = drawn.size;
+    guest.styleWord = drawn.style;
+}
+
 Status DesignDocument::setFontSizeText(const QList<DesignKey>& keys, const QString& typed)
 {
     const QString text = typed.trimmed();
@@ -412,9 +424,11 @@ Status DesignDocument::setFontSizeText(const QList<DesignKey>& keys, const QStri
     bool changedAny = false;
     for (const DesignKey key : keys) {
         const int index = indexOf(key);
-        QString& size = index < 0 ? after.guest.fontSize : after.labels[index].fontSize;
         if (index < 0 && key != kGuestNameKey)
             continue;
+        if (index < 0)
+            completeGuestFont(after.guest);
+        QString& size = index < 0 ? after.guest.fontSize : after.labels[index].fontSize;
         // A size already stored passes as it is, as in the label grid.
         if (*number != plainNumber(size.trimmed()) && !kFontPoints.contains(*number)) {
             return Status::failure(
@@ -441,6 +455,8 @@ Status DesignDocument::setStyleWord(const QList<DesignKey>& keys, const QString&
         const int index = indexOf(key);
         if (index < 0 && key != kGuestNameKey)
             continue;
+        if (index < 0)
+            completeGuestFont(after.guest);
         QString& style = index < 0 ? after.guest.styleWord : after.labels[index].styleWord;
         changedAny = changedAny || style != word;
         style = word;

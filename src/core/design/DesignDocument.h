@@ -132,6 +132,7 @@ private:
     /// The position `key` has in `content`, or in the guest-name setting.
     void placeItem(Content& content, DesignKey key, const QPointF& positionMm) const;
     void placeBackground(const BackgroundPlacement& placement, const QString& what);
+    static void completeGuestFont(GuestNameSetting& guest);
     QString freeLabelName() const;
     Status checkName(DesignKey key, const QString& name) const;
 

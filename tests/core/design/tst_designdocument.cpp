@@ -172,6 +172,14 @@ private slots:
         QCOMPARE(d.keys().size(), 3);
         QVERIFY(d.addLabel({}).isOk());
         QCOMPARE(d.label(d.keys().at(2))->name, u"标签1"_s); // the freed names come first
+
+        // A name whose font was never chosen is drawn in 宋体 12: a size given alone brings the font.
+        o.db.exec(u"UPDATE GuestXY SET keyfont = NULL, keyfontsize = NULL, keyfontstyle = NULL"_s);
+        DesignDocument& fresh = o.open();
+        const double before = fresh.boxMm(kGuestNameKey).height();
+        QVERIFY(fresh.setFontSizeText({kGuestNameKey}, u"24"_s).isOk());
+        QCOMPARE(fresh.guestName().fontName, u"宋体"_s);
+        QVERIFY(fresh.boxMm(kGuestNameKey).height() > 1.9 * before);
     }
 
     // Catches snapping that ignores the items' edges or middles, snaps from too far, or leaves the

@@ -25,6 +25,7 @@ enum class Kind
 
 constexpr double kFinestPdfDpi = 300;
 constexpr int kShownQuality = 90;
+constexpr qint64 kSmallBytes = 1'000'000;
 
 // By content, not by the file's name: a scan saved under the wrong ending still loads, and a
 // renamed document is never mistaken for a picture.
@@ -145,11 +146,17 @@ Result<Loaded> read(const QString& path)
                                    .arg(name, picture.error()));
     }
     loaded.background.fileName = name;
+    loaded.picture = std::move(picture.value());
+    // A small picture opens as quickly as any copy of it: kept once.
+    const QSize size = loaded.picture.size();
+    if (kind != Kind::Pdf && !loaded.picture.hasAlphaChannel() &&
+        loaded.background.data.size() <= kSmallBytes && std::max(size.width(), size.height()) <= kShownSidePx)
+        return loaded;
     // The screens open this rather than the scan: decoding a 10 MB scan takes a few hundred
     // milliseconds, this a few dozen. On white, as the paper under a picture with transparent parts.
-    QImage onPaper(picture.value().size(), QImage::Format_RGB32);
+    QImage onPaper(size, QImage::Format_RGB32);
     onPaper.fill(Qt::white);
-    QPainter(&onPaper).drawImage(0, 0, picture.value());
+    QPainter(&onPaper).drawImage(0, 0, loaded.picture);
     QBuffer shown(&loaded.background.shown);
     shown.open(QIODevice::WriteOnly);
     if (!onPaper.save(&shown, "jpeg", kShownQuality))

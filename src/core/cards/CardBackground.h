@@ -33,9 +33,12 @@ struct CardBackground
 {
     QByteArray data;  // the file as it was loaded: PNG, JPEG or PDF
     QByteArray shown; // the picture as screens show it, made when it was loaded: a JPEG on white,
-                      // quick to open however large or fine the scan
+                      // quick to open however large or fine the scan; empty when `data` is as quick
     QString fileName; // the name it was loaded from, for the windows
     BackgroundPlacement placement;
+
+    /// What screens decode: the copy made for them, or the file itself when it is small.
+    const QByteArray& shownData() const { return shown.isEmpty() ? data : shown; }
 };
 
 /// A decoded background ready to be drawn.

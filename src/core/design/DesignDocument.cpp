@@ -99,7 +99,7 @@ Result<std::unique_ptr<DesignDocument>> DesignDocument::open(CardStore& store, q
         return Status::failure(background.error());
     if (background.value()) {
         content.background = std::move(*background.value());
-        Result<QImage> picture = BackgroundFile::decode(content.background->shown);
+        Result<QImage> picture = BackgroundFile::decode(content.background->shownData());
         if (picture.isOk())
             content.picture = std::move(picture.value());
         else

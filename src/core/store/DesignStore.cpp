@@ -123,8 +123,9 @@ Status DesignStore::writeBackground(qint16 listId, const DesignChanges& changes)
             QStringLiteral("INSERT OR REPLACE INTO StyleBackground (ListID, Picture, Shown, FileName, "
                            "WidthMm, OffsetX, OffsetY, Opacity, InPreview) "
                            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-            {listId, background.data, background.shown, background.fileName, width, placed.offsetMm.x(),
-             placed.offsetMm.y(), placed.opacity, placed.inPreview ? 1 : 0});
+            {listId, background.data, background.shown.isEmpty() ? QVariant() : QVariant(background.shown),
+             background.fileName, width, placed.offsetMm.x(), placed.offsetMm.y(), placed.opacity,
+             placed.inPreview ? 1 : 0});
     }
     return Status::ok();
 }

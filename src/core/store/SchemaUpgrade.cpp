@@ -111,14 +111,15 @@ const QList<UpgradeStep>& steps()
                       "PrintRecord WHERE ListID = OLD.ListID AND GuestID = OLD.GuestID); END")});
          }},
         {5, QStringLiteral("添加请柬背景图片的数据表"), [](QSqlDatabase& db) {
-             // A style without a row has no background; nothing of a row is ever printed.
+             // A style without a row has no background; nothing of a row is ever printed. Shown is
+             // the copy screens open, NULL where the picture itself opens as quickly.
              return runStatements(
                  db,
                  {QStringLiteral(
                      "CREATE TABLE StyleBackground ("
                      " ListID INTEGER PRIMARY KEY NOT NULL CHECK (typeof(ListID) = 'integer'),"
                      " Picture BLOB NOT NULL CHECK (length(Picture) < 20000000),"
-                     " Shown BLOB NOT NULL,"
+                     " Shown BLOB,"
                      " FileName TEXT NOT NULL DEFAULT '',"
                      " WidthMm REAL CHECK (WidthMm IS NULL OR"
                      "  (typeof(WidthMm) IN ('integer', 'real') AND WidthMm > 0)),"

@@ -172,7 +172,7 @@ void w_Preview::render()
     CardBackdrop backdrop;
     if (m_background && m_ui->Chk_Background->isChecked()) {
         if (m_backdrop.isNull()) {
-            const Result<QImage> picture = BackgroundFile::decode(m_background->shown);
+            const Result<QImage> picture = BackgroundFile::decode(m_background->shownData());
             if (!picture.isOk()) {
                 m_ui->Chk_Background->setChecked(false); // draws again, without it
                 m_session.messages.exclamation(this, Titles::Reminder, picture.error());

@@ -152,7 +152,8 @@ private slots:
         QVERIFY(stored);
         QCOMPARE(stored->data, scan("png"));
         QCOMPARE(stored->fileName, u"scan.png"_s);
-        const QImage shown = BackgroundFile::decode(stored->shown).value(); // what screens open
+        QVERIFY(stored->shown.isEmpty()); // a small picture is kept once
+        const QImage shown = BackgroundFile::decode(stored->shownData()).value(); // what screens open
         QCOMPARE(shown.size(), QSize(300, 200));
         QVERIFY(stored->placement.inPreview);
 

@@ -135,7 +135,25 @@ void w_Designer::connectControls()
         connect(bar, &QScrollBar::valueChanged, m_ui->R_Top, qOverload<>(&QWidget::update));
         connect(bar, &QScrollBar::valueChanged, m_ui->R_Left, qOverload<>(&QWidget::update));
     }
+    connectPanel();
+    connectBackground();
+}
 
+void w_Designer::findGuest()
+{
+    const QString text = m_ui->T_FindGuest->text().trimmed();
+    if (!m_document || text.isEmpty())
+        return;
+    const Result<bool> found = m_document->showGuestContaining(text);
+    if (!found.isOk())
+        report(Status::failure(found.error()));
+    else if (!found.value())
+        m_session.messages.exclamation(this, Titles::Reminder,
+                                       QStringLiteral("没有找到姓名中含有“%1”的宾客。").arg(text));
+}
+
+void w_Designer::connectPanel()
+{
     connect(m_ui->Cmd_FirstGuest, &QPushButton::clicked, this, [this] {
         if (m_document)
             report(m_document->showFirstGuest());
@@ -144,19 +162,8 @@ void w_Designer::connectControls()
         if (m_document)
             report(m_document->showLongestGuest());
     });
-    const auto findGuest = [this] {
-        const QString text = m_ui->T_FindGuest->text().trimmed();
-        if (!m_document || text.isEmpty())
-            return;
-        const Result<bool> found = m_document->showGuestContaining(text);
-        if (!found.isOk())
-            report(Status::failure(found.error()));
-        else if (!found.value())
-            m_session.messages.exclamation(this, Titles::Reminder,
-                                           QStringLiteral("没有找到姓名中含有“%1”的宾客。").arg(text));
-    };
-    connect(m_ui->Cmd_FindGuest, &QPushButton::clicked, this, findGuest);
-    connect(m_ui->T_FindGuest, &QLineEdit::returnPressed, this, findGuest);
+    connect(m_ui->Cmd_FindGuest, &QPushButton::clicked, this, &w_Designer::findGuest);
+    connect(m_ui->T_FindGuest, &QLineEdit::returnPressed, this, &w_Designer::findGuest);
 
     for (QLineEdit* box : {m_ui->T_Name, m_ui->T_FontSize, m_ui->T_X, m_ui->T_Y})
         connect(box, &QLineEdit::editingFinished, this, [this] { applyPanel(); });
@@ -165,7 +172,10 @@ void w_Designer::connectControls()
             report(m_document->setStyleWord(selection(), m_ui->Combo_Style->currentText()));
     });
     connect(m_ui->Cmd_SelFont, &QPushButton::clicked, this, &w_Designer::chooseFont);
+}
 
+void w_Designer::connectBackground()
+{
     connect(m_ui->Cmd_Background, &QPushButton::clicked, this, &w_Designer::chooseBackground);
     connect(m_ui->Cmd_BgRemove, &QPushButton::clicked, this, [this] { m_document->removeBackground(); });
     connect(m_ui->O_BgPaper, &QRadioButton::toggled, this, [this](bool on) {

@@ -51,6 +51,9 @@ protected:
 private:
     void load();
     void connectControls();
+    void connectPanel();
+    void connectBackground();
+    void findGuest();
     void setZoom(double dpi);
     void fitZoom();
     void zoomBy(int steps, const QPointF& aboutPx);

@@ -26,8 +26,8 @@ public:
     /// Zooms never go below or above these (dots per inch on the canvas), nor make the canvas more
     /// than kLargestSidePx on a side.
     static constexpr double kSmallestDpi = 10;
-    static constexpr double kLargestDpi = 800;
-    static constexpr int kLargestSidePx = 8000;
+    static constexpr double kLargestDpi = 400;
+    static constexpr int kLargestSidePx = 5000;
     /// A press becomes a drag once the pointer has moved this far.
     static constexpr double kDragStartPx = 3;
 

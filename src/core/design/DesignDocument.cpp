@@ -654,6 +654,7 @@ Status DesignDocument::save()
             changes.changed.append(label);
     }
     for (const DesignKey key : m_saved.keys) {
+        changes.ownIds.append(m_ids.value(key));
         if (!m_content.keys.contains(key))
             changes.deleted.append(m_ids.value(key));
     }

@@ -74,27 +74,31 @@ Result<QStringList> DesignStore::longestGuestNames(qint16 listId, int count)
     return names;
 }
 
-Status DesignStore::checkNewNames(qint16 listId, const QStringList& names)
+Status DesignStore::checkNewNames(qint16 listId, const DesignChanges& changes)
 {
     QSqlQuery query(m_store.database());
-    for (const QString& name : names) {
+    for (const QString& name : changes.newNames) {
         if (Status s =
                 m_store.exec(query,
-                             QStringLiteral("SELECT Main.ListID, Lists.ListName FROM Main LEFT JOIN Lists "
-                                            "ON Lists.ListID = Main.ListID "
-                                            "WHERE Main.Keywords = ? AND Main.ListID <> ? LIMIT 1"),
-                             {name, listId});
+                             QStringLiteral("SELECT Main.LabelID, Main.ListID, Lists.ListName FROM Main "
+                                            "LEFT JOIN Lists ON Lists.ListID = Main.ListID "
+                                            "WHERE Main.Keywords = ?"),
+                             {name});
             !s.isOk())
             return s;
-        if (!query.next())
-            continue;
-        const QString style = query.value(1).toString();
-        const QString where = style.isEmpty()
-                                  ? QStringLiteral("编号为 %1 的请柬样式").arg(query.value(0).toInt())
-                                  : QStringLiteral("请柬样式“%1”").arg(style);
-        return Status::failure(QStringLiteral("标签名称“%1”已被%2中的标签使用，请换一个名称后再保存。"
-                                              "这次没有保存任何修改。")
-                                   .arg(name, where));
+        while (query.next()) {
+            // The design's own labels give their names up or keep them as the design says; any
+            // other label has the name, in another style or added to this one by another window.
+            const qint16 style = static_cast<qint16>(query.value(1).toInt());
+            if (style == listId && changes.ownIds.contains(query.value(0).toLongLong()))
+                continue;
+            const QString styleName = query.value(2).toString();
+            const QString where = styleName.isEmpty() ? QStringLiteral("编号为 %1 的请柬样式").arg(style)
+                                                      : QStringLiteral("请柬样式“%1”").arg(styleName);
+            return Status::failure(QStringLiteral("标签名称“%1”已被%2中的标签使用，请换一个名称后再保存。"
+                                                  "这次没有保存任何修改。")
+                                       .arg(name, where));
+        }
     }
     return Status::ok();
 }
@@ -135,7 +139,7 @@ Result<QList<qint64>> DesignStore::save(qint16 listId, const QString& styleName,
     QList<qint64> addedIds;
     LabelStore labels(m_store);
     const Status saved = m_store.inTransaction([&]() -> Status {
-        if (Status s = checkNewNames(listId, changes.newNames); !s.isOk())
+        if (Status s = checkNewNames(listId, changes); !s.isOk())
             return s;
         QSqlQuery query(m_store.database());
         for (const qint64 id : changes.deleted) {

@@ -31,7 +31,8 @@ struct DesignChanges
     QList<Label> changed;  // stored labels (by their id), written whole, the name included
     QList<Label> added;    // in drawing order
     QList<qint64> deleted; // label ids
-    QStringList newNames;  // names given anew (added or renamed labels): no other style may have them
+    QStringList newNames;  // names given anew (added or renamed labels): no other label may have them
+    QList<qint64> ownIds;  // every stored label the design was read with
     std::optional<GuestNameSetting> guestName;
     Background background = Background::Unchanged;
     CardBackground backgroundValue; // for Placed and Replaced
@@ -60,7 +61,7 @@ public:
     Result<QStringList> longestGuestNames(qint16 listId, int count);
 
     /// Writes `changes` to style `listId` (named `styleName` in messages), all or nothing. Returns
-    /// the ids the added labels got, in their order. A name another style took meanwhile, or a label
+    /// the ids the added labels got, in their order. A name another label took meanwhile, or a label
     /// deleted meanwhile by another window, refuses the whole save with a message.
     Result<QList<qint64>> save(qint16 listId, const QString& styleName, const DesignChanges& changes);
 
@@ -68,7 +69,7 @@ public:
     static QString foldedName(const QString& name);
 
 private:
-    Status checkNewNames(qint16 listId, const QStringList& names);
+    Status checkNewNames(qint16 listId, const DesignChanges& changes);
     Status writeBackground(qint16 listId, const DesignChanges& changes);
 
     CardStore& m_store;

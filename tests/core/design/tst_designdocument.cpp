@@ -116,6 +116,14 @@ private slots:
         const Status taken = d.save();
         QVERIFY2(!taken.isOk() && taken.error().contains(u"寿宴"_s), qPrintable(taken.error()));
         QCOMPARE(o.db.scalar(u"SELECT count(*) FROM StyleBackground"_s).toInt(), 0);
+        o.db.exec(u"UPDATE Main SET ListID = 1 WHERE Keywords = '新名字'"_s); // by another window here
+        QVERIFY2(d.save().error().contains(u"“婚宴”"_s), qPrintable(d.save().error()));
+        o.db.exec(u"DELETE FROM Main WHERE Keywords = '新名字'"_s);
+        QVERIFY(d.save().isOk());
+        // Names passed between the design's own labels in one save are no clash.
+        QVERIFY(d.rename(keys.at(1), u"乙"_s).isOk());
+        QVERIFY(d.rename(keys.at(0), u"婚宴-标签1"_s).isOk());
+        QVERIFY(d.save().isOk());
     }
 
     // Catches values the label windows refuse getting into a design, and a stored value refused

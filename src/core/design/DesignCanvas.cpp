@@ -299,6 +299,11 @@ void DesignCanvas::paintOverlays(QPainter& painter) const
         const bool past =
             moving ? !grown(m_geometry.printableMm(), 0.01).contains(box.rectMm.translated(m_deltaMm))
                    : box.pastPrintableArea;
+        if (box.tooLong && !moving) {
+            // Longer than its fit width even at the smallest size, as the preview marks it.
+            painter.setPen(QPen(Qt::red, 1.5));
+            painter.drawRect(grown(rect, 3));
+        }
         if (past) {
             // Part of it will not print, as the preview marks it.
             painter.setPen(QPen(Qt::red, 1.5, Qt::DashLine));

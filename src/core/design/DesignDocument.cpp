@@ -173,7 +173,10 @@ const QList<DesignBox>& DesignDocument::boxes() const
                 break;
             }
         }
-        m_boxes.append(DesignBox{key, rect, runsPastPrintableArea(rect, printable)});
+        bool tooLong = false;
+        for (const CardTextBox& box : measured)
+            tooLong = tooLong || (box.labelIndex == labelIndex && box.overflowsWidth);
+        m_boxes.append(DesignBox{key, rect, runsPastPrintableArea(rect, printable), tooLong});
     };
     for (int i = 0; i < m_content.keys.size(); ++i)
         add(m_content.keys.at(i), i, QPointF(m_content.labels.at(i).xMm, m_content.labels.at(i).yMm));
@@ -463,6 +466,64 @@ Status DesignDocument::setStyleWord(const QList<DesignKey>& keys, const QString&
     }
     if (changedAny)
         commit(QStringLiteral("修改字体样式"), after);
+    return Status::ok();
+}
+
+TextPlacement DesignDocument::placement(DesignKey key) const
+{
+    const int index = indexOf(key);
+    return index < 0 ? m_content.guest.placement : m_content.labels.at(index).placement;
+}
+
+void DesignDocument::placeTexts(const QList<DesignKey>& keys, const QString& what,
+                                const std::function<void(TextPlacement&)>& change)
+{
+    Content after = m_content;
+    bool changedAny = false;
+    for (const DesignKey key : keys) {
+        const int index = indexOf(key);
+        if (index < 0 && key != kGuestNameKey)
+            continue;
+        TextPlacement& placement = index < 0 ? after.guest.placement : after.labels[index].placement;
+        const TextPlacement before = placement;
+        change(placement);
+        changedAny = changedAny || placement != before;
+    }
+    if (changedAny)
+        commit(what, after);
+}
+
+Status DesignDocument::setAnchorWord(const QList<DesignKey>& keys, const QString& word)
+{
+    const std::optional<TextAnchor> anchor = Placement::anchorOf(word);
+    if (!anchor)
+        return Status::failure(QStringLiteral("对齐只能是“左”、“中”或“右”，“%1”未保存。").arg(word));
+    placeTexts(keys, QStringLiteral("修改对齐"), [&](TextPlacement& p) { p.anchor = *anchor; });
+    return Status::ok();
+}
+
+Status DesignDocument::setFitWidthText(const QList<DesignKey>& keys, const QString& typed)
+{
+    const std::optional<double> width = fitWidthNumber(typed);
+    if (!width)
+        return Status::failure(QStringLiteral("限宽只能是大于零的数字（毫米），不限宽请留空。"));
+    for (const DesignKey key : keys) {
+        // A fit width already stored passes as it is, as in the label window.
+        if (contains(key) && *width != placement(key).fitWidthMm && *width > kFitWidthMm.max) {
+            return Status::failure(QStringLiteral("限宽必须大于 0、不超过 %1 毫米，请检查后重新输入。")
+                                       .arg(QString::number(kFitWidthMm.max)));
+        }
+    }
+    placeTexts(keys, QStringLiteral("修改限宽"), [&](TextPlacement& p) { p.fitWidthMm = *width; });
+    return Status::ok();
+}
+
+Status DesignDocument::setWritingWord(const QList<DesignKey>& keys, const QString& word)
+{
+    const std::optional<bool> vertical = Placement::verticalOf(word);
+    if (!vertical)
+        return Status::failure(QStringLiteral("排列只能是“横排”或“竖排”，“%1”未保存。").arg(word));
+    placeTexts(keys, QStringLiteral("修改排列"), [&](TextPlacement& p) { p.vertical = *vertical; });
     return Status::ok();
 }
 

@@ -20,6 +20,7 @@
 #include <QString>
 #include <QUndoStack>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -35,6 +36,7 @@ struct DesignBox
     DesignKey key = kGuestNameKey;
     QRectF rectMm;
     bool pastPrintableArea = false; // part of it will not print
+    bool tooLong = false;           // longer than its fit width even at the smallest size
 };
 
 class DesignDocument : public QObject
@@ -88,6 +90,14 @@ public:
     void setFont(const QList<DesignKey>& keys, const FontTexts& font);
     Status setFontSizeText(const QList<DesignKey>& keys, const QString& typed);
     Status setStyleWord(const QList<DesignKey>& keys, const QString& word);
+    /// 左, 中 or 右: what the position names; the position stays, the text moves around it.
+    Status setAnchorWord(const QList<DesignKey>& keys, const QString& word);
+    /// Millimetres, or empty for no fit width, checked as the label window checks them.
+    Status setFitWidthText(const QList<DesignKey>& keys, const QString& typed);
+    /// 横排 or 竖排.
+    Status setWritingWord(const QList<DesignKey>& keys, const QString& word);
+    /// How the item's text sits at its position.
+    TextPlacement placement(DesignKey key) const;
     /// A new label with a free name and a sample text at `atMm`.
     Result<DesignKey> addLabel(const QPointF& atMm);
     /// Deletes the labels among `keys`; the guest's name stays (refused when it is all there is).
@@ -133,6 +143,9 @@ private:
     void placeItem(Content& content, DesignKey key, const QPointF& positionMm) const;
     void placeBackground(const BackgroundPlacement& placement, const QString& what);
     static void completeGuestFont(GuestNameSetting& guest);
+    /// Sets each item's placement with `change`, one step; `what` names the step.
+    void placeTexts(const QList<DesignKey>& keys, const QString& what,
+                    const std::function<void(TextPlacement&)>& change);
     QString freeLabelName() const;
     Status checkName(DesignKey key, const QString& name) const;
 

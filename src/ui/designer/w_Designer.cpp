@@ -4,6 +4,7 @@
 #include "core/app/MessageService.h"
 #include "core/app/SharedState.h"
 #include "core/cards/FontChoice.h"
+#include "core/cards/TextPlacement.h"
 #include "core/design/DesignCanvas.h"
 #include "core/printing/PrintTarget.h"
 #include "core/printing/PrinterCatalog.h"
@@ -52,6 +53,8 @@ w_Designer::w_Designer(Session& session, QWidget* parent)
     m_ui->F_Scroll->setBackgroundRole(QPalette::Dark);
     m_ui->Combo_Style->addItems(
         {QStringLiteral("常规"), QStringLiteral("粗体"), QStringLiteral("斜体"), QStringLiteral("粗斜体")});
+    m_ui->Combo_Anchor->addItems(Placement::anchorWords());
+    m_ui->Combo_Writing->addItems(Placement::writingWords());
     // The font box is filled only through the font dialog: shown as not for typing.
     QPalette palette = m_ui->T_FontName->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Window));
@@ -165,13 +168,21 @@ void w_Designer::connectPanel()
     connect(m_ui->Cmd_FindGuest, &QPushButton::clicked, this, &w_Designer::findGuest);
     connect(m_ui->T_FindGuest, &QLineEdit::returnPressed, this, &w_Designer::findGuest);
 
-    for (QLineEdit* box : {m_ui->T_Name, m_ui->T_FontSize, m_ui->T_X, m_ui->T_Y})
+    for (QLineEdit* box : {m_ui->T_Name, m_ui->T_FontSize, m_ui->T_FitWidth, m_ui->T_X, m_ui->T_Y})
         connect(box, &QLineEdit::editingFinished, this, [this] { applyPanel(); });
     connect(m_ui->Combo_Style, &QComboBox::activated, this, [this] {
         if (!m_filling && m_document)
             report(m_document->setStyleWord(selection(), m_ui->Combo_Style->currentText()));
     });
     connect(m_ui->Cmd_SelFont, &QPushButton::clicked, this, &w_Designer::chooseFont);
+    connect(m_ui->Combo_Anchor, &QComboBox::activated, this, [this] {
+        if (!m_filling && m_document)
+            report(m_document->setAnchorWord(selection(), m_ui->Combo_Anchor->currentText()));
+    });
+    connect(m_ui->Combo_Writing, &QComboBox::activated, this, [this] {
+        if (!m_filling && m_document)
+            report(m_document->setWritingWord(selection(), m_ui->Combo_Writing->currentText()));
+    });
 }
 
 void w_Designer::connectBackground()
@@ -364,8 +375,10 @@ void w_Designer::showSelection()
     m_ui->T_FontName->setToolTip(m_ui->T_FontName->text());
     m_ui->T_FontSize->setText(sizes.size() == 1 ? sizes.first() : QString());
     m_ui->Combo_Style->setCurrentIndex(styles.size() == 1 ? m_ui->Combo_Style->findText(styles.first()) : -1);
+    showPlacement(keys);
     for (QWidget* box : {static_cast<QWidget*>(m_ui->Cmd_SelFont), static_cast<QWidget*>(m_ui->T_FontSize),
-                         static_cast<QWidget*>(m_ui->Combo_Style)})
+                         static_cast<QWidget*>(m_ui->Combo_Style), static_cast<QWidget*>(m_ui->Combo_Anchor),
+                         static_cast<QWidget*>(m_ui->Combo_Writing), static_cast<QWidget*>(m_ui->T_FitWidth)})
         box->setEnabled(!keys.isEmpty());
 
     const QPointF position = one ? m_document->positionMm(keys.first()) : QPointF();
@@ -375,6 +388,27 @@ void w_Designer::showSelection()
     m_ui->T_Y->setEnabled(one);
     m_ui->Cmd_Delete->setEnabled(!keys.isEmpty() && !(one && keys.first() == kGuestNameKey));
     m_filling = false;
+}
+
+void w_Designer::showPlacement(const QList<DesignKey>& keys)
+{
+    // Each shown where every item selected has the same, as the font.
+    QStringList anchors, writings, fits;
+    for (const DesignKey key : keys) {
+        const TextPlacement placement = m_document->placement(key);
+        anchors << Placement::anchorWord(placement.anchor);
+        writings << Placement::writingWord(placement.vertical);
+        fits << (placement.hasFitWidth() ? storedText(placement.fitWidthMm) : QString());
+    }
+    anchors.removeDuplicates();
+    writings.removeDuplicates();
+    fits.removeDuplicates();
+    m_ui->Combo_Anchor->setCurrentIndex(anchors.size() == 1 ? m_ui->Combo_Anchor->findText(anchors.first())
+                                                            : -1);
+    m_ui->Combo_Writing->setCurrentIndex(
+        writings.size() == 1 ? m_ui->Combo_Writing->findText(writings.first()) : -1);
+    m_ui->T_FitWidth->setText(fits.size() == 1 ? fits.first() : QString());
+    m_shownFitWidth = m_ui->T_FitWidth->text();
 }
 
 void w_Designer::showBackground()
@@ -464,6 +498,9 @@ bool w_Designer::applyPanel()
         if (keys.size() > 1 || m_ui->T_FontSize->text() != size)
             status = m_document->setFontSizeText(keys, m_ui->T_FontSize->text());
     }
+    // Several items may have differed: only a width typed since the panel was filled applies.
+    if (status.isOk() && m_ui->T_FitWidth->text() != m_shownFitWidth)
+        status = m_document->setFitWidthText(keys, m_ui->T_FitWidth->text());
     if (status.isOk() && keys.size() == 1) {
         const QPointF at = m_document->positionMm(first);
         if (m_ui->T_X->text() != storedText(at.x()))

@@ -58,6 +58,7 @@ private:
     void fitZoom();
     void zoomBy(int steps, const QPointF& aboutPx);
     void showSelection();
+    void showPlacement(const QList<DesignKey>& keys);
     void showBackground();
     void showStatus();
     void showUndoState();
@@ -84,6 +85,7 @@ private:
     DesignCanvas* m_canvas = nullptr;
     QPlainTextEdit* m_inPlace = nullptr;
     DesignKey m_inPlaceKey = kGuestNameKey;
-    bool m_fitting = true;  // the zoom follows the window's size
-    bool m_filling = false; // the panel is being filled: its changes are no edits
+    bool m_fitting = true;   // the zoom follows the window's size
+    bool m_filling = false;  // the panel is being filled: its changes are no edits
+    QString m_shownFitWidth; // the fit width the panel was filled with
 };

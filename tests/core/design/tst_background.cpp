@@ -178,7 +178,7 @@ private slots:
         QImage picture(30, 20, QImage::Format_RGB32);
         picture.fill(Qt::black);
         const QPageLayout layout(QPageSize(QPageSize::A5), QPageLayout::Portrait, {});
-        const Label label{0, u"a"_s, u"■■■■"_s, 10, 10, u"宋体"_s, u"40"_s, u"常规"_s};
+        const Label label{0, u"a"_s, u"■■■■"_s, 10, 10, u"宋体"_s, u"40"_s, u"常规"_s, {}};
         const CardPreviewImage shown =
             renderCardPreview(layout, {label}, {}, QString(), 96, {}, {}, CardBackdrop{picture, placement});
         const QPointF page = shown.printableRect.topLeft();

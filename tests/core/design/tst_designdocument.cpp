@@ -190,6 +190,38 @@ private slots:
         QVERIFY(fresh.boxMm(kGuestNameKey).height() > 1.9 * before);
     }
 
+    // Catches anchors, fit widths and columns that the boxes (and so the picking) ignore, a fit
+    // width the label window refuses taken, and placements lost on saving.
+    void placementsAreEditedAsTheyAreDrawn()
+    {
+        Opened o;
+        DesignDocument& d = o.open();
+        const DesignKey key = d.keys().at(0); // 文字0 at (10, 20)
+        const double width = d.boxMm(key).width();
+        QVERIFY(d.setAnchorWord({key}, u"中"_s).isOk());
+        QVERIFY(qAbs(d.boxMm(key).center().x() - 10) < 0.05);
+        QVERIFY(d.setAnchorWord({key}, u"居中"_s).error().contains(u"“左”、“中”或“右”"_s));
+        QVERIFY(d.setFitWidthText({key}, u"3001"_s).error().contains(u"3000 毫米"_s));
+        QVERIFY(d.setFitWidthText({key}, u"-2"_s).error().contains(u"大于零"_s));
+        QVERIFY(d.setFitWidthText({key, kGuestNameKey}, u"8"_s).isOk());
+        QVERIFY2(d.boxMm(key).width() < width && d.boxMm(key).width() <= 8.05,
+                 qPrintable(QString::number(d.boxMm(key).width())));
+        QVERIFY(!d.boxes().first().tooLong);
+        QVERIFY(d.setFitWidthText({key}, u"3"_s).isOk()); // not even at the smallest size
+        QVERIFY(d.boxes().first().tooLong);
+        QVERIFY(d.setFitWidthText({key}, u"8"_s).isOk());
+        QVERIFY(d.setWritingWord({key}, u"竖排"_s).isOk());
+        QVERIFY(d.boxMm(key).height() > d.boxMm(key).width());
+        QVERIFY(d.save().isOk());
+        QCOMPARE(o.db.scalar(u"SELECT KeyAnchor || ',' || KeyFitWidth || ',' || KeyVertical FROM Main "
+                             "WHERE Keywords = '婚宴-标签0'"_s)
+                     .toString(),
+                 u"1,8.0,1"_s);
+        QCOMPARE(o.db.scalar(u"SELECT keyfitwidth FROM GuestXY WHERE ListID = 1"_s).toDouble(), 8.0);
+        QVERIFY(d.setFitWidthText({key}, u""_s).isOk()); // no fit width again
+        QCOMPARE(d.placement(key).fitWidthMm, 0.0);
+    }
+
     // Catches snapping that ignores the items' edges or middles, snaps from too far, or leaves the
     // dragged item off the half-millimetre grid.
     void snapping_data()

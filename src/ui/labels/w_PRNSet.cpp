@@ -450,8 +450,11 @@ void w_PRNSet::openDesigner()
         case MessageService::Answer::Cancel:
             return;
         }
-        for (QLineEdit* box : {m_ui->T_GX, m_ui->T_GY, m_ui->T_GFont, m_ui->T_GFontSize, m_ui->T_GFontStyle})
+        for (QLineEdit* box : {m_ui->T_GX, m_ui->T_GY, m_ui->T_GFont, m_ui->T_GFontSize, m_ui->T_GFontStyle,
+                               m_ui->T_GFitWidth})
             box->clear();
+        m_ui->Combo_GAnchor->setCurrentIndex(0);
+        m_ui->Combo_GWriting->setCurrentIndex(0);
         loadGuestName();
         loadPrintSetting();
         m_guestNameAsLoaded = guestNameTexts();

@@ -1,6 +1,7 @@
 // The card database: its schema, exact name lookups, the guest cursor, all-or-nothing style deletion,
 // and clear messages for files that are not what they should be.
 #include "core/store/CardStore.h"
+#include "core/store/DesignStore.h"
 #include "core/store/GuestStore.h"
 #include "core/store/PrinterStore.h"
 #include "support/TestDatabase.h"
@@ -297,6 +298,7 @@ private slots:
         PrinterStore printers(store);
         QVERIFY(printers.styleSetting(1).value() == PrintSetting{});
         QVERIFY(!printers.correction(u"FennickPDF"_s, u"210x297"_s).value());
+        QVERIFY(!DesignStore(store).background(1).value()); // nothing under the card either
 
         PrintSetting own;
         own.printer = u"打印机甲"_s;

@@ -238,6 +238,31 @@ private slots:
         QCOMPARE(o.d().keys().size(), 4);
     }
 
+    // Catches a panel that, with several items selected, overwrites the fit width they do not share
+    // with the empty box it shows, or gives a new anchor or size to one item only.
+    void severalItemsKeepWhatThePanelCannotShow()
+    {
+        TestSession t;
+        addStyle(t);
+        Opened o(t);
+        click(o.w, "Cmd_Zoom100");
+        QTest::mouseClick(o.card(), Qt::LeftButton, {}, o.at(o.key(0)));
+        type(child<QLineEdit>(o.w, "T_FitWidth"), u"30"_s);
+        QCOMPARE(o.d().placement(o.key(0)).fitWidthMm, 30.0);
+        QTest::mouseClick(o.card(), Qt::LeftButton, Qt::ShiftModifier, o.at(o.key(1)));
+        QCOMPARE(child<QLineEdit>(o.w, "T_FitWidth")->text(), QString());
+        type(child<QLineEdit>(o.w, "T_FontSize"), u"14"_s);
+        auto* anchor = child<QComboBox>(o.w, "Combo_Anchor");
+        anchor->setCurrentIndex(anchor->findText(u"中"_s));
+        emit anchor->activated(anchor->currentIndex());
+        for (const auto& [index, fit] : {std::pair{0, 30.0}, std::pair{1, 0.0}}) {
+            QCOMPARE(o.d().placement(o.key(index)).fitWidthMm, fit);
+            QCOMPARE(o.d().placement(o.key(index)).anchor, TextAnchor::Centre);
+            QCOMPARE(o.d().label(o.key(index))->fontSize, u"14"_s);
+        }
+        QCOMPARE(o.d().undoStack().count(), 3); // the fit width, the size, the anchor
+    }
+
     // Catches a damaged scan taken or stored, and a background that does not come back with the
     // style; the question on closing with changes, and a save that fails reported as done.
     void theBackgroundAndClosingWithChanges()

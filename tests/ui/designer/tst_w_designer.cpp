@@ -283,6 +283,15 @@ private slots:
                      qPrintable(t.messages.last().text));
             QVERIFY(!o.d().hasBackground());
             QVERIFY(!child(o.w, "G_Background")->isEnabled());
+            QFile huge(dir.filePath(u"大扫描.png"_s));
+            huge.open(QIODevice::WriteOnly);
+            huge.resize(20'000'000);
+            huge.close();
+            t.files.openAnswer = huge.fileName();
+            click(o.w, "Cmd_Background");
+            QVERIFY2(t.messages.last().text.contains(u"必须小于 20 MB"_s),
+                     qPrintable(t.messages.last().text));
+            QVERIFY(!o.d().hasBackground() && !o.d().isModified());
 
             t.files.openAnswer = QStringLiteral(FENNICK_SOURCE_DIR) + u"/src/ui/about/sign.png"_s;
             click(o.w, "Cmd_Background");

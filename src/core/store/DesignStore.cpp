@@ -2,6 +2,7 @@
 
 #include "core/store/CardStore.h"
 #include "core/store/LabelStore.h"
+#include "core/store/Snapshots.h"
 
 #include <QSqlQuery>
 
@@ -134,8 +135,30 @@ Status DesignStore::writeBackground(qint16 listId, const DesignChanges& changes)
     return Status::ok();
 }
 
+QString DesignStore::discardingVerb(qint16 listId, const DesignChanges& changes)
+{
+    if (!changes.deleted.isEmpty())
+        return QStringLiteral("删除标签");
+    if (changes.background == DesignChanges::Background::Removed)
+        return QStringLiteral("移除背景图片");
+    if (changes.background == DesignChanges::Background::Replaced) {
+        QSqlQuery query(m_store.database());
+        if (m_store.exec(query, QStringLiteral("SELECT 1 FROM StyleBackground WHERE ListID = ?"), {listId})
+                .isOk() &&
+            query.next())
+            return QStringLiteral("更换背景图片");
+    }
+    return QString();
+}
+
 Result<QList<qint64>> DesignStore::save(qint16 listId, const QString& styleName, const DesignChanges& changes)
 {
+    // Labels or a scan the design throws away can be got back, as after deleting labels in the
+    // settings window: the snapshot comes first, and without it nothing is written.
+    if (const QString verb = discardingVerb(listId, changes); !verb.isEmpty()) {
+        if (Status s = Snapshots(m_store).before(verb, listId); !s.isOk())
+            return s;
+    }
     QList<qint64> addedIds;
     LabelStore labels(m_store);
     const Status saved = m_store.inTransaction([&]() -> Status {

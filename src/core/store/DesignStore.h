@@ -62,13 +62,17 @@ public:
 
     /// Writes `changes` to style `listId` (named `styleName` in messages), all or nothing. Returns
     /// the ids the added labels got, in their order. A name another label took meanwhile, or a label
-    /// deleted meanwhile by another window, refuses the whole save with a message.
+    /// deleted meanwhile by another window, refuses the whole save with a message. A save that
+    /// deletes labels or removes or replaces the stored scan takes a snapshot of the data file first
+    /// and writes nothing when that fails.
     Result<QList<qint64>> save(qint16 listId, const QString& styleName, const DesignChanges& changes);
 
     /// How the database compares label names: ASCII letters without regard to case.
     static QString foldedName(const QString& name);
 
 private:
+    /// What a snapshot before saving `changes` is named after; empty when they discard nothing.
+    QString discardingVerb(qint16 listId, const DesignChanges& changes);
     Status checkNewNames(qint16 listId, const DesignChanges& changes);
     Status writeBackground(qint16 listId, const DesignChanges& changes);
 

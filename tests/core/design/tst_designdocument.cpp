@@ -8,6 +8,9 @@
 #include "core/store/CardStore.h"
 #include "support/TestDatabase.h"
 
+#include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -124,6 +127,50 @@ private slots:
         QVERIFY(d.rename(keys.at(1), u"乙"_s).isOk());
         QVERIFY(d.rename(keys.at(0), u"婚宴-标签1"_s).isOk());
         QVERIFY(d.save().isOk());
+    }
+
+    // Catches labels or a scan thrown away by a save with no snapshot to get them back from, a
+    // snapshot taken for every move (slow with a large scan, and the older ones pushed out), and a
+    // save that goes on when the snapshot cannot be taken.
+    void savesThatDiscardTakeASnapshotFirst()
+    {
+        Opened o;
+        DesignDocument& d = o.open();
+        QDir folder(o.db.dir() + u"/Date_D备份"_s);
+        const auto snapshots = [&] { return folder.entryList({u"*.dat"_s}, QDir::Files, QDir::Name); };
+        const QString sign = QStringLiteral(FENNICK_SOURCE_DIR) + u"/src/ui/about/sign.png"_s;
+        d.moveItems({d.keys().at(0)}, QPointF(1, 1));
+        QVERIFY(d.loadBackground(sign).isOk());
+        QVERIFY(d.save().isOk());
+        QCOMPARE(snapshots().size(), 0);
+
+        QVERIFY(d.deleteItems({d.keys().at(0)}).isOk());
+        QVERIFY(d.save().isOk());
+        QCOMPARE(snapshots().size(), 1);
+        QVERIFY2(snapshots().first().endsWith(u" 删除标签 婚宴.dat"_s), qPrintable(snapshots().first()));
+        TestDatabase taken(folder.filePath(snapshots().first()));
+        QCOMPARE(taken.rowsOf(u"Main"_s, 1), 3);
+        QCOMPARE(o.db.rowsOf(u"Main"_s, 1), 2);
+
+        QImage other(60, 40, QImage::Format_RGB32);
+        other.fill(Qt::darkRed);
+        QVERIFY(other.save(o.db.dir() + u"/other.png"_s));
+        QVERIFY(d.loadBackground(o.db.dir() + u"/other.png"_s).isOk());
+        QVERIFY(d.save().isOk());
+        QVERIFY2(snapshots().join(u'|').contains(u"更换背景图片 婚宴"_s), qPrintable(snapshots().join(u'|')));
+
+        // No room for a snapshot: the scan stays.
+        QVERIFY(folder.removeRecursively());
+        QFile blocking(folder.path());
+        QVERIFY(blocking.open(QIODevice::WriteOnly));
+        blocking.close();
+        d.removeBackground();
+        const QString before = o.db.snapshot();
+        const Status refused = d.save();
+        QVERIFY2(!refused.isOk() && refused.error().contains(u"“移除背景图片 婚宴”没有进行"_s),
+                 qPrintable(refused.error()));
+        QCOMPARE(o.db.snapshot(), before);
+        QVERIFY(d.isModified());
     }
 
     // Catches values the label windows refuse getting into a design, and a stored value refused

@@ -191,6 +191,13 @@ void DesignCanvas::updateDrag(const QPointF& px)
                              std::round((anchor.y() + raw.y()) * 100) / 100);
         m_deltaMm = target - anchor;
     }
+    // Held where the move itself will stop: at the edge of what the label windows take.
+    const QPointF allowed = m_document.allowedMove(m_selection, m_deltaMm);
+    if (allowed.x() != m_deltaMm.x())
+        m_guideXMm.reset();
+    if (allowed.y() != m_deltaMm.y())
+        m_guideYMm.reset();
+    m_deltaMm = allowed;
     emit repaintNeeded();
 }
 

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -26,7 +27,7 @@ constexpr TypedRange kBackgroundWidthMm{1, 3000};
 // Positions keep a micrometre at most, so steps of 0.1 mm add up to what they say.
 double roundedMm(double value)
 {
-    return std::round(value * 1000.0) / 1000.0;
+    return std::round(value * 1000.0) / 1000.0 + 0.0; // never -0
 }
 
 QString axisWord(Qt::Orientation axis)
@@ -279,8 +280,29 @@ void DesignDocument::placeItem(Content& content, DesignKey key, const QPointF& p
     content.labels[index].yMm = positionMm.y();
 }
 
-void DesignDocument::moveItems(const QList<DesignKey>& keys, const QPointF& deltaMm)
+QPointF DesignDocument::allowedMove(const QList<DesignKey>& keys, const QPointF& deltaMm) const
 {
+    // A label goes no further than the label window would take it to (no negative position), the
+    // guest's name no further than the settings window: the same rows stay editable there. The
+    // items stop together, so a selection keeps its shape; one already beyond stays where it is.
+    double left = -std::numeric_limits<double>::infinity(), right = -left, up = left, down = right;
+    for (const DesignKey key : keys) {
+        if (!contains(key))
+            continue;
+        const TypedRange& range = key == kGuestNameKey ? kSignedPositionMm : kPositionMm;
+        const QPointF at = positionMm(key);
+        left = std::max(left, std::min(0.0, range.min - at.x()));
+        right = std::min(right, std::max(0.0, range.max - at.x()));
+        up = std::max(up, std::min(0.0, range.min - at.y()));
+        down = std::min(down, std::max(0.0, range.max - at.y()));
+    }
+    return QPointF(std::clamp(deltaMm.x(), std::min(left, 0.0), std::max(right, 0.0)),
+                   std::clamp(deltaMm.y(), std::min(up, 0.0), std::max(down, 0.0)));
+}
+
+void DesignDocument::moveItems(const QList<DesignKey>& keys, const QPointF& wantedMm)
+{
+    const QPointF deltaMm = allowedMove(keys, wantedMm);
     if (keys.isEmpty() || deltaMm.isNull())
         return;
     Content after = m_content;

@@ -83,7 +83,10 @@ public:
     Result<bool> showGuestContaining(const QString& text);
 
     // Edits: each is one step on the undo stack; a refused one changes nothing and says why.
+    /// Moves the items together, as far as `deltaMm` or as far as the label windows' ranges allow.
     void moveItems(const QList<DesignKey>& keys, const QPointF& deltaMm);
+    /// The part of `deltaMm` that moveItems() would make.
+    QPointF allowedMove(const QList<DesignKey>& keys, const QPointF& deltaMm) const;
     Status setPositionText(DesignKey key, Qt::Orientation axis, const QString& typed);
     Status setText(DesignKey key, const QString& text);
     Status rename(DesignKey key, const QString& name);

@@ -171,6 +171,32 @@ private slots:
         QCOMPARE(o.w.canvas()->selection(), (QList<DesignKey>{o.key(0), o.key(2)}));
     }
 
+    // Catches a drag or nudge that takes a label to a negative position, which the label window
+    // then refuses to keep, and a selection pulled out of shape where one of its items stops.
+    void labelsStopWhereTheLabelWindowStops()
+    {
+        TestSession t;
+        addStyle(t);
+        Opened o(t);
+        click(o.w, "Cmd_Zoom100");
+        const double dotsPerMm = o.w.zoomDpi() / 25.4;
+        QTest::mouseClick(o.card(), Qt::LeftButton, {}, o.at(o.key(0)));
+        QTest::mouseClick(o.card(), Qt::LeftButton, Qt::ShiftModifier, o.at(o.key(1)));
+        const QPoint from = o.at(o.key(0));
+        o.drag(from, from + QPoint(qRound(-30 * dotsPerMm), qRound(-25 * dotsPerMm)));
+        QCOMPARE(o.position(0), QPointF(0, 0));
+        QCOMPARE(o.position(1), QPointF(70, 0));
+        const int steps = o.d().undoStack().count();
+        QTest::keyClick(o.card(), Qt::Key_Left);
+        QTest::keyClick(o.card(), Qt::Key_Up, Qt::ShiftModifier);
+        QCOMPARE(o.d().undoStack().count(), steps); // nothing moved, nothing to undo
+        // The guest's name may lie left of the printable area, as the settings window allows.
+        o.d().moveItems({kGuestNameKey}, QPointF(-85, 0));
+        QCOMPARE(o.position(3), QPointF(-5, 80));
+        click(o.w, "Cmd_Save");
+        QCOMPARE(t.db.scalar(u"SELECT min(KeyX) || ',' || min(KeyY) FROM Main"_s).toString(), u"0.0,0.0"_s);
+    }
+
     // Catches snapping that misses another item's edge, leaves the dragged item off the grid, or
     // snaps when it is switched off.
     void snappingAlignsToEdgesAndTheGrid()

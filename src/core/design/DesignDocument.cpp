@@ -563,8 +563,10 @@ Result<DesignKey> DesignDocument::addLabel(const QPointF& atMm)
     Label label;
     label.name = freeLabelName();
     label.text = kNewLabelText;
-    label.xMm = std::round(atMm.x() * 10) / 10;
-    label.yMm = std::round(atMm.y() * 10) / 10;
+    // Where the label window would take it: a click left of or above the printable area puts the
+    // label on its edge.
+    label.xMm = std::clamp(std::round(atMm.x() * 10) / 10, kPositionMm.min, kPositionMm.max) + 0.0;
+    label.yMm = std::clamp(std::round(atMm.y() * 10) / 10, kPositionMm.min, kPositionMm.max) + 0.0;
     const FontTexts font = fontTexts(FontChoice{QStringLiteral("宋体"), kNewLabelPoints, false, false});
     label.fontName = font.name;
     label.fontSize = font.size;

@@ -190,9 +190,14 @@ private slots:
         QTest::keyClick(o.card(), Qt::Key_Left);
         QTest::keyClick(o.card(), Qt::Key_Up, Qt::ShiftModifier);
         QCOMPARE(o.d().undoStack().count(), steps); // nothing moved, nothing to undo
+        // A label added by a double click left of and above the printable area lands on its corner.
+        QTest::mouseDClick(o.card(), Qt::LeftButton, {}, o.w.canvas()->toPx(QPointF(-2, -2)).toPoint());
+        QTRY_VERIFY(child(o.w, "T_InPlace")->isVisible());
+        QTest::keyClick(child(o.w, "T_InPlace"), Qt::Key_Escape);
+        QCOMPARE(o.d().positionMm(o.d().keys().at(3)), QPointF(0, 0));
         // The guest's name may lie left of the printable area, as the settings window allows.
         o.d().moveItems({kGuestNameKey}, QPointF(-85, 0));
-        QCOMPARE(o.position(3), QPointF(-5, 80));
+        QCOMPARE(o.d().positionMm(kGuestNameKey), QPointF(-5, 80));
         click(o.w, "Cmd_Save");
         QCOMPARE(t.db.scalar(u"SELECT min(KeyX) || ',' || min(KeyY) FROM Main"_s).toString(), u"0.0,0.0"_s);
     }

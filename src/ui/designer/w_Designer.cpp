@@ -81,6 +81,12 @@ w_Designer::w_Designer(Session& session, QWidget* parent)
 
 w_Designer::~w_Designer()
 {
+    // A box that still has the focus reports its editing finished while the widgets go, after this
+    // window's own part is gone: nothing of it may be called then.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+    m_inPlace->removeEventFilter(this);
+    m_ui->T_Text->removeEventFilter(this);
     // The canvas and the widgets showing it go before the document they refer to, and the
     // document's last signals (its undo stack is cleared) reach no half-destroyed window.
     m_ui->P_Card->setCanvas(nullptr);

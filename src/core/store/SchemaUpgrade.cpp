@@ -72,7 +72,8 @@ const QList<UpgradeStep>& steps()
                       " PRIMARY KEY (Printer, Paper))")});
          }},
         {3, QStringLiteral("为标签和宾客姓名添加对齐、限宽和竖排设置"), addTextPlacement},
-        {4, QStringLiteral("添加打印记录的数据表"), [](QSqlDatabase& db) {
+        {4, QStringLiteral("添加打印记录的数据表"),
+         [](QSqlDatabase& db) {
              // One row per card handed to a printer. A file without rows prints exactly as before.
              return runStatements(
                  db,

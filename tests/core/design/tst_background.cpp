@@ -229,6 +229,7 @@ private slots:
         TestDatabase db;
         CardStore store(db.path());
         addStyle(db, store, true);
+        QString problem; // the run did not print its one card
         const auto printOne = [&]() -> QString {
             SystemCardPrinter printer;
             ScriptedMessages messages;
@@ -237,8 +238,10 @@ private slots:
                 return {};
             const QList<int> before = completedJobs(queue);
             run.press(PrintRun::Mode::OneByOne);
-            if (!messages.shown().isEmpty() || printer.lastJobId() == 0)
+            if (!messages.shown().isEmpty() || printer.lastJobId() == 0) {
+                problem = messages.shown().isEmpty() ? u"no job was sent"_s : messages.shown().last().text;
                 return {};
+            }
             const int job = printer.lastJobId();
             for (int tries = 0; tries < 600 && !completedJobs(queue, before).contains(job); ++tries)
                 QTest::qWait(100);
@@ -247,8 +250,12 @@ private slots:
             return files.isEmpty() ? QString() : QDir::homePath() + u"/PDF/"_s + files.first();
         };
         const QString with = printOne();
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        // The same guest again: without the background, and with no record of the first card.
         db.exec(u"DELETE FROM StyleBackground"_s);
+        db.exec(u"DELETE FROM PrintRecord"_s);
         const QString without = printOne();
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
         if (with.isEmpty() || without.isEmpty())
             QSKIP("the jobs did not complete into ~/PDF, where cups-pdf writes them here");
         QPoint origin;

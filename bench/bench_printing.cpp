@@ -197,7 +197,7 @@ std::vector<double> spoolerJobs()
     for (int i = 0; i < kSpoolerJobs; ++i) {
         QElapsedTimer timer;
         timer.start();
-        if (!drawCardFor(printer, labels, name, QStringLiteral("宾客")).isOk() ||
+        if (!drawCardFor(printer, CardTemplate(labels, name), GuestFields{QStringLiteral("宾客")}).isOk() ||
             !printer.endDocument().isOk())
             return {};
         perJob.push_back(timer.nsecsElapsed() / 1e6);

@@ -65,15 +65,14 @@ private:
 
 } // namespace
 
-QList<CardText> cardTexts(const QList<Label>& labels, const GuestNameSetting& setting, const QString& name)
+QList<CardText> cardTexts(const CardTemplate& card, const GuestFields& guest)
 {
     MeasuringPrinter recorder;
-    (void)drawCardFor(recorder, labels, setting, name);
+    (void)drawCardFor(recorder, card, guest);
     return recorder.texts();
 }
 
-QList<CardTextBox> cardTextBoxes(const QList<Label>& labels, const GuestNameSetting& setting,
-                                 const QString& name)
+QList<CardTextBox> cardTextBoxes(const CardTemplate& card, const GuestFields& guest)
 {
 
     QImage device(1, 1, QImage::Format_ARGB32_Premultiplied);
@@ -82,7 +81,7 @@ QList<CardTextBox> cardTextBoxes(const QList<Label>& labels, const GuestNameSett
     QPainter measuring(&device);
 
     QList<CardTextBox> boxes;
-    const QList<CardText> texts = cardTexts(labels, setting, name);
+    const QList<CardText> texts = cardTexts(card, guest);
     for (int i = 0; i < texts.size(); ++i) {
         const bool isGuest = i == texts.size() - 1;
         if (texts.at(i).text.isEmpty())
@@ -90,7 +89,7 @@ QList<CardTextBox> cardTextBoxes(const QList<Label>& labels, const GuestNameSett
         CardTextBox box;
         box.isGuest = isGuest;
         box.labelIndex = isGuest ? -1 : i;
-        box.name = isGuest ? name : labels.at(i).name;
+        box.name = isGuest ? guest.name : card.labels().at(i).name;
         box.text = texts.at(i).text;
         box.fontFamily = texts.at(i).font.family();
         const CardText& text = texts.at(i);
@@ -115,10 +114,9 @@ bool runsPastPrintableArea(const QRectF& boxMm, const QSizeF& printableMm)
            boxMm.bottom() > printableMm.height() + kEdgeToleranceMm;
 }
 
-CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<Label>& labels,
-                                   const GuestNameSetting& setting, const QString& name, double dpi,
-                                   const QList<QRectF>& overflowMm, const QList<QRectF>& unprintableMm,
-                                   const CardBackdrop& backdrop)
+CardPreviewImage renderCardPreview(const QPageLayout& layout, const CardTemplate& card,
+                                   const GuestFields& guest, double dpi, const QList<QRectF>& overflowMm,
+                                   const QList<QRectF>& unprintableMm, const CardBackdrop& backdrop)
 {
     const double dotsPerMm = CardUnits::dotsPerMm(dpi);
     const QSizeF pageMm = layout.fullRect(QPageLayout::Millimeter).size();
@@ -153,7 +151,7 @@ CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<Label>
     painter.setClipRect(preview.printableRect);
     painter.translate(preview.printableRect.topLeft());
     painter.scale(dpi / kLayoutDpi, dpi / kLayoutDpi);
-    drawCard(painter, labels, setting, name);
+    drawCard(painter, card, guest);
     painter.restore();
 
     painter.translate(preview.printableRect.topLeft());
@@ -175,8 +173,8 @@ CardPreviewImage renderCardPreview(const QPageLayout& layout, const QList<Label>
     return preview;
 }
 
-QImage renderCardLayer(const QSize& sizePx, const QPointF& originPx, const QList<Label>& labels,
-                       const GuestNameSetting& setting, const QString& name, double dpi, const QRectF& clipPx)
+QImage renderCardLayer(const QSize& sizePx, const QPointF& originPx, const CardTemplate& card,
+                       const GuestFields& guest, double dpi, const QRectF& clipPx)
 {
     QImage layer(sizePx, QImage::Format_ARGB32_Premultiplied);
     layer.setDotsPerMeterX(dotsPerMeter(kLayoutDpi));
@@ -189,7 +187,7 @@ QImage renderCardLayer(const QSize& sizePx, const QPointF& originPx, const QList
         painter.setClipRect(clipPx);
     painter.translate(originPx);
     painter.scale(dpi / kLayoutDpi, dpi / kLayoutDpi);
-    drawCard(painter, labels, setting, name);
+    drawCard(painter, card, guest);
     painter.end();
     layer.setDotsPerMeterX(dotsPerMeter(dpi));
     layer.setDotsPerMeterY(dotsPerMeter(dpi));

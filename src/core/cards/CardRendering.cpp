@@ -3,7 +3,6 @@
 #include "core/cards/CardPrinter.h"
 #include "core/cards/PainterCardPrinter.h"
 #include "core/cards/StoredValues.h"
-#include "core/cards/TextTrim.h"
 
 #include <QPainter>
 
@@ -89,29 +88,30 @@ Status checkDrawable(const QList<Label>& labels, const QString& styleName)
     return Status::ok();
 }
 
-Status drawCardFor(CardPrinter& printer, const QList<Label>& labels, const GuestNameSetting& setting,
-                   const QString& name)
+Status drawCardFor(CardPrinter& printer, const CardTemplate& card, const GuestFields& guest)
 {
+    const FieldValues values = CardFields::valuesOf(guest, card.rules());
     // Every card starts upright and regular, whatever the card before it ended with; within the
     // card an unknown style word keeps the style of the text before it.
     printer.setItalic(false);
     printer.setBold(false);
-    for (const Label& label : labels) {
+    const QList<Label>& labels = card.labels();
+    for (int i = 0; i < labels.size(); ++i) {
+        const Label& label = labels.at(i);
         printer.setPosition(label.xMm, label.yMm);
         printer.setPlacement(label.placement);
         printer.setFontName(label.fontName.isEmpty() ? kFallbackFont : label.fontName);
         printer.setFontSize(drawnPoints(label.fontSize).value_or(kFallbackSize));
         applyStyleWord(printer, label.styleWord);
-        if (Status s = printer.printText(trimAsciiSpaces(label.text)); !s.isOk())
+        if (Status s = printer.printText(card.labelFor(i, values)); !s.isOk())
             return s;
     }
-    return drawGuestName(printer, setting, name);
+    return drawGuestName(printer, card.setting(), card.nameLineFor(guest, values));
 }
 
-void drawCard(QPainter& painter, const QList<Label>& labels, const GuestNameSetting& setting,
-              const QString& name)
+void drawCard(QPainter& painter, const CardTemplate& card, const GuestFields& guest)
 {
     BorrowedPainterPrinter printer(painter);
     // Drawing on a painter that is already active cannot fail to begin.
-    (void)drawCardFor(printer, labels, setting, name);
+    (void)drawCardFor(printer, card, guest);
 }

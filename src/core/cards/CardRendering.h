@@ -1,9 +1,11 @@
 // What goes on one card: every label of the style at its position in its font, then the guest's
-// name in the guest-name setting. The one place where a guest becomes a drawn card: the print run,
-// the preview, the export and the checks all come through here.
+// name line in the guest-name setting, each text with the guest's fields filled in. The one place
+// where a guest becomes a drawn card: the print run, the preview, the export and the checks all come
+// through here.
 #pragma once
 
-#include "core/cards/GuestNameSetting.h"
+#include "core/cards/CardTemplate.h"
+#include "core/cards/GuestFields.h"
 #include "core/cards/Label.h"
 #include "core/store/Result.h"
 
@@ -27,13 +29,12 @@ void applyStyleWord(CardPrinter& printer, const QString& word);
 /// with a message naming the label.
 Status checkDrawable(const QList<Label>& labels, const QString& styleName);
 
-/// Draws one guest's card through `printer`: bold and italic off, then the labels in order, each at
-/// its placement (text trimmed of ASCII spaces; an unknown style word keeps the previous text's
-/// style), then the name as the setting says. A setting whose font was never saved draws the name in 宋体 12
-/// points regular. The labels must have passed checkDrawable. Fails when the document cannot begin.
-Status drawCardFor(CardPrinter& printer, const QList<Label>& labels, const GuestNameSetting& setting,
-                   const QString& name);
+/// Draws `guest`'s card of `card` through `printer`: bold and italic off, then the labels in order,
+/// each at its placement (fields filled in, text trimmed of ASCII spaces; an unknown style word keeps
+/// the previous text's style), then the name line as the setting says. A setting whose font was never
+/// saved draws the name in 宋体 12 points regular. The labels must have passed checkDrawable. Fails
+/// when the document cannot begin.
+Status drawCardFor(CardPrinter& printer, const CardTemplate& card, const GuestFields& guest);
 
 /// The same card onto any painter, whose origin is the top-left corner of the printable area.
-void drawCard(QPainter& painter, const QList<Label>& labels, const GuestNameSetting& setting,
-              const QString& name);
+void drawCard(QPainter& painter, const CardTemplate& card, const GuestFields& guest);

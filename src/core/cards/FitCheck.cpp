@@ -15,11 +15,10 @@ QString WidthOverflow::describe() const
                    : QStringLiteral("标签‘%1’的文字超出宽度").arg(name);
 }
 
-QList<WidthOverflow> findWidthOverflows(const QList<Label>& labels, const GuestNameSetting& setting,
-                                        const QStringList& guestNames)
+QList<WidthOverflow> findWidthOverflows(const CardTemplate& card, const QList<GuestFields>& guests)
 {
-    // Fonts and placements as the card gives them to each text; only the name changes per guest.
-    const QList<CardText> texts = cardTexts(labels, setting, QString());
+    // Fonts and placements as the card gives them to each text; only the texts change per guest.
+    const QList<CardText> texts = cardTexts(card, GuestFields());
     QImage device(1, 1, QImage::Format_ARGB32_Premultiplied);
     const int dotsPerMeter =
         static_cast<int>(std::lround(CardUnits::dotsPerMm(CardUnits::kLayoutDpi) * 1000));
@@ -34,16 +33,28 @@ QList<WidthOverflow> findWidthOverflows(const QList<Label>& labels, const GuestN
     };
 
     QList<WidthOverflow> found;
+    const QList<Label>& labels = card.labels();
     for (int i = 0; i < labels.size(); ++i) {
-        if (overflows(texts.at(i), texts.at(i).text))
+        const CardText& drawn = texts.at(i);
+        if (!drawn.placement.hasFitWidth())
+            continue;
+        bool tooLong = false;
+        if (!card.labelText(i).hasFields()) {
+            tooLong = overflows(drawn, drawn.text);
+        } else {
+            for (qsizetype g = 0; g < guests.size() && !tooLong; ++g)
+                tooLong =
+                    overflows(drawn, card.labelFor(i, CardFields::valuesOf(guests.at(g), card.rules())));
+        }
+        if (tooLong)
             found.append(WidthOverflow{false, labels.at(i).name});
     }
     const CardText& name = texts.last();
     if (!name.placement.hasFitWidth())
         return found;
-    for (const QString& guest : guestNames) {
-        if (overflows(name, guest))
-            found.append(WidthOverflow{true, guest});
+    for (const GuestFields& guest : guests) {
+        if (overflows(name, card.nameLineFor(guest, CardFields::valuesOf(guest, card.rules()))))
+            found.append(WidthOverflow{true, guest.name});
     }
     return found;
 }

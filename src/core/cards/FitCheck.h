@@ -3,8 +3,8 @@
 // lists them and the preview outlines them.
 #pragma once
 
-#include "core/cards/GuestNameSetting.h"
-#include "core/cards/Label.h"
+#include "core/cards/CardTemplate.h"
+#include "core/cards/GuestFields.h"
 
 #include <QList>
 #include <QString>
@@ -20,7 +20,7 @@ struct WidthOverflow
     QString describe() const;
 };
 
-/// Every label of `labels` and every name of `guestNames` (drawn with `setting`) that is longer
-/// than its fit width at its smallest size, labels first, measured as cards lay them out.
-QList<WidthOverflow> findWidthOverflows(const QList<Label>& labels, const GuestNameSetting& setting,
-                                        const QStringList& guestNames);
+/// Every label of `card` and every name line of `guests` that is longer than its fit width at its
+/// smallest size, labels first, measured as cards lay them out. A label with guest fields is
+/// measured with each guest's values and named once.
+QList<WidthOverflow> findWidthOverflows(const CardTemplate& card, const QList<GuestFields>& guests);

@@ -1,5 +1,5 @@
-// Where and in which font a style prints each guest's name: the one guest-name setting type, read
-// and written by the store, edited in the settings window and drawn on every card.
+// Where, in which font and in which form a style prints each guest's name: the one guest-name
+// setting type, read and written by the store, edited in the settings window and drawn on every card.
 #pragma once
 
 #include "core/cards/TextPlacement.h"
@@ -16,4 +16,7 @@ struct GuestNameSetting
     QString fontSize; // points as chosen ("20", "10.5"); printed rounded half to even
     QString styleWord;
     TextPlacement placement; // anchor, fit width, columns; plain for settings saved before them
+    // What the name line says, in guest fields: the guest's name alone unless the style says more.
+    QString format = QStringLiteral("{姓名}");
+    QString partnerFormat{}; // for a guest with a 同行; empty: the format above serves them too
 };

@@ -2,6 +2,7 @@
 
 #include "core/cards/CardDrawing.h"
 #include "core/cards/CardRendering.h"
+#include "core/cards/FieldText.h"
 
 #include <QFont>
 #include <QGlyphRun>
@@ -86,21 +87,52 @@ QString guestNameFamily(const GuestNameSetting& setting)
     return setting.fontName.isEmpty() || !points || *points <= 0 ? kNameFallbackFamily : setting.fontName;
 }
 
-QList<UnprintableText> findUnprintable(const QList<Label>& labels, const GuestNameSetting& setting,
-                                       const QStringList& guestNames, GlyphCoverage& coverage)
+QList<UnprintableText> findUnprintable(const CardTemplate& card, const QList<GuestFields>& guests,
+                                       GlyphCoverage& coverage)
 {
     QList<UnprintableText> found;
-    for (const Label& label : labels) {
-        const QString family = label.fontName.isEmpty() ? kNameFallbackFamily : label.fontName;
-        const QString missing = coverage.missingCharacters(label.text, family);
+    // Where a guest's values go: the fields of each label, with the family the label prints in.
+    struct FieldUse
+    {
+        CardField field;
+        QString family;
+    };
+    QList<FieldUse> labelFields;
+    const QList<Label>& labels = card.labels();
+    for (int i = 0; i < labels.size(); ++i) {
+        const QString family = labels.at(i).fontName.isEmpty() ? kNameFallbackFamily : labels.at(i).fontName;
+        const FieldText& text = card.labelText(i);
+        const QString missing = coverage.missingCharacters(text.fixedText(), family);
         if (!missing.isEmpty())
-            found.append(UnprintableText{false, label.name, missing});
+            found.append(UnprintableText{UnprintableText::Source::Label, labels.at(i).name, missing});
+        for (const CardField field : text.fields())
+            labelFields.append(FieldUse{field, family});
     }
-    const QString family = guestNameFamily(setting);
-    for (const QString& name : guestNames) {
-        const QString missing = coverage.missingCharacters(name, family);
+
+    const QString nameFamily = guestNameFamily(card.setting());
+    const QString formatMissing = coverage.missingCharacters(
+        FieldText(card.setting().format).fixedText() + FieldText(card.setting().partnerFormat).fixedText(),
+        nameFamily);
+    if (!formatMissing.isEmpty())
+        found.append(UnprintableText{UnprintableText::Source::NameFormat, QString(), formatMissing});
+
+    for (const GuestFields& guest : guests) {
+        const FieldValues values = CardFields::valuesOf(guest, card.rules());
+        QString missing;
+        const auto add = [&](const QString& value, const QString& family) {
+            for (const uint c : coverage.missingCharacters(value, family).toUcs4()) {
+                const char32_t character = c;
+                const QString one = QString::fromUcs4(&character, 1);
+                if (!missing.contains(one))
+                    missing += one;
+            }
+        };
+        for (const CardField field : card.nameFormatFor(guest).fields())
+            add(values[static_cast<int>(field)], nameFamily);
+        for (const FieldUse& use : labelFields)
+            add(values[static_cast<int>(use.field)], use.family);
         if (!missing.isEmpty())
-            found.append(UnprintableText{true, name, missing});
+            found.append(UnprintableText{UnprintableText::Source::Guest, guest.name, missing});
     }
     return found;
 }

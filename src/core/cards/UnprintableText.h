@@ -3,8 +3,9 @@
 // private-use characters, whose look depends on whichever font happens to define them.
 #pragma once
 
+#include "core/cards/CardTemplate.h"
+#include "core/cards/GuestFields.h"
 #include "core/cards/GuestNameSetting.h"
-#include "core/cards/Label.h"
 
 #include <QHash>
 #include <QList>
@@ -27,17 +28,25 @@ private:
 /// A text of a card holding characters no font can print.
 struct UnprintableText
 {
-    bool isGuest = false; // a guest's name, otherwise a label
-    QString name;         // the guest's name, or the label's name
-    QString missing;      // the characters that cannot be printed
+    enum class Source
+    {
+        Label,     // the fixed text of a label
+        Guest,     // what a guest brings to the card: the name and the other fields
+        NameFormat // the fixed text of the name line's formats
+    };
+    Source source = Source::Label;
+    QString name;    // the label's name, or the guest's name
+    QString missing; // the characters that cannot be printed
 };
 
 /// The family a card draws a guest's name in (the setting's, or the one used when none was saved).
 QString guestNameFamily(const GuestNameSetting& setting);
 
-/// Checks every label against its font and every name in `guestNames` against the guest-name font.
-QList<UnprintableText> findUnprintable(const QList<Label>& labels, const GuestNameSetting& setting,
-                                       const QStringList& guestNames, GlyphCoverage& coverage);
+/// Checks the fixed text of every label of `card` against its font and of the name formats against
+/// the guest-name font, then what each of `guests` brings to the card: every value their name line
+/// and labels show, in the font it is printed in.
+QList<UnprintableText> findUnprintable(const CardTemplate& card, const QList<GuestFields>& guests,
+                                       GlyphCoverage& coverage);
 
 /// Each character with its code point, for messages: “X”(U+E000)、“Y”(U+F8FF).
 QString describeCharacters(const QString& characters);

@@ -36,6 +36,15 @@ const QHash<QString, GuestField>& knownHeadings()
             h.insert(QString::fromUtf8(s), GuestField::Contact);
         for (const char* s : {"备注", "remark"})
             h.insert(QString::fromUtf8(s), GuestField::Remark);
+        for (const char* s : {"称谓", "称呼", "尊称", "salutation", "title"})
+            h.insert(QString::fromUtf8(s), GuestField::Salutation);
+        for (const char* s :
+             {"同行", "同行人", "配偶", "配偶/同行", "配偶／同行", "配偶同行", "伴侣", "家属", "partner"})
+            h.insert(QString::fromUtf8(s), GuestField::Partner);
+        for (const char* s : {"桌号", "桌次", "席位", "桌", "table"})
+            h.insert(QString::fromUtf8(s), GuestField::Table);
+        for (const char* s : {"人数", "出席人数", "到场人数", "attending", "guests"})
+            h.insert(QString::fromUtf8(s), GuestField::Attending);
         return h;
     }();
     return headings;
@@ -47,8 +56,9 @@ namespace GuestColumns {
 
 QList<GuestField> choices()
 {
-    return {GuestField::Name,    GuestField::Sex,    GuestField::Connection, GuestField::Job,
-            GuestField::Contact, GuestField::Remark, GuestField::None};
+    return {GuestField::Name,    GuestField::Sex,       GuestField::Connection, GuestField::Job,
+            GuestField::Contact, GuestField::Remark,    GuestField::Salutation, GuestField::Partner,
+            GuestField::Table,   GuestField::Attending, GuestField::None};
 }
 
 QString caption(GuestField field)
@@ -66,6 +76,14 @@ QString caption(GuestField field)
         return QStringLiteral("联系方式");
     case GuestField::Remark:
         return QStringLiteral("备注");
+    case GuestField::Salutation:
+        return QStringLiteral("称谓");
+    case GuestField::Partner:
+        return QStringLiteral("同行");
+    case GuestField::Table:
+        return QStringLiteral("桌号");
+    case GuestField::Attending:
+        return QStringLiteral("人数");
     case GuestField::None:
         break;
     }
@@ -112,6 +130,34 @@ QString sexFrom(const QString& text)
         t == QLatin1String("female"))
         return QStringLiteral("女");
     return QString();
+}
+
+std::optional<int> attendingFrom(const QString& text)
+{
+    QString t = text.trimmed();
+    if (t.isEmpty())
+        return 1;
+    if (t.endsWith(QStringLiteral("人")) || t.endsWith(QStringLiteral("位")))
+        t = t.chopped(1).trimmed();
+    // A spreadsheet may keep a whole number as 2.0.
+    if (t.endsWith(QLatin1String(".0")))
+        t.chop(2);
+    if (t.isEmpty() || t.size() > 4)
+        return std::nullopt;
+    int value = 0;
+    for (const QChar c : t) {
+        int digit = -1;
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            digit = c.unicode() - '0';
+        else if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19) // full-width digits
+            digit = c.unicode() - 0xFF10;
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 10 + digit;
+    }
+    if (value < 1)
+        return std::nullopt;
+    return value;
 }
 
 } // namespace GuestColumns

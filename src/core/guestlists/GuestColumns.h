@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 enum class GuestField
 {
     None, // the column is not imported
@@ -14,7 +16,11 @@ enum class GuestField
     Connection,
     Job,
     Contact,
-    Remark
+    Remark,
+    Salutation,
+    Partner,
+    Table,
+    Attending
 };
 
 /// How the columns of a file become guest fields.
@@ -49,5 +55,9 @@ constexpr int kHeadingSearchRows = 5;
 
 /// "男" or "女" for the ways a sex is written in lists (男, 女, M, F ...); empty for anything else.
 QString sexFrom(const QString& text);
+
+/// The number attending as lists write it ("2", "２", "2人", "3位", "2.0"); 1 for an empty cell;
+/// nothing for anything that is not a whole number from 1 to 9999.
+std::optional<int> attendingFrom(const QString& text);
 
 } // namespace GuestColumns

@@ -57,7 +57,8 @@ QByteArray toCsv(const QList<GuestFields>& guests)
     }
     appendRow(text, headings);
     for (const GuestFields& g : guests)
-        appendRow(text, {g.name, g.sex, g.connection, g.job, g.contact, g.remark});
+        appendRow(text, {g.name, g.sex, g.connection, g.job, g.contact, g.remark, g.salutation, g.partner,
+                         g.table, QString::number(g.attending)});
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 }
 

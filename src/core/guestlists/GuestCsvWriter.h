@@ -1,5 +1,6 @@
-// Writes a guest list as CSV that Excel and WPS open correctly: UTF-8 with byte-order mark, the six
-// headings of the guest grid, CRLF line ends, fields quoted where they need it.
+// Writes a guest list as CSV that Excel and WPS open correctly: UTF-8 with byte-order mark, the
+// headings of the guest grid (the six of old lists first, then 称谓, 同行, 桌号, 人数), CRLF line ends,
+// fields quoted where they need it.
 #pragma once
 
 #include "core/store/GuestStore.h"

@@ -65,6 +65,11 @@ PlannedGuest ImportPlan::guest(int index) const
     g.job = fieldText(m_table, row, m_match, GuestField::Job);
     g.contact = fieldText(m_table, row, m_match, GuestField::Contact);
     g.remark = fieldText(m_table, row, m_match, GuestField::Remark);
+    g.salutation = fieldText(m_table, row, m_match, GuestField::Salutation);
+    g.partner = fieldText(m_table, row, m_match, GuestField::Partner);
+    g.table = fieldText(m_table, row, m_match, GuestField::Table);
+    // build() has refused the plan when a count is no whole number, so the fallback is never written.
+    g.attending = GuestColumns::attendingFrom(fieldText(m_table, row, m_match, GuestField::Attending)).value_or(1);
     return guest;
 }
 
@@ -107,6 +112,7 @@ ImportPlan ImportPlan::build(const SheetTable& table, const ColumnMatch& match,
     seen.reserve(static_cast<size_t>(namesInList.size() + table.rowCount()));
     for (const QString& name : namesInList)
         seen.insert(name);
+    const bool checkAttending = match.fields.contains(GuestField::Attending);
     for (int row = std::max(match.firstGuestRow(), 0); row < table.rowCount(); ++row) {
         const QStringView name = nameOf(table, row, match, joined);
         if (name.isEmpty()) {
@@ -117,6 +123,11 @@ ImportPlan ImportPlan::build(const SheetTable& table, const ColumnMatch& match,
         plan.duplicates += duplicate ? 1 : 0;
         plan.m_rows.push_back(row);
         plan.m_duplicates.push_back(duplicate);
+        if (checkAttending) {
+            const QString attending = fieldText(table, row, match, GuestField::Attending);
+            if (!GuestColumns::attendingFrom(attending))
+                plan.badAttending.append(BadCell{table.line(row), attending});
+        }
     }
     return plan;
 }

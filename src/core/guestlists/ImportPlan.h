@@ -22,11 +22,19 @@ struct PlannedGuest
     bool duplicate = false; // the name is already in the list, or earlier in the file
 };
 
+/// A cell that cannot be imported as it is written.
+struct BadCell
+{
+    int line = 0;
+    QString text;
+};
+
 class ImportPlan
 {
 public:
     QList<int> linesWithoutName; // rows with some text but no name: never imported
     int duplicates = 0;
+    QList<BadCell> badAttending; // 人数 that is no whole number from 1 up: nothing can be imported
 
     /// Rows with a name, in file order.
     int guestCount() const { return static_cast<int>(m_rows.size()); }

@@ -38,8 +38,10 @@ Result<CardSet> loadCardSet(CardStore& store, qint16 listId, const QString& styl
     if (!style.isOk())
         return Status::failure(style.error());
     cards.guestName = style.value().guestName;
+    cards.rules = style.value().rules;
+    cards.order = style.value().order;
 
-    Result<QList<GuestName>> guests = CardSetQueries(store).guests(listId);
+    Result<QList<GuestRecord>> guests = CardSetQueries(store).guests(listId, cards.order);
     if (!guests.isOk())
         return Status::failure(guests.error());
     cards.guests = std::move(guests.value());
@@ -148,6 +150,7 @@ Result<ExportEnd> exportCards(const CardSet& cards, const QPageLayout& layout, c
         return Status::failure(failedWrite);
     }
 
+    const CardTemplate card = cards.card();
     const int total = static_cast<int>(cards.guests.size());
     for (int i = 0; i < total; ++i) {
         if (i > 0 && !writer.newPage()) {
@@ -158,7 +161,7 @@ Result<ExportEnd> exportCards(const CardSet& cards, const QPageLayout& layout, c
         const double dotsPerMm = CardUnits::dotsPerMm(writer.logicalDpiX());
         painter.save();
         painter.translate(margins.left() * dotsPerMm, margins.top() * dotsPerMm);
-        drawCard(painter, cards.labels, cards.guestName, cards.guests.at(i).name);
+        drawCard(painter, card, cards.guests.at(i).fields);
         painter.restore();
         if (progress && !progress(i + 1, total)) {
             painter.end();

@@ -3,8 +3,10 @@
 // whatever was at the path before, and no part file.
 #pragma once
 
+#include "core/cards/CardTemplate.h"
 #include "core/cards/GuestNameSetting.h"
 #include "core/cards/Label.h"
+#include "core/cards/SalutationRules.h"
 #include "core/store/CardSetQueries.h"
 #include "core/store/CardStore.h"
 #include "core/store/Result.h"
@@ -23,10 +25,16 @@ struct CardSet
     QString styleName;
     QList<Label> labels;
     GuestNameSetting guestName;
-    QList<GuestName> guests;
+    SalutationRules rules;
+    PrintOrder order = PrintOrder::Entry;
+    QList<GuestRecord> guests; // in print order, with all their fields
+
+    /// The card to fill in for each guest.
+    CardTemplate card() const { return CardTemplate(labels, guestName, rules); }
 };
 
-/// Reads style `listId` (named `styleName` in messages): its labels, guest-name setting and guests.
+/// Reads style `listId` (named `styleName` in messages): its labels, guest-name setting, 称谓 rules,
+/// print order and guests.
 Result<CardSet> loadCardSet(CardStore& store, qint16 listId, const QString& styleName);
 
 /// The style called `nameOrNumber`, looked up by name first and then, for a number, by its number.

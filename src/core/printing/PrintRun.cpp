@@ -120,7 +120,7 @@ QString PrintRun::status() const
         break;
     }
     if (m_namedGuest)
-        return QStringLiteral("即将单独打印的请柬宾客为:  ") + *m_namedGuest;
+        return QStringLiteral("即将单独打印的请柬宾客为:  ") + m_namedGuest->name;
     if (m_listId <= 0)
         return QStringLiteral("请先选择请柬样式，再进行宾客及打印设置。");
     if (m_loadFailed)
@@ -167,6 +167,8 @@ bool PrintRun::load(qint16 listId, const QString& listName)
         return false;
     }
     m_guestName = load.value().guestName;
+    m_rules = load.value().rules;
+    m_order = load.value().order;
     m_hasLabels = load.value().hasLabels;
     m_guestCount = load.value().guestCount;
     m_cursor = load.value().cursor;
@@ -240,20 +242,21 @@ QString PrintRun::problemsQuestion()
     const Result<QList<Label>> labels = LabelStore(m_store).labelsToPrint(m_listId, m_listName);
     if (!labels.isOk() || !checkDrawable(labels.value(), m_listName).isOk())
         return {}; // the card itself reports what is wrong
-    QStringList names;
+    QList<GuestFields> guests;
     if (m_namedGuest) {
-        names << *m_namedGuest;
+        guests << *m_namedGuest;
     } else {
-        const Result<QList<GuestName>> guests = CardSetQueries(m_store).guests(m_listId);
-        if (!guests.isOk())
+        const Result<QList<GuestRecord>> rows = CardSetQueries(m_store).guests(m_listId);
+        if (!rows.isOk())
             return {};
-        names.reserve(guests.value().size());
-        for (const GuestName& guest : guests.value())
-            names << guest.name;
+        guests.reserve(rows.value().size());
+        for (const GuestRecord& row : rows.value())
+            guests << row.fields;
     }
     GlyphCoverage coverage;
-    return CardCheck::question(CardCheck::find(labels.value(), m_guestName, names,
-                                               printableSizeMm(m_target.sheet.cardLayout()), coverage));
+    const CardTemplate card(labels.value(), m_guestName, m_rules);
+    return CardCheck::question(
+        CardCheck::find(card, guests, printableSizeMm(m_target.sheet.cardLayout()), coverage));
 }
 
 void PrintRun::press(Mode mode)
@@ -342,7 +345,7 @@ bool PrintRun::chooseScope()
         return true;
     // The guests left: the style's list in print order, without those whose card is out or on its way.
     PrintRecordStore records(m_store);
-    const Result<QVector<qint64>> ids = m_store.guestIdsInPrintOrder(m_listId);
+    const Result<QVector<qint64>> ids = m_store.guestIdsInPrintOrder(m_listId, m_order);
     const Result<QVector<qint64>> out =
         records.guestsWhoseLastCardIs(m_listId, {CardState::Sending, CardState::Queued, CardState::Printed});
     if (!ids.isOk() || !out.isOk()) {
@@ -391,7 +394,7 @@ void PrintRun::printChosen(const QVector<qint64>& guestIds, Mode mode)
     if (!m_printable || guestIds.isEmpty())
         return;
     // Only guests of this style that are still there: the counters count the cards of this run.
-    const Result<QVector<qint64>> listed = m_store.guestIdsInPrintOrder(m_listId);
+    const Result<QVector<qint64>> listed = m_store.guestIdsInPrintOrder(m_listId, m_order);
     if (!listed.isOk()) {
         m_messages.critical(m_messageParent, Titles::CriticalError, listed.error());
         return;
@@ -480,10 +483,10 @@ void PrintRun::printOneCard()
     if (printerHeldUp())
         return;
 
-    const QString name = m_namedGuest ? *m_namedGuest : m_cursor.name;
-    m_cardInProgress = name;
+    const GuestFields guest = m_namedGuest ? *m_namedGuest : m_cursor.guest;
+    m_cardInProgress = guest.name;
     emit changed();
-    const Result<GuestCursor> next = produceCard(labels.value(), name);
+    const Result<GuestCursor> next = produceCard(labels.value(), guest);
     m_cardInProgress.reset();
     if (!next.isOk()) {
         pauseAfterFailure(next.error());
@@ -509,7 +512,7 @@ void PrintRun::printOneCard()
     }
 }
 
-Result<GuestCursor> PrintRun::produceCard(const QList<Label>& labels, const QString& name)
+Result<GuestCursor> PrintRun::produceCard(const QList<Label>& labels, const GuestFields& guest)
 {
     // The cursor moves on only once the card has left: a failed card is printed again on continue.
     const Result<GuestCursor> next = m_store.nextGuest(m_cursor);
@@ -517,9 +520,10 @@ Result<GuestCursor> PrintRun::produceCard(const QList<Label>& labels, const QStr
         return next;
     // Set for every card: the settings window may have printed a test sheet meanwhile.
     m_target.applyTo(m_printer);
-    const QString title = QStringLiteral("请柬 %1 – %2").arg(m_printed + 1).arg(name);
+    const QString title = QStringLiteral("请柬 %1 – %2").arg(m_printed + 1).arg(guest.name);
     m_printer.setDocumentTitle(title);
-    if (Status drawn = drawCardFor(m_printer, labels, m_guestName, name); !drawn.isOk()) {
+    if (Status drawn = drawCardFor(m_printer, CardTemplate(labels, m_guestName, m_rules), guest);
+        !drawn.isOk()) {
         m_printer.discardDocument();
         return drawn;
     }
@@ -528,7 +532,7 @@ Result<GuestCursor> PrintRun::produceCard(const QList<Label>& labels, const QStr
     PrintRecord card;
     card.listId = m_listId;
     card.guestId = m_namedGuest ? m_namedGuestId : m_cursor.guestId;
-    card.name = name;
+    card.name = guest.name;
     card.printer = m_target.sheet.printerName;
     card.title = title;
     card.sentAt = PrintRecordStore::timeText(QDateTime::currentDateTime());
@@ -589,13 +593,13 @@ void PrintRun::pauseAfterFailure(const QString& message, Mend mend)
     m_messages.critical(m_messageParent, Titles::CriticalError, message + advice);
 }
 
-void PrintRun::prepareNamedGuest(qint64 guestId, const QString& name)
+void PrintRun::prepareNamedGuest(qint64 guestId, const GuestFields& guest)
 {
     if (isGoing())
         return;
     // After a finished run this is a fresh run of one card.
     setState(State::Ready);
-    m_namedGuest = name;
+    m_namedGuest = guest;
     m_namedGuestId = guestId;
     m_runFirstRecord = 0;
     m_runCards = RecordSummary{};

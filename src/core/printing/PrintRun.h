@@ -9,9 +9,11 @@
 // signal whenever something it shows has changed. It knows no widgets.
 #pragma once
 
+#include "core/cards/GuestFields.h"
 #include "core/cards/GuestNameSetting.h"
 #include "core/cards/Label.h"
 #include "core/printing/PrintTarget.h"
+#include "core/cards/SalutationRules.h"
 #include "core/store/CardStore.h"
 #include "core/store/PrintRecordStore.h"
 
@@ -65,9 +67,9 @@ public:
     /// Asks whether the program may end while a run is going (no card is produced while the
     /// question is open); true when no run is going or the answer is Yes.
     bool confirmQuit();
-    /// Prepares a run of exactly one card, for guest `guestId` picked by `name`; only while no run
-    /// is going, so that no guest of a run is skipped by it.
-    void prepareNamedGuest(qint64 guestId, const QString& name);
+    /// Prepares a run of exactly one card, for guest `guestId` picked by name (`guest` with its
+    /// fields); only while no run is going, so that no guest of a run is skipped by it.
+    void prepareNamedGuest(qint64 guestId, const GuestFields& guest);
     /// Starts a run of just `guestIds` of the loaded style, in that order, in `mode`; while another
     /// run is going the user is told to finish it first.
     void printChosen(const QVector<qint64>& guestIds, Mode mode);
@@ -90,6 +92,7 @@ public:
     int printed() const { return m_printed; }
     const GuestCursor& cursor() const { return m_cursor; }
     const GuestNameSetting& guestNameSetting() const { return m_guestName; }
+    const SalutationRules& salutationRules() const { return m_rules; }
     /// Cards of the run not printed yet.
     int remaining() const;
     /// The run's one-line status: one true sentence for the state it is in.
@@ -119,9 +122,8 @@ private:
 
     void tick();
     void printOneCard();
-    /// Draws, records and sends one card for `name`; the cursor after it, or why the card did not
-    /// leave.
-    Result<GuestCursor> produceCard(const QList<Label>& labels, const QString& name);
+    /// Draws, records and sends `guest`'s card; the cursor after it, or why the card did not leave.
+    Result<GuestCursor> produceCard(const QList<Label>& labels, const GuestFields& guest);
     /// Before the first card of a run on a style with printed cards: print only the others, all
     /// again, or nothing (false).
     bool chooseScope();
@@ -157,11 +159,13 @@ private:
     GuestNameSetting m_guestName;
     PrintTarget m_target;
     QString m_printerStatus;
+    SalutationRules m_rules;
+    PrintOrder m_order = PrintOrder::Entry; // of the loaded style
     GuestCursor m_cursor;
     int m_guestCount = 0;
     int m_printed = 0;
     bool m_printable = false;
-    std::optional<QString> m_namedGuest; // the one card of a named-guest print
+    std::optional<GuestFields> m_namedGuest; // the one card of a named-guest print
     qint64 m_namedGuestId = 0;
     Scope m_scope = Scope::WholeList;
     QTimer* m_timerJobs = nullptr;

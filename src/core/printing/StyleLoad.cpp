@@ -1,5 +1,6 @@
 #include "core/printing/StyleLoad.h"
 
+#include "core/store/CardFieldStore.h"
 #include "core/store/LabelStore.h"
 
 GuestNameSetting loadedGuestName(const GuestNameSetting& previous,
@@ -25,6 +26,16 @@ Result<StyleLoad> loadStyle(CardStore& store, qint16 listId, const QString& list
         return Status::failure(setting.error());
     load.guestName = loadedGuestName(previous, setting.value());
 
+    CardFieldStore fields(store);
+    const Result<SalutationRules> rules = fields.salutationRules(listId);
+    if (!rules.isOk())
+        return Status::failure(rules.error());
+    load.rules = rules.value();
+    const Result<bool> tableOrder = fields.tableOrder(listId);
+    if (!tableOrder.isOk())
+        return Status::failure(tableOrder.error());
+    load.order = tableOrder.value() ? PrintOrder::Table : PrintOrder::Entry;
+
     const Result<bool> labels = store.hasLabels(listId);
     if (!labels.isOk())
         return Status::failure(labels.error());
@@ -35,7 +46,7 @@ Result<StyleLoad> loadStyle(CardStore& store, qint16 listId, const QString& list
         return Status::failure(count.error());
     load.guestCount = count.value();
 
-    const Result<GuestCursor> cursor = store.firstGuest(listId);
+    const Result<GuestCursor> cursor = store.firstGuest(listId, load.order);
     if (!cursor.isOk())
         return Status::failure(cursor.error());
     load.cursor = cursor.value();

@@ -1,8 +1,10 @@
-// What a print run reads about a style before its first card: the guest-name setting, whether the
-// style can be printed, its guest count and the guest cursor on its first guest.
+// What a print run reads about a style before its first card: the guest-name setting and 称谓 rules,
+// whether the style can be printed, its guest count, its print order and the guest cursor on its
+// first guest.
 #pragma once
 
 #include "core/cards/GuestNameSetting.h"
+#include "core/cards/SalutationRules.h"
 #include "core/store/CardStore.h"
 #include "core/store/Result.h"
 
@@ -13,6 +15,8 @@
 struct StyleLoad
 {
     GuestNameSetting guestName;
+    SalutationRules rules;
+    PrintOrder order = PrintOrder::Entry;
     bool hasLabels = false;
     int guestCount = 0;
     GuestCursor cursor;

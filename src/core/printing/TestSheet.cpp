@@ -129,11 +129,11 @@ Status printTestSheet(CardPrinter& printer, const CardSheet& sheet, const PageCo
 }
 
 Status printTrialCard(CardPrinter& printer, const CardSheet& sheet, const PageCorrection& correction,
-                      const QList<Label>& labels, const GuestNameSetting& setting, const QString& name)
+                      const CardTemplate& card, const GuestFields& guest)
 {
     printer.setSheet(sheet, correction);
-    printer.setDocumentTitle(QStringLiteral("试印 – %1").arg(name));
-    Status drawn = drawCardFor(printer, labels, setting, name);
+    printer.setDocumentTitle(QStringLiteral("试印 – %1").arg(guest.name));
+    Status drawn = drawCardFor(printer, card, guest);
     // The paper's edge in card coordinates, a hair inside it so that the line is on the paper.
     const QMarginsF m = sheet.marginsMm();
     const QSizeF paper = sheet.paperSizeMm();
@@ -175,10 +175,9 @@ Result<QString> printStyleTrialCard(CardStore& store, CardPrinter& printer, qint
     }
     if (Status s = target.readyToPrint(); !s.isOk())
         return s;
-    const QString name = style.value().cursor.name;
-    if (Status s = printTrialCard(printer, target.sheet, target.appliedCorrection(), labels.value(),
-                                  style.value().guestName, name);
-        !s.isOk())
+    const GuestFields& guest = style.value().cursor.guest;
+    const CardTemplate card(labels.value(), style.value().guestName, style.value().rules);
+    if (Status s = printTrialCard(printer, target.sheet, target.appliedCorrection(), card, guest); !s.isOk())
         return s;
-    return name;
+    return guest.name;
 }

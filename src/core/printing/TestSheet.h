@@ -4,6 +4,8 @@
 #pragma once
 
 #include "core/cards/CardSheet.h"
+#include "core/cards/CardTemplate.h"
+#include "core/cards/GuestFields.h"
 #include "core/cards/GuestNameSetting.h"
 #include "core/cards/Label.h"
 #include "core/cards/PageCorrection.h"
@@ -22,10 +24,10 @@ struct PrintTarget;
 Status printTestSheet(CardPrinter& printer, const CardSheet& sheet, const PageCorrection& correction,
                       const QDateTime& printedAt);
 
-/// Prints the card of guest `name` on `sheet` through `correction`, with a thin line along the
+/// Prints `guest`'s card of `card` on `sheet` through `correction`, with a thin line along the
 /// paper's edge (where the printer can print there), to be laid over a real card against the light.
 Status printTrialCard(CardPrinter& printer, const CardSheet& sheet, const PageCorrection& correction,
-                      const QList<Label>& labels, const GuestNameSetting& setting, const QString& name);
+                      const CardTemplate& card, const GuestFields& guest);
 
 /// The trial card of style `listId` (named `styleName` in messages) on `target`: the card of its
 /// first guest, with the paper's edge. Returns the guest's name; refuses a style without labels

@@ -3,19 +3,13 @@
 #pragma once
 
 #include "core/store/CardStore.h"
+#include "core/store/GuestStore.h"
 #include "core/store/Result.h"
 
 #include <QList>
 #include <QString>
 
 #include <optional>
-
-/// One guest as a card needs it.
-struct GuestName
-{
-    qint64 guestId = 0;
-    QString name;
-};
 
 class CardSetQueries
 {
@@ -25,8 +19,9 @@ public:
     /// The name of style `listId`, or nothing when there is no such style.
     Result<std::optional<QString>> styleName(qint16 listId);
 
-    /// Every guest of style `listId` in print order (the order in which they were entered).
-    Result<QList<GuestName>> guests(qint16 listId);
+    /// Every guest of style `listId` with all their fields, in print order `order` (the time they
+    /// were saved is not read).
+    Result<QList<GuestRecord>> guests(qint16 listId, PrintOrder order = PrintOrder::Entry);
 
 private:
     CardStore& m_store;

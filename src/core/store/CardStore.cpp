@@ -1,6 +1,8 @@
 #include "core/store/CardStore.h"
 
 #include "core/store/ForeignData.h"
+#include "core/store/GuestOrder.h"
+#include "core/store/GuestSql.h"
 #include "core/store/SchemaUpgrade.h"
 #include "core/store/Snapshots.h"
 #include "core/store/SqliteAccess.h"
@@ -447,7 +449,7 @@ Status CardStore::deleteStyle(qint16 listId)
              {"DELETE FROM Lists WHERE ListID = ?", "DELETE FROM GuestXY WHERE ListID = ?",
               "DELETE FROM Guests WHERE ListID = ?", "DELETE FROM Main WHERE ListID = ?",
               "DELETE FROM StylePrinter WHERE ListID = ?", "DELETE FROM PrintRecord WHERE ListID = ?",
-              "DELETE FROM StyleBackground WHERE ListID = ?"}) {
+              "DELETE FROM StyleBackground WHERE ListID = ?", "DELETE FROM Salutations WHERE ListID = ?"}) {
             if (Status s = exec(query, QString::fromLatin1(sql), {listId}); !s.isOk())
                 return s;
         }
@@ -478,9 +480,17 @@ Result<int> CardStore::guestCount(qint16 listId)
     return query.value(0).toInt();
 }
 
-Result<GuestCursor> CardStore::firstGuest(qint16 listId)
+Result<GuestCursor> CardStore::firstGuest(qint16 listId, PrintOrder order)
 {
-    return guestAfter(listId, 0);
+    if (order == PrintOrder::Entry)
+        return guestAfter(listId, 0);
+    Result<QVector<qint64>> ids = GuestOrder::tableOrder(*this, listId);
+    if (!ids.isOk())
+        return Status::failure(ids.error());
+    GuestCursor cursor;
+    cursor.listId = listId;
+    cursor.order = std::make_shared<const QVector<qint64>>(std::move(ids.value()));
+    return guestFrom(std::move(cursor), 0);
 }
 
 Result<GuestCursor> CardStore::nextGuest(const GuestCursor& cursor)
@@ -505,31 +515,34 @@ Result<GuestCursor> CardStore::guestFrom(GuestCursor cursor, qsizetype position)
 {
     if (Status s = check(); !s.isOk())
         return s;
+    // The order was read at the load; a guest deleted since is passed over.
     QSqlQuery query(database());
+    const QString sql =
+        QStringLiteral("SELECT %1 FROM Guests WHERE GuestID = ? AND ListID = ?").arg(GuestSql::columns());
     for (; position < cursor.order->size(); ++position) {
         const qint64 id = cursor.order->at(position);
-        if (Status s = exec(query, QStringLiteral("SELECT Name FROM Guests WHERE GuestID = ? AND ListID = ?"),
-                            {id, cursor.listId});
-            !s.isOk())
+        if (Status s = exec(query, sql, {id, cursor.listId}); !s.isOk())
             return s;
         if (query.next()) {
             cursor.guestId = id;
-            cursor.name = query.value(0).toString();
+            cursor.guest = GuestSql::fieldsAt(query, 0);
             cursor.position = position;
             cursor.atEnd = false;
             return cursor;
         }
     }
     cursor.position = position;
-    cursor.name.clear();
+    cursor.guest = GuestFields();
     cursor.atEnd = true;
     return cursor;
 }
 
-Result<QVector<qint64>> CardStore::guestIdsInPrintOrder(qint16 listId)
+Result<QVector<qint64>> CardStore::guestIdsInPrintOrder(qint16 listId, PrintOrder order)
 {
     if (Status s = check(); !s.isOk())
         return s;
+    if (order == PrintOrder::Table)
+        return GuestOrder::tableOrder(*this, listId);
     // The order of guestAfter(): by row identity.
     QSqlQuery query(database());
     if (Status s =
@@ -549,8 +562,9 @@ Result<GuestCursor> CardStore::guestAfter(qint16 listId, qint64 guestId)
     // Guests print in the order they were entered: by their row identity.
     QSqlQuery query(database());
     if (Status s = exec(query,
-                        QStringLiteral("SELECT rowid, Name FROM Guests WHERE ListID = ? AND rowid > ? "
-                                       "ORDER BY rowid LIMIT 1"),
+                        QStringLiteral("SELECT rowid, %1 FROM Guests WHERE ListID = ? AND rowid > ? "
+                                       "ORDER BY rowid LIMIT 1")
+                            .arg(GuestSql::columns()),
                         {listId, guestId});
         !s.isOk())
         return s;
@@ -558,7 +572,7 @@ Result<GuestCursor> CardStore::guestAfter(qint16 listId, qint64 guestId)
     cursor.listId = listId;
     if (query.next()) {
         cursor.guestId = query.value(0).toLongLong();
-        cursor.name = query.value(1).toString();
+        cursor.guest = GuestSql::fieldsAt(query, 1);
         cursor.atEnd = false;
     } else {
         cursor.guestId = guestId;

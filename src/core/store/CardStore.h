@@ -2,6 +2,7 @@
 // Values are always bound as parameters; a failure comes back as a message naming the file.
 #pragma once
 
+#include "core/cards/GuestFields.h"
 #include "core/store/Result.h"
 #include "core/store/SchemaUpgrade.h"
 
@@ -19,14 +20,22 @@
 class QSqlError;
 class QSqlQuery;
 
+/// The order in which a style's guests are printed.
+enum class PrintOrder
+{
+    Entry, // the order in which they were entered
+    Table  // by 桌号, then the order of entry
+};
+
 /// Where a print run stands in a style's guest list: the guest under the cursor, or the end.
 struct GuestCursor
 {
     qint16 listId = 0;
     qint64 guestId = 0; // row identity of the current guest; 0 before the first
-    QString name;
+    GuestFields guest;
     bool atEnd = true;
-    // The guests of a run of chosen guests, in the order they print; none: the style's whole list.
+    // The guests in the order they print, for a run of chosen guests or in table order; none: the
+    // style's whole list in the order of entry.
     std::shared_ptr<const QVector<qint64>> order;
     qsizetype position = 0; // in `order`
 };
@@ -91,13 +100,13 @@ public:
     Result<bool> hasLabels(qint16 listId);
     Result<int> guestCount(qint16 listId);
     /// The first guest of the style, in the order in which guests are printed.
-    Result<GuestCursor> firstGuest(qint16 listId);
+    Result<GuestCursor> firstGuest(qint16 listId, PrintOrder order = PrintOrder::Entry);
     /// The guest after `cursor`, or a cursor at the end.
     Result<GuestCursor> nextGuest(const GuestCursor& cursor);
     /// A cursor over just `guestIds` of the style, in that order; guests deleted meanwhile are passed.
     Result<GuestCursor> firstOf(qint16 listId, QVector<qint64> guestIds);
     /// The style's guests in the order in which they are printed.
-    Result<QVector<qint64>> guestIdsInPrintOrder(qint16 listId);
+    Result<QVector<qint64>> guestIdsInPrintOrder(qint16 listId, PrintOrder order = PrintOrder::Entry);
 
     /// The open connection, for the queries and grid models of the store; check() must have succeeded.
     QSqlDatabase database() const;

@@ -6,6 +6,7 @@
 #include <QColor>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -13,7 +14,15 @@ constexpr int kPageRows = 200;
 // Texts kept in memory at most; scrolling through a long list drops them and reads again.
 constexpr int kCachedRows = 20 * kPageRows;
 
-const char* const kHeaders[] = {"宾客姓名", "性别", "关系", "职业", "联系方式", "备注", "打印状态"};
+const char* const kHeaders[] = {"宾客姓名", "性别", "关系", "职业", "联系方式", "备注",
+                                "称谓",     "同行", "桌号", "人数", "打印状态"};
+static_assert(std::size(kHeaders) == GuestGridModel::ColumnCount);
+
+// The grid's columns that sort, in the order of GuestGridModel::Column.
+const GuestSortKey kSortKeys[] = {GuestSortKey::Name,       GuestSortKey::Sex,     GuestSortKey::Connection,
+                                  GuestSortKey::Job,        GuestSortKey::Contact, GuestSortKey::Remark,
+                                  GuestSortKey::Salutation, GuestSortKey::Partner, GuestSortKey::Table,
+                                  GuestSortKey::Attending};
 
 // The states a filter shows; empty for every guest.
 QList<CardState> statesOf(GuestGridModel::Filter filter)
@@ -44,19 +53,23 @@ GuestGridModel::GuestGridModel(GuestStore& guests, PrintRecordStore& records, QO
 Status GuestGridModel::load(qint16 listId)
 {
     m_listId = listId;
+    m_sortColumn = -1;
     const Result<QVector<qint64>> ids = filteredIds();
     beginResetModel();
     m_cache.clear();
     m_cards.clear();
     m_readFailing = false;
     m_ids = ids.isOk() ? ids.value() : QVector<qint64>();
+    m_rowOf.clear();
     endResetModel();
     return ids.isOk() ? Status::ok() : Status::failure(ids.error());
 }
 
 Result<QVector<qint64>> GuestGridModel::filteredIds() const
 {
-    const Result<QVector<qint64>> all = m_guests.ids(m_listId);
+    const Result<QVector<qint64>> all =
+        m_sortColumn < 0 ? m_guests.ids(m_listId)
+                         : m_guests.sortedIds(m_listId, kSortKeys[m_sortColumn], m_sortOrder);
     if (m_filter == Filter::All || !all.isOk())
         return all;
     const Result<QVector<qint64>> carded =
@@ -64,9 +77,19 @@ Result<QVector<qint64>> GuestGridModel::filteredIds() const
                                        : m_records.guestsWhoseLastCardIs(m_listId, statesOf(m_filter));
     if (!carded.isOk())
         return carded;
-    // Both lists ascend: the guests wanted are found in one pass over them.
     QVector<qint64> shown;
     shown.reserve(m_filter == Filter::NotPrinted ? all.value().size() : carded.value().size());
+    if (m_sortColumn >= 0) {
+        // Sorted, the rows keep the sort's order and lose the guests the filter leaves out.
+        const auto inCarded = [&carded](qint64 id) {
+            return std::binary_search(carded.value().cbegin(), carded.value().cend(), id);
+        };
+        const bool wantCarded = m_filter != Filter::NotPrinted;
+        std::copy_if(all.value().cbegin(), all.value().cend(), std::back_inserter(shown),
+                     [&](qint64 id) { return inCarded(id) == wantCarded; });
+        return shown;
+    }
+    // Both lists ascend: the guests wanted are found in one pass over them.
     if (m_filter == Filter::NotPrinted)
         std::set_difference(all.value().cbegin(), all.value().cend(), carded.value().cbegin(),
                             carded.value().cend(), std::back_inserter(shown));
@@ -87,9 +110,7 @@ Status GuestGridModel::setFilter(Filter filter)
         m_filter = before;
         return Status::failure(ids.error());
     }
-    beginResetModel();
-    m_ids = ids.value();
-    endResetModel();
+    setRows(std::move(ids.value()), m_sortColumn);
     return Status::ok();
 }
 
@@ -103,11 +124,50 @@ Status GuestGridModel::recordChanged()
             emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
         return Status::ok();
     }
-    const Result<QVector<qint64>> ids = filteredIds();
-    beginResetModel();
-    m_ids = ids.isOk() ? ids.value() : QVector<qint64>();
-    endResetModel();
+    Result<QVector<qint64>> ids = filteredIds();
+    setRows(ids.isOk() ? std::move(ids.value()) : QVector<qint64>(), m_sortColumn);
     return ids.isOk() ? Status::ok() : Status::failure(ids.error());
+}
+
+void GuestGridModel::setRows(QVector<qint64> ids, int sortColumn)
+{
+    // The texts read so far stay: only the order changes.
+    beginResetModel();
+    m_ids = std::move(ids);
+    m_sortColumn = sortColumn;
+    m_rowOf.clear();
+    endResetModel();
+}
+
+void GuestGridModel::sort(int column, Qt::SortOrder order)
+{
+    if (column < 0 || column >= static_cast<int>(std::size(kSortKeys)))
+        return; // 打印状态 keeps the rows as they are
+    const int beforeColumn = m_sortColumn;
+    const Qt::SortOrder beforeOrder = m_sortOrder;
+    m_sortColumn = column;
+    m_sortOrder = order;
+    Result<QVector<qint64>> ids = filteredIds();
+    if (!ids.isOk()) {
+        m_sortColumn = beforeColumn;
+        m_sortOrder = beforeOrder;
+        emit readFailed(ids.error());
+        return;
+    }
+    setRows(std::move(ids.value()), column);
+}
+
+Status GuestGridModel::showEntryOrder()
+{
+    const int before = m_sortColumn;
+    m_sortColumn = -1;
+    Result<QVector<qint64>> ids = filteredIds();
+    if (!ids.isOk()) {
+        m_sortColumn = before;
+        return Status::failure(ids.error());
+    }
+    setRows(std::move(ids.value()), -1);
+    return Status::ok();
 }
 
 int GuestGridModel::rowCount(const QModelIndex& parent) const
@@ -135,6 +195,14 @@ QVariant GuestGridModel::columnValue(const GuestFields& fields, int column)
         return fields.contact;
     case RemarkColumn:
         return fields.remark;
+    case SalutationColumn:
+        return fields.salutation;
+    case PartnerColumn:
+        return fields.partner;
+    case TableColumn:
+        return fields.table;
+    case AttendingColumn:
+        return fields.attending;
     default:
         return QVariant();
     }
@@ -206,6 +274,8 @@ QVariant GuestGridModel::data(const QModelIndex& index, int role) const
 
 QVariant GuestGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (role == Qt::ToolTipRole && orientation == Qt::Horizontal)
+        return QStringLiteral("点击按这一列排序，再次点击倒序，第三次点击恢复录入顺序。");
     if (role != Qt::DisplayRole)
         return QVariant();
     if (orientation == Qt::Horizontal)
@@ -228,8 +298,9 @@ bool GuestGridModel::fetchAround(int row) const
     const int first = row - row % kPageRows;
     const int last = std::min(first + kPageRows, static_cast<int>(m_ids.size())) - 1;
     const QVector<qint64> ids = m_ids.mid(first, last - first + 1);
-    // Every guest shown: a page is a range of identities. Filtered, the rows may lie far apart.
-    const Result<QVector<GuestRecord>> page = m_filter == Filter::All
+    // In the order of entry with every guest shown a page is a range of identities; filtered or
+    // sorted, the rows may lie far apart.
+    const Result<QVector<GuestRecord>> page = m_filter == Filter::All && m_sortColumn < 0
                                                   ? m_guests.range(m_listId, m_ids.at(first), m_ids.at(last))
                                                   : m_guests.byIds(m_listId, ids);
     Result<QHash<qint64, PrintRecord>> cards = QHash<qint64, PrintRecord>();
@@ -279,8 +350,16 @@ std::optional<PrintRecord> GuestGridModel::lastCard(int row) const
 
 int GuestGridModel::rowOf(qint64 guestId) const
 {
-    const auto it = std::lower_bound(m_ids.cbegin(), m_ids.cend(), guestId);
-    return it != m_ids.cend() && *it == guestId ? static_cast<int>(it - m_ids.cbegin()) : -1;
+    if (m_sortColumn < 0) {
+        const auto it = std::lower_bound(m_ids.cbegin(), m_ids.cend(), guestId);
+        return it != m_ids.cend() && *it == guestId ? static_cast<int>(it - m_ids.cbegin()) : -1;
+    }
+    if (m_rowOf.isEmpty()) {
+        m_rowOf.reserve(m_ids.size());
+        for (int row = 0; row < m_ids.size(); ++row)
+            m_rowOf.insert(m_ids.at(row), row);
+    }
+    return m_rowOf.value(guestId, -1);
 }
 
 void GuestGridModel::appendGuest(const GuestRecord& record)
@@ -288,14 +367,18 @@ void GuestGridModel::appendGuest(const GuestRecord& record)
     // A new guest has no card yet: shown where guests without one are.
     if (m_filter != Filter::All && m_filter != Filter::NotPrinted)
         return;
-    // Identities only grow, so a new guest lands at the end; the search keeps the order regardless.
-    const auto at = std::lower_bound(m_ids.cbegin(), m_ids.cend(), record.id);
-    if (at != m_ids.cend() && *at == record.id)
+    if (rowOf(record.id) >= 0)
         return;
-    const int row = static_cast<int>(at - m_ids.cbegin());
+    // Identities only grow, so a new guest lands at the end; the search keeps the order regardless.
+    // Sorted, it is shown at the end too, where the user sees it, until the next sort.
+    int row = static_cast<int>(m_ids.size());
+    if (m_sortColumn < 0)
+        row = static_cast<int>(std::lower_bound(m_ids.cbegin(), m_ids.cend(), record.id) - m_ids.cbegin());
     beginInsertRows(QModelIndex(), row, row);
     m_ids.insert(row, record.id);
     m_cache.insert(record.id, record);
+    if (!m_rowOf.isEmpty())
+        m_rowOf.insert(record.id, row);
     endInsertRows();
 }
 
@@ -331,6 +414,7 @@ void GuestGridModel::guestsRemoved(const QVector<qint64>& guestIds)
         const int lastRow = rows.at(end - 1);
         beginRemoveRows(QModelIndex(), firstRow, lastRow);
         m_ids.remove(firstRow, lastRow - firstRow + 1);
+        m_rowOf.clear(); // the rows below have moved up
         endRemoveRows();
         end = start;
     }
@@ -342,5 +426,6 @@ void GuestGridModel::cleared()
     m_ids.clear();
     m_cache.clear();
     m_cards.clear();
+    m_rowOf.clear();
     endResetModel();
 }

@@ -38,7 +38,7 @@ QVariant GuestSearchModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rows.size() || role != Qt::DisplayRole)
         return {};
-    const GuestRow& guest = m_rows.at(index.row());
+    const GuestFields& guest = m_rows.at(index.row()).fields;
     switch (index.column()) {
     case NameColumn:
         return guest.name;

@@ -1,6 +1,7 @@
 #include "core/store/GuestStore.h"
 
 #include "core/store/CardStore.h"
+#include "core/store/GuestSql.h"
 #include "core/store/Snapshots.h"
 
 #include <QSqlError>
@@ -8,38 +9,18 @@
 
 namespace {
 
-QVariant sexValue(const QString& sex)
-{
-    return sex.isEmpty() ? QVariant() : QVariant(sex);
-}
-
-// The text columns take the empty text, never NULL; a null QString would bind as NULL.
-QVariant text(const QString& value)
-{
-    return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
-}
-
 GuestRecord recordFrom(const QSqlQuery& query)
 {
     GuestRecord record;
     record.id = query.value(0).toLongLong();
-    record.fields.name = query.value(1).toString();
-    record.fields.sex = query.value(2).toString();
-    record.fields.connection = query.value(3).toString();
-    record.fields.job = query.value(4).toString();
-    record.fields.contact = query.value(5).toString();
-    record.fields.remark = query.value(6).toString();
-    record.saveTime = query.value(7).toString();
+    record.saveTime = query.value(1).toString();
+    record.fields = GuestSql::fieldsAt(query, 2);
     return record;
 }
 
-} // namespace
+const QString kRecordColumns = QStringLiteral("GuestID, SaveTime, ") + GuestSql::columns();
 
-bool GuestFields::operator==(const GuestFields& other) const
-{
-    return name == other.name && sex == other.sex && connection == other.connection && job == other.job &&
-           contact == other.contact && remark == other.remark;
-}
+} // namespace
 
 QString GuestStore::saveTimeText(const QDateTime& time)
 {
@@ -54,12 +35,10 @@ Result<GuestRecord> GuestStore::add(qint16 listId, const GuestFields& fields, co
     record.fields = fields;
     record.saveTime = saveTimeText(savedAt);
     QSqlQuery query(m_store.database());
-    if (Status s = m_store.exec(
-            query,
-            QStringLiteral("INSERT INTO Guests (ListID, SaveTime, Name, Sex, Connection, Job, "
-                           "Contact, Remark) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-            {listId, record.saveTime, text(fields.name), sexValue(fields.sex), text(fields.connection),
-             text(fields.job), text(fields.contact), text(fields.remark)});
+    if (Status s = m_store.exec(query,
+                                QStringLiteral("INSERT INTO Guests (ListID, SaveTime, %1) VALUES (?, ?, %2)")
+                                    .arg(GuestSql::columns(), GuestSql::placeholders()),
+                                QVariantList{listId, record.saveTime} + GuestSql::values(fields));
         !s.isOk())
         return s;
     record.id = query.lastInsertId().toLongLong();
@@ -71,12 +50,10 @@ Result<bool> GuestStore::change(qint16 listId, qint64 guestId, const GuestFields
     if (Status s = m_store.check(); !s.isOk())
         return s;
     QSqlQuery query(m_store.database());
-    if (Status s =
-            m_store.exec(query,
-                         QStringLiteral("UPDATE Guests SET Name = ?, Sex = ?, Connection = ?, Job = ?, "
-                                        "Contact = ?, Remark = ? WHERE GuestID = ? AND ListID = ?"),
-                         {text(fields.name), sexValue(fields.sex), text(fields.connection), text(fields.job),
-                          text(fields.contact), text(fields.remark), guestId, listId});
+    if (Status s = m_store.exec(query,
+                                QStringLiteral("UPDATE Guests SET %1 WHERE GuestID = ? AND ListID = ?")
+                                    .arg(GuestSql::assignments()),
+                                GuestSql::values(fields) + QVariantList{guestId, listId});
         !s.isOk())
         return s;
     return query.numRowsAffected() > 0;
@@ -134,17 +111,21 @@ Result<QVector<qint64>> GuestStore::ids(qint16 listId)
     return ids;
 }
 
+Result<QVector<qint64>> GuestStore::sortedIds(qint16 listId, GuestSortKey key, Qt::SortOrder order)
+{
+    return GuestOrder::sortedIds(m_store, listId, key, order);
+}
+
 Result<QVector<GuestRecord>> GuestStore::range(qint16 listId, qint64 firstId, qint64 lastId)
 {
     if (Status s = m_store.check(); !s.isOk())
         return s;
     QSqlQuery query(m_store.database());
-    if (Status s =
-            m_store.exec(query,
-                         QStringLiteral("SELECT GuestID, Name, Sex, Connection, Job, Contact, Remark, "
-                                        "SaveTime FROM Guests WHERE ListID = ? AND GuestID BETWEEN ? AND ? "
-                                        "ORDER BY GuestID"),
-                         {listId, firstId, lastId});
+    if (Status s = m_store.exec(query,
+                                QStringLiteral("SELECT %1 FROM Guests WHERE ListID = ? AND GuestID BETWEEN ? "
+                                               "AND ? ORDER BY GuestID")
+                                    .arg(kRecordColumns),
+                                {listId, firstId, lastId});
         !s.isOk())
         return s;
     QVector<GuestRecord> records;
@@ -168,9 +149,8 @@ Result<QVector<GuestRecord>> GuestStore::byIds(qint16 listId, const QVector<qint
     }
     QSqlQuery query(m_store.database());
     if (Status s = m_store.exec(query,
-                                QStringLiteral("SELECT GuestID, Name, Sex, Connection, Job, Contact, Remark, "
-                                               "SaveTime FROM Guests WHERE ListID = ? AND GuestID IN (%1)")
-                                    .arg(marks.join(QStringLiteral(", "))),
+                                QStringLiteral("SELECT %1 FROM Guests WHERE ListID = ? AND GuestID IN (%2)")
+                                    .arg(kRecordColumns, marks.join(QStringLiteral(", "))),
                                 values);
         !s.isOk())
         return s;

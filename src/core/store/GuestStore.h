@@ -3,6 +3,8 @@
 // time it was saved.
 #pragma once
 
+#include "core/cards/GuestFields.h"
+#include "core/store/GuestOrder.h"
 #include "core/store/Result.h"
 
 #include <QDateTime>
@@ -13,25 +15,12 @@
 
 class CardStore;
 
-/// What is stored about a guest, as the user gave it.
-struct GuestFields
-{
-    QString name;
-    QString sex; // "男", "女", or empty for no value (stored as NULL)
-    QString connection;
-    QString job;
-    QString contact;
-    QString remark;
-
-    bool operator==(const GuestFields& other) const;
-};
-
 /// One row of Guests.
 struct GuestRecord
 {
     qint64 id = 0; // GuestID
     GuestFields fields;
-    QString saveTime; // "yyyy-MM-dd HH:mm:ss", local time
+    QString saveTime{}; // "yyyy-MM-dd HH:mm:ss", local time
 };
 
 class GuestStore
@@ -53,6 +42,8 @@ public:
 
     /// The identities of the style's guests in the order they were entered.
     Result<QVector<qint64>> ids(qint16 listId);
+    /// The identities of the style's guests ordered by `key` (see GuestOrder).
+    Result<QVector<qint64>> sortedIds(qint16 listId, GuestSortKey key, Qt::SortOrder order);
     /// The style's guests whose identity lies between `firstId` and `lastId`, in order.
     Result<QVector<GuestRecord>> range(qint16 listId, qint64 firstId, qint64 lastId);
     /// The style's guests among `guestIds`, in no particular order; guests no longer there are left out.

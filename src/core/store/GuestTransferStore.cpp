@@ -1,20 +1,11 @@
 #include "core/store/GuestTransferStore.h"
 
 #include "core/store/CardStore.h"
+#include "core/store/GuestSql.h"
 #include "core/store/Snapshots.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
-
-namespace {
-
-// A text column never receives NULL: an empty cell is stored as an empty text.
-QVariant text(const QString& value)
-{
-    return value.isNull() ? QVariant(QStringLiteral("")) : QVariant(value);
-}
-
-} // namespace
 
 Result<QSet<QString>> GuestTransferStore::names(qint16 listId)
 {
@@ -35,24 +26,15 @@ Result<QList<GuestFields>> GuestTransferStore::guests(qint16 listId)
     if (Status s = m_store.check(); !s.isOk())
         return s;
     QSqlQuery query(m_store.database());
-    if (Status s =
-            m_store.exec(query,
-                         QStringLiteral("SELECT Name, Sex, Connection, Job, Contact, Remark FROM Guests "
-                                        "WHERE ListID = ? ORDER BY GuestID"),
-                         {listId});
+    if (Status s = m_store.exec(query,
+                                QStringLiteral("SELECT %1 FROM Guests WHERE ListID = ? ORDER BY GuestID")
+                                    .arg(GuestSql::columns()),
+                                {listId});
         !s.isOk())
         return s;
     QList<GuestFields> guests;
-    while (query.next()) {
-        GuestFields g;
-        g.name = query.value(0).toString();
-        g.sex = query.value(1).toString();
-        g.connection = query.value(2).toString();
-        g.job = query.value(3).toString();
-        g.contact = query.value(4).toString();
-        g.remark = query.value(5).toString();
-        guests.append(std::move(g));
-    }
+    while (query.next())
+        guests.append(GuestSql::fieldsAt(query, 0));
     return guests;
 }
 
@@ -72,19 +54,16 @@ Status GuestTransferStore::addAll(qint16 listId, int count, const std::function<
     const QString saveTime = GuestStore::saveTimeText(savedAt);
     return m_store.inTransaction([&]() -> Status {
         QSqlQuery query(m_store.database());
-        if (!query.prepare(QStringLiteral("INSERT INTO Guests (ListID, SaveTime, Name, Sex, Connection, Job, "
-                                          "Contact, Remark) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")))
+        if (!query.prepare(QStringLiteral("INSERT INTO Guests (ListID, SaveTime, %1) VALUES (?, ?, %2)")
+                               .arg(GuestSql::columns(), GuestSql::placeholders())))
             return Status::failure(m_store.describe(query.lastError()));
         for (int i = 0; i < count; ++i) {
             const GuestFields g = guestAt(i);
             query.bindValue(0, listId);
             query.bindValue(1, saveTime);
-            query.bindValue(2, text(g.name));
-            query.bindValue(3, g.sex.isEmpty() ? QVariant() : QVariant(g.sex));
-            query.bindValue(4, text(g.connection));
-            query.bindValue(5, text(g.job));
-            query.bindValue(6, text(g.contact));
-            query.bindValue(7, text(g.remark));
+            const QVariantList values = GuestSql::values(g);
+            for (int v = 0; v < values.size(); ++v)
+                query.bindValue(2 + v, values.at(v));
             if (!query.exec())
                 return Status::failure(m_store.describe(query.lastError()));
         }

@@ -1,5 +1,6 @@
 #include "core/store/LabelGridModel.h"
 
+#include "core/cards/CardFields.h"
 #include "core/cards/FontChoice.h"
 #include "core/store/NumberText.h"
 
@@ -221,6 +222,11 @@ Result<QVariant> LabelGridModel::checkedValue(const Label& row, LabelColumn colu
         }
         return QVariant(trimmed);
     }
+    case LabelColumn::KeyValue:
+        if (const QString refused = CardFields::refusal(text, QStringLiteral("标签打印内容“%1”").arg(text));
+            !refused.isEmpty())
+            return Status::failure(refused);
+        return QVariant(text);
     case LabelColumn::KeyFontStyle:
         if (!fontStyleFlags(text)) {
             return Status::failure(

@@ -223,11 +223,12 @@ Result<std::optional<GuestNameSetting>> LabelStore::guestNameSetting(qint16 list
     if (Status s = m_store.check(); !s.isOk())
         return s;
     QSqlQuery query(m_store.database());
-    if (Status s = m_store.exec(query,
-                                QStringLiteral("SELECT keyx, keyy, keyfont, keyfontsize, keyfontstyle, "
-                                               "keyanchor, keyfitwidth, keyvertical "
-                                               "FROM GuestXY WHERE ListID = ? LIMIT 1"),
-                                {listId});
+    if (Status s =
+            m_store.exec(query,
+                         QStringLiteral("SELECT keyx, keyy, keyfont, keyfontsize, keyfontstyle, "
+                                        "keyanchor, keyfitwidth, keyvertical, NameFormat, PartnerFormat "
+                                        "FROM GuestXY WHERE ListID = ? LIMIT 1"),
+                         {listId});
         !s.isOk())
         return s;
     if (!query.next())
@@ -255,6 +256,8 @@ Result<std::optional<GuestNameSetting>> LabelStore::guestNameSetting(qint16 list
     setting.fontSize = storedText(size);
     setting.styleWord = query.value(4).toString();
     setting.placement = storedPlacement(query.value(5), query.value(6), query.value(7));
+    setting.format = query.value(8).toString();
+    setting.partnerFormat = query.value(9).toString();
     return std::optional<GuestNameSetting>(setting);
 }
 
@@ -267,14 +270,18 @@ Status LabelStore::saveGuestName(qint16 listId, const GuestNameSetting& setting)
         query,
         QStringLiteral(
             "INSERT INTO GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle, keyanchor, "
-            "keyfitwidth, keyvertical) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (ListID) DO UPDATE SET "
+            "keyfitwidth, keyvertical, NameFormat, PartnerFormat) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+            "ON CONFLICT (ListID) DO UPDATE SET "
             "keyx = excluded.keyx, keyy = excluded.keyy, keyfont = excluded.keyfont, "
             "keyfontsize = excluded.keyfontsize, keyfontstyle = excluded.keyfontstyle, "
             "keyanchor = excluded.keyanchor, keyfitwidth = excluded.keyfitwidth, "
-            "keyvertical = excluded.keyvertical"),
+            "keyvertical = excluded.keyvertical, NameFormat = excluded.NameFormat, "
+            "PartnerFormat = excluded.PartnerFormat"),
         QVariantList{listId, setting.xMm, setting.yMm, setting.fontName, setting.fontSize,
                      setting.styleWord} +
-            placementValues(setting.placement));
+            placementValues(setting.placement) +
+            QVariantList{setting.format.isNull() ? QStringLiteral("") : setting.format,
+                         setting.partnerFormat.isNull() ? QStringLiteral("") : setting.partnerFormat});
 }
 
 Status LabelStore::setLabelValue(qint64 labelId, LabelColumn column, const QVariant& value)

@@ -1,5 +1,7 @@
 #include "core/store/PrintQueries.h"
 
+#include "core/store/GuestSql.h"
+
 #include <QSqlQuery>
 
 namespace {
@@ -27,17 +29,14 @@ Result<QList<GuestRow>> PrintQueries::guestsNamed(qint16 listId, const QString& 
         return s;
     QSqlQuery query(m_store.database());
     if (Status s = m_store.exec(query,
-                                QStringLiteral("SELECT GuestID, Name, Sex, Connection, Job, Contact, Remark "
-                                               "FROM Guests WHERE ListID = ? AND Name LIKE ? ESCAPE '\\' "
-                                               "ORDER BY GuestID"),
+                                QStringLiteral("SELECT GuestID, %1 FROM Guests WHERE ListID = ? AND Name "
+                                               "LIKE ? ESCAPE '\\' ORDER BY GuestID")
+                                    .arg(GuestSql::columns()),
                                 {listId, likeContaining(text)});
         !s.isOk())
         return s;
     QList<GuestRow> rows;
-    while (query.next()) {
-        rows.append(GuestRow{query.value(0).toLongLong(), query.value(1).toString(),
-                             query.value(2).toString(), query.value(3).toString(), query.value(4).toString(),
-                             query.value(5).toString(), query.value(6).toString()});
-    }
+    while (query.next())
+        rows.append(GuestRow{query.value(0).toLongLong(), GuestSql::fieldsAt(query, 1)});
     return rows;
 }

@@ -1,6 +1,7 @@
 // The guests found by part of a name, for printing the card of one guest.
 #pragma once
 
+#include "core/cards/GuestFields.h"
 #include "core/store/CardStore.h"
 #include "core/store/Result.h"
 
@@ -8,16 +9,11 @@
 #include <QString>
 #include <QVariant>
 
-/// One guest found by name, with the columns the search result shows.
+/// One guest found by name, with all the fields the card may show.
 struct GuestRow
 {
     qint64 guestId = 0;
-    QString name;
-    QString sex;
-    QString connection;
-    QString job;
-    QString contact;
-    QString remark;
+    GuestFields fields;
 };
 
 class PrintQueries

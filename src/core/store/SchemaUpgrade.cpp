@@ -111,7 +111,8 @@ const QList<UpgradeStep>& steps()
                       "UPDATE PrintRecord SET Last = 1 WHERE RecordID = (SELECT max(RecordID) FROM "
                       "PrintRecord WHERE ListID = OLD.ListID AND GuestID = OLD.GuestID); END")});
          }},
-        {5, QStringLiteral("添加请柬背景图片的数据表"), [](QSqlDatabase& db) {
+        {5, QStringLiteral("添加请柬背景图片的数据表"),
+         [](QSqlDatabase& db) {
              // A style without a row has no background; nothing of a row is ever printed. Shown is
              // the copy screens open, NULL where the picture itself opens as quickly.
              return runStatements(
@@ -129,7 +130,32 @@ const QList<UpgradeStep>& steps()
                      " Opacity REAL NOT NULL DEFAULT 0.5 CHECK (typeof(Opacity) IN ('integer', 'real') AND"
                      "  Opacity BETWEEN 0 AND 1),"
                      " InPreview INTEGER NOT NULL DEFAULT 0 CHECK (InPreview IN (0, 1)))")});
-         }}};
+         }},
+        // Guest fields on cards: a guest's 称谓, 同行, 桌号 and 人数; the name line's formats; the
+        // 称谓 rules of each style (none stored means the defaults) and its table order. Every
+        // default leaves a card as it was: the name alone, in the order of entry.
+        UpgradeStep{
+            6, QStringLiteral("添加宾客字段（称谓、同行、桌号、人数）"),
+            [](QSqlDatabase& db) {
+                return runStatements(
+                    db,
+                    {QStringLiteral("ALTER TABLE Guests ADD COLUMN Salutation TEXT NOT NULL DEFAULT ''"),
+                     QStringLiteral("ALTER TABLE Guests ADD COLUMN Partner TEXT NOT NULL DEFAULT ''"),
+                     QStringLiteral("ALTER TABLE Guests ADD COLUMN TableNo TEXT NOT NULL DEFAULT ''"),
+                     QStringLiteral("ALTER TABLE Guests ADD COLUMN Attending INTEGER NOT NULL DEFAULT 1 "
+                                    "CHECK (typeof(Attending) = 'integer' AND Attending >= 1)"),
+                     QStringLiteral("ALTER TABLE GuestXY ADD COLUMN NameFormat TEXT NOT NULL "
+                                    "DEFAULT '{姓名}'"),
+                     QStringLiteral("ALTER TABLE GuestXY ADD COLUMN PartnerFormat TEXT NOT NULL DEFAULT ''"),
+                     QStringLiteral("ALTER TABLE Lists ADD COLUMN TableOrder INTEGER NOT NULL DEFAULT 0 "
+                                    "CHECK (TableOrder IN (0, 1))"),
+                     QStringLiteral("CREATE TABLE Salutations ("
+                                    "ListID INTEGER NOT NULL CHECK (typeof(ListID) = 'integer'), "
+                                    "Sex TEXT NOT NULL CHECK (Sex IN ('男', '女', '')), "
+                                    "Salutation TEXT NOT NULL DEFAULT '', "
+                                    "PRIMARY KEY (ListID, Sex))")});
+            }},
+    };
     return kSteps;
 }
 

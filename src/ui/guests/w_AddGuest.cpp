@@ -52,14 +52,18 @@ w_AddGuest::w_AddGuest(Session& session, QWidget* parent)
     QHeaderView* columns = m_ui->DG_Edit->horizontalHeader();
     // The card's state is read with the name: shown beside it, whatever columns follow.
     columns->moveSection(GuestGridModel::PrintStateColumn, GuestGridModel::NameColumn + 1);
-    const int widths[] = {100, 50, 70, 100, 100, 80};
-    for (int column = 0; column < GuestGridModel::PrintStateColumn; ++column)
+    const int widths[] = {90, 44, 70, 110, 100, 90, 56, 80, 50};
+    for (int column = 0; column < static_cast<int>(std::size(widths)); ++column)
         columns->resizeSection(column, widths[column]);
     // Wide enough for the longest state with its time, in whatever font the system gives.
     columns->resizeSection(
         GuestGridModel::PrintStateColumn,
         m_ui->DG_Edit->fontMetrics().horizontalAdvance(QStringLiteral("已排队（未确认） 12-06 14:03")) + 16);
     columns->setStretchLastSection(true);
+    // A click on a heading sorts by that column instead of selecting it.
+    columns->setSectionsClickable(true);
+    disconnect(columns, &QHeaderView::sectionPressed, m_ui->DG_Edit, nullptr);
+    disconnect(columns, &QHeaderView::sectionEntered, m_ui->DG_Edit, nullptr);
     m_ui->DG_Edit->verticalHeader()->setDefaultSectionSize(m_ui->DG_Edit->fontMetrics().height() + 8);
     m_ui->DG_Edit->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 
@@ -89,6 +93,7 @@ w_AddGuest::w_AddGuest(Session& session, QWidget* parent)
     connect(m_ui->Cmd_PrintSelected, &QPushButton::clicked, this, &w_AddGuest::printSelected);
     connect(m_ui->Cmd_ClearRecord, &QPushButton::clicked, this, &w_AddGuest::clearRecord);
     enableSelectionButtons();
+    connect(columns, &QHeaderView::sectionClicked, this, &w_AddGuest::sortByColumn);
     m_ui->T_Name->installEventFilter(this);
     m_ui->DG_Edit->installEventFilter(this);
 
@@ -251,6 +256,10 @@ GuestFields w_AddGuest::enteredFields() const
     fields.job = m_ui->T_Job->text().trimmed();
     fields.contact = m_ui->T_Contact->text().trimmed();
     fields.remark = m_ui->T_Remark->text().trimmed();
+    fields.salutation = m_ui->T_Salutation->text().trimmed();
+    fields.partner = m_ui->T_Partner->text().trimmed();
+    fields.table = m_ui->T_Table->text().trimmed();
+    fields.attending = m_ui->UD_Attending->value();
     return fields;
 }
 
@@ -307,6 +316,10 @@ void w_AddGuest::emptyFieldsAfterSave(const QString& notice)
     m_ui->T_Job->clear();
     m_ui->T_Contact->clear();
     m_ui->T_Remark->clear();
+    m_ui->T_Salutation->clear();
+    m_ui->T_Partner->clear();
+    m_ui->T_Table->clear();
+    m_ui->UD_Attending->setValue(1);
     m_ui->L_state->setText(notice);
     m_ui->F_saved->show();
     m_ui->Cmd_CleanAll->setEnabled(true);
@@ -330,6 +343,10 @@ void w_AddGuest::loadGuest(int row)
     m_ui->T_Job->setText(guest->fields.job);
     m_ui->T_Contact->setText(guest->fields.contact);
     m_ui->T_Remark->setText(guest->fields.remark);
+    m_ui->T_Salutation->setText(guest->fields.salutation);
+    m_ui->T_Partner->setText(guest->fields.partner);
+    m_ui->T_Table->setText(guest->fields.table);
+    m_ui->UD_Attending->setValue(guest->fields.attending);
     m_ui->Cmd_Save->setText(kModifyCaption);
 }
 
@@ -367,6 +384,25 @@ void w_AddGuest::clearList()
     m_session.messages.information(this, Titles::Notice, QStringLiteral("宾客名单已清空。"));
 }
 
+void w_AddGuest::sortByColumn(int column)
+{
+    // A first click on a heading sorts upwards, a second downwards, a third puts the guests back in
+    // the order they were entered.
+    QHeaderView* header = m_ui->DG_Edit->horizontalHeader();
+    if (m_model->sortColumn() == column && m_sortOrder == Qt::DescendingOrder) {
+        if (Status s = m_model->showEntryOrder(); !s.isOk())
+            m_session.messages.critical(this, Titles::CriticalError, s.error());
+        header->setSortIndicatorShown(false);
+        return;
+    }
+    m_sortOrder = m_model->sortColumn() == column ? Qt::DescendingOrder : Qt::AscendingOrder;
+    m_model->sort(column, m_sortOrder);
+    if (m_model->sortColumn() != column)
+        return; // the failure has been reported
+    header->setSortIndicator(column, m_sortOrder);
+    header->setSortIndicatorShown(true);
+}
+
 void w_AddGuest::showReadFailure(const QString& message)
 {
     m_session.messages.critical(this, Titles::CriticalError, message);
@@ -379,5 +415,6 @@ void w_AddGuest::importGuests()
     // The imported guests follow those already in the grid; a guest loaded for changing stays loaded.
     if (Status loaded = m_model->load(m_session.state.CurrentListID); !loaded.isOk())
         m_session.messages.critical(this, Titles::CriticalError, loaded.error());
+    m_ui->DG_Edit->horizontalHeader()->setSortIndicatorShown(false);
     m_ui->Cmd_CleanAll->setEnabled(m_model->rowCount() > 0);
 }

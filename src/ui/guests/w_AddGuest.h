@@ -2,7 +2,7 @@
 // deletes guests selected in the grid with the Delete key and clears the style's whole list. It
 // shows each guest's last card (打印状态), shows only the guests in one state, marks the cards of
 // selected guests spoiled, clears the style's print record, and asks for the cards of the selected
-// guests to be printed.
+// guests to be printed. A click on a column heading sorts the grid by that column.
 #pragma once
 
 #include "core/store/GuestStore.h"
@@ -50,6 +50,7 @@ private:
     void deleteSelectedGuests();
     void clearList();
     void importGuests();
+    void sortByColumn(int column);
     void enterAddMode();
     /// Empties the form for the next guest and shows `notice` about the save just made.
     void emptyFieldsAfterSave(const QString& notice);
@@ -72,4 +73,5 @@ private:
     GuestGridModel* m_model = nullptr;
     QTimer* m_timer1 = nullptr;
     qint64 m_loadedGuestId = 0; // the guest a save changes; 0 while adding
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };

@@ -28,6 +28,19 @@ QString linesText(const QList<int>& lines)
     return shown.join(QStringLiteral("、")) + (lines.size() > 5 ? QStringLiteral(" 等") : QString());
 }
 
+// A number of guests the file gets wrong would print wrong on every card: nothing is imported until
+// the file or the column choice is mended.
+QString badAttendingText(const ImportPlan& plan)
+{
+    QList<int> lines;
+    for (const BadCell& cell : plan.badAttending)
+        lines << cell.line;
+    return QStringLiteral("有 %1 行的人数不是 1 以上的整数（第 %2 行，如“%3”），无法导入。"
+                          "请改正文件后重新导入，或把这一列设为“不导入”。")
+        .arg(plan.badAttending.size())
+        .arg(linesText(lines), plan.badAttending.first().text);
+}
+
 // A cell as the preview shows it: a long text (up to 1 MB) is cut, since laying it out would stop the
 // window.
 QTableWidgetItem* item(const QString& text)
@@ -227,11 +240,13 @@ void w_ImportGuests::refresh(Plan plan)
         warnings << QStringLiteral("有 %1 位宾客的姓名已在名单中，或在文件中出现过不止一次：")
                         .arg(m_plan.duplicates);
     }
+    if (hasNames && !m_plan.badAttending.isEmpty())
+        warnings << badAttendingText(m_plan);
     m_ui->L_Warnings->setText(warnings.join(QLatin1Char('\n')));
     m_ui->L_Warnings->setVisible(!warnings.isEmpty());
     m_ui->Frame_Duplicates->setVisible(hasNames && m_plan.duplicates > 0);
 
-    const int count = hasNames ? m_plan.acceptedCount(withDuplicates()) : 0;
+    const int count = hasNames && m_plan.badAttending.isEmpty() ? m_plan.acceptedCount(withDuplicates()) : 0;
     m_ui->L_Count->setText(
         QStringLiteral("将导入 %1 位宾客到请柬样式“%2”。").arg(count).arg(m_session.state.CurrentListName));
     // Text the chosen encoding cannot read is imported only once the user has chosen it knowingly.
@@ -252,9 +267,10 @@ void w_ImportGuests::fillPreview()
         QStringList cells;
         if (guest) {
             const GuestFields& g = guest->fields;
-            cells = {g.name, g.sex, g.connection, g.job, g.contact, g.remark};
+            cells = {g.name,   g.sex,        g.connection, g.job,   g.contact,
+                     g.remark, g.salutation, g.partner,    g.table, QString::number(g.attending)};
         } else {
-            cells = {QStringLiteral("（无姓名，跳过）"), {}, {}, {}, {}, {}};
+            cells = {QStringLiteral("（无姓名，跳过）"), {}, {}, {}, {}, {}, {}, {}, {}, {}};
         }
         const bool skipped = !guest || (guest->duplicate && !withDuplicates());
         for (int c = 0; c < cells.size(); ++c) {
@@ -271,6 +287,10 @@ void w_ImportGuests::fillPreview()
 
 void w_ImportGuests::importGuests()
 {
+    if (!m_plan.badAttending.isEmpty()) {
+        m_session.messages.exclamation(this, Titles::Reminder, badAttendingText(m_plan));
+        return;
+    }
     const QList<int> guests = m_plan.acceptedIndexes(withDuplicates());
     if (guests.isEmpty() || !m_match.uses(GuestField::Name)) {
         m_session.messages.exclamation(this, Titles::Reminder, QStringLiteral("没有可导入的宾客。"));

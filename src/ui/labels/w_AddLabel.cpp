@@ -3,6 +3,7 @@
 
 #include "core/app/MessageService.h"
 #include "core/app/SharedState.h"
+#include "core/cards/CardFields.h"
 #include "core/store/LabelStore.h"
 #include "core/store/NumberText.h"
 #include "ui/app/FontDialogService.h"
@@ -45,6 +46,13 @@ w_AddLabel::w_AddLabel(Session& session, const std::optional<Label>& toChange, Q
     connect(m_ui->Cmd_Cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_ui->Cmd_SelFont, &QPushButton::clicked, this, &w_AddLabel::chooseFont);
     connect(m_ui->T_LabName, &QLineEdit::textChanged, m_ui->L_Saved, &QWidget::hide);
+    connect(m_ui->Combo_Field, &QComboBox::activated, this, &w_AddLabel::insertField);
+
+    // The first entry is the caption; each other one puts its field into the text.
+    m_ui->Combo_Field->addItem(QStringLiteral("插入宾客字段..."));
+    for (int field = 0; field < kCardFieldCount; ++field)
+        m_ui->Combo_Field->addItem(
+            QStringLiteral("{%1}").arg(CardFields::name(static_cast<CardField>(field))));
 
     m_ui->T_LabName->setFocus();
     setWindowTitle(QStringLiteral("添加打印标签"));
@@ -177,6 +185,13 @@ bool w_AddLabel::refuseInput()
         messages.exclamation(this, Titles::MissingItem, QStringLiteral("请为新标签设置一种字体。"));
         return true;
     }
+    if (const QString refused =
+            CardFields::refusal(m_ui->T_LabTXT->toPlainText(), QStringLiteral("标签内容"));
+        !refused.isEmpty()) {
+        messages.exclamation(this, Titles::Reminder, refused);
+        m_ui->T_LabTXT->setFocus();
+        return true;
+    }
     return false;
 }
 
@@ -196,6 +211,14 @@ Label w_AddLabel::typedLabel() const
     label.placement.fitWidthMm = fitWidthNumber(m_ui->T_FitWidth->text()).value_or(0);
     label.placement.vertical = Placement::verticalOf(m_ui->Combo_Writing->currentText()).value_or(false);
     return label;
+}
+
+void w_AddLabel::insertField(int index)
+{
+    if (index > 0)
+        m_ui->T_LabTXT->insertPlainText(m_ui->Combo_Field->itemText(index));
+    m_ui->Combo_Field->setCurrentIndex(0);
+    m_ui->T_LabTXT->setFocus();
 }
 
 void w_AddLabel::save()

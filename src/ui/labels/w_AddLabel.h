@@ -45,6 +45,8 @@ private:
     void addLabel(const Label& label);
     void changeLabel(const Label& label);
     void chooseFont();
+    /// Puts the field of entry `index` of Combo_Field into the text where the cursor is.
+    void insertField(int index);
     void placeCoordinates();
     void showPlacement(const TextPlacement& placement);
 

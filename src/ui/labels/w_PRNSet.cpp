@@ -3,8 +3,10 @@
 
 #include "core/app/MessageService.h"
 #include "core/app/SharedState.h"
+#include "core/cards/CardFields.h"
 #include "core/printing/PrinterCatalog.h"
 #include "core/printing/TestSheet.h"
+#include "core/store/CardFieldStore.h"
 #include "core/store/CardStore.h"
 #include "core/store/LabelGridModel.h"
 #include "core/store/LabelStore.h"
@@ -23,6 +25,8 @@
 #include <QHeaderView>
 #include <QTableView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QTableWidgetItem>
 #include <QLocale>
 #include <QTimer>
 
@@ -102,6 +106,32 @@ w_PRNSet::w_PRNSet(Session& session, QWidget* parent)
     // leave the text columns their room.
     m_ui->DG_PRN->horizontalHeader()->setMinimumSectionSize(40);
 
+    // Ready-made name formats; any other can be typed.
+    m_ui->Combo_NameFormat->addItems(
+        {QStringLiteral("{姓名}"), QStringLiteral("{姓名}{称谓}"), QStringLiteral("{姓名} {称谓}")});
+    m_ui->Combo_PartnerFormat->addItems({QString(), QStringLiteral("{姓名} {同行} 伉俪"),
+                                         QStringLiteral("{姓名}{称谓} {同行}"),
+                                         QStringLiteral("{姓名} {同行}")});
+    m_ui->Combo_NameFormat->setCurrentText(GuestNameSetting().format);
+    m_ui->Combo_PartnerFormat->setCurrentText(QString());
+    m_ui->Combo_PartnerFormat->lineEdit()->setPlaceholderText(QStringLiteral("留空时同样使用姓名格式"));
+    m_ui->Label14->setText(QStringLiteral("标签内容和姓名格式中可以用花括号写入宾客字段：%1。"
+                                          "要打印花括号本身，请写成 {{ 和 }}。")
+                               .arg(CardFields::writtenList()));
+    const char* const sexes[] = {"男", "女", "（未填）"};
+    for (int row = 0; row < 3; ++row) {
+        auto* sex = new QTableWidgetItem(QString::fromUtf8(sexes[row]));
+        sex->setFlags(Qt::ItemIsEnabled);
+        m_ui->DG_Salutation->setItem(row, 0, sex);
+        m_ui->DG_Salutation->setItem(row, 1, new QTableWidgetItem());
+    }
+    showRules(SalutationRules());
+    m_ui->DG_Salutation->horizontalHeader()->setStretchLastSection(true);
+    m_ui->DG_Salutation->resizeRowsToContents();
+    m_ui->DG_Salutation->setFixedSize(200, m_ui->DG_Salutation->horizontalHeader()->sizeHint().height() +
+                                               3 * m_ui->DG_Salutation->rowHeight(0) +
+                                               2 * m_ui->DG_Salutation->frameWidth());
+
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(50);
@@ -143,6 +173,7 @@ w_PRNSet::w_PRNSet(Session& session, QWidget* parent)
     connect(m_ui->Cmd_Close, &QPushButton::clicked, this, &QDialog::reject);
 
     m_guestNameAsLoaded = guestNameTexts();
+    m_fieldSettingsAsLoaded = fieldSettingTexts();
     m_timer1->start();
 }
 
@@ -156,13 +187,32 @@ QStringList w_PRNSet::guestNameTexts() const
             m_ui->T_GFitWidth->text(),  m_ui->Combo_GWriting->currentText()};
 }
 
+QStringList w_PRNSet::fieldSettingTexts() const
+{
+    QStringList texts{m_ui->Combo_NameFormat->currentText(), m_ui->Combo_PartnerFormat->currentText(),
+                      m_ui->Check_TableOrder->isChecked() ? QStringLiteral("1") : QStringLiteral("0")};
+    for (int row = 0; row < m_ui->DG_Salutation->rowCount(); ++row)
+        texts << m_ui->DG_Salutation->item(row, 1)->text();
+    return texts;
+}
+
 void w_PRNSet::reject()
 {
+    const bool name = guestNameEdited();
+    const bool fields = fieldSettingsEdited();
     const bool printer = printSettingEdited();
-    if (guestNameEdited() || printer) {
-        const QString what = !printer            ? QStringLiteral("宾客姓名的打印设置")
-                             : guestNameEdited() ? QStringLiteral("宾客姓名的打印设置和打印机与纸张")
-                                                 : QStringLiteral("打印机与纸张的设置");
+    if (name || fields || printer) {
+        QStringList changed;
+        if (name)
+            changed << QStringLiteral("宾客姓名的打印设置");
+        if (fields)
+            changed << QStringLiteral("宾客字段的设置");
+        if (printer)
+            changed << (changed.isEmpty() ? QStringLiteral("打印机与纸张的设置")
+                                          : QStringLiteral("打印机与纸张"));
+        QString what = changed.takeLast();
+        if (!changed.isEmpty())
+            what = changed.join(QStringLiteral("、")) + QStringLiteral("和") + what;
         switch (m_session.messages.questionWithCancel(
             this, Titles::PleaseConfirm,
             QStringLiteral("%1已经修改，但还没有保存。\n\n是否保存修改？").arg(what))) {
@@ -181,9 +231,9 @@ void w_PRNSet::reject()
 void w_PRNSet::openPreview()
 {
     w_Preview preview(m_session, this);
-    if (guestNameEdited()) {
+    if (guestNameEdited() || fieldSettingsEdited()) {
         if (const std::optional<GuestNameSetting> typed = typedGuestName(false))
-            preview.showTypedGuestName(*typed);
+            preview.showTypedGuestName(*typed, typedRules());
         else
             preview.noteTypedGuestNameUnusable();
     }
@@ -222,7 +272,9 @@ void w_PRNSet::load()
     m_ui->L_Title->setText(m_session.state.CurrentListName);
     loadGuestName();
     loadPrintSetting();
+    loadFieldSettings();
     m_guestNameAsLoaded = guestNameTexts();
+    m_fieldSettingsAsLoaded = fieldSettingTexts();
     if (Status read = m_grid->load(m_session.state.CurrentListID, m_session.state.CurrentListName);
         !read.isOk())
         m_session.messages.critical(this, Titles::CriticalError, read.error());
@@ -254,6 +306,68 @@ void w_PRNSet::loadGuestName()
     m_ui->T_GFitWidth->setText(setting.placement.hasFitWidth() ? storedText(setting.placement.fitWidthMm)
                                                                : QString());
     m_ui->Combo_GWriting->setCurrentText(Placement::writingWord(setting.placement.vertical));
+    m_ui->Combo_NameFormat->setCurrentText(setting.format);
+    m_ui->Combo_PartnerFormat->setCurrentText(setting.partnerFormat);
+}
+
+void w_PRNSet::loadFieldSettings()
+{
+    CardFieldStore fields(m_session.store);
+    const Result<SalutationRules> rules = fields.salutationRules(m_session.state.CurrentListID);
+    const Result<bool> tableOrder = fields.tableOrder(m_session.state.CurrentListID);
+    if (!rules.isOk() || !tableOrder.isOk()) {
+        m_session.messages.critical(this, Titles::CriticalError,
+                                    rules.isOk() ? tableOrder.error() : rules.error());
+        return;
+    }
+    showRules(rules.value());
+    m_ui->Check_TableOrder->setChecked(tableOrder.value());
+}
+
+void w_PRNSet::showRules(const SalutationRules& rules)
+{
+    m_ui->DG_Salutation->item(0, 1)->setText(rules.male);
+    m_ui->DG_Salutation->item(1, 1)->setText(rules.female);
+    m_ui->DG_Salutation->item(2, 1)->setText(rules.unknown);
+}
+
+SalutationRules w_PRNSet::typedRules() const
+{
+    SalutationRules rules;
+    rules.male = m_ui->DG_Salutation->item(0, 1)->text().trimmed();
+    rules.female = m_ui->DG_Salutation->item(1, 1)->text().trimmed();
+    rules.unknown = m_ui->DG_Salutation->item(2, 1)->text().trimmed();
+    return rules;
+}
+
+bool w_PRNSet::refuseFormats(bool report)
+{
+    MessageService& messages = m_session.messages;
+    if (m_ui->Combo_NameFormat->currentText().trimmed().isEmpty()) {
+        if (report) {
+            messages.exclamation(this, Titles::MissingItem,
+                                 QStringLiteral("请填写宾客姓名的格式，例如“{姓名}”或“{姓名}{称谓}”。"));
+            m_ui->Combo_NameFormat->setFocus();
+        }
+        return true;
+    }
+    const struct
+    {
+        QComboBox* box;
+        const char* where;
+    } formats[] = {{m_ui->Combo_NameFormat, "姓名格式"}, {m_ui->Combo_PartnerFormat, "有同行时的姓名格式"}};
+    for (const auto& format : formats) {
+        const QString refused =
+            CardFields::refusal(format.box->currentText(), QString::fromUtf8(format.where));
+        if (!refused.isEmpty()) {
+            if (report) {
+                messages.exclamation(this, Titles::Reminder, refused);
+                format.box->setFocus();
+            }
+            return true;
+        }
+    }
+    return false;
 }
 
 bool w_PRNSet::refreshGrid()
@@ -390,6 +504,12 @@ std::optional<GuestNameSetting> w_PRNSet::typedGuestName(bool report)
         Placement::anchorOf(m_ui->Combo_GAnchor->currentText()).value_or(TextAnchor::Left);
     setting.placement.fitWidthMm = *fitWidth;
     setting.placement.vertical = Placement::verticalOf(m_ui->Combo_GWriting->currentText()).value_or(false);
+    if (refuseFormats(report))
+        return std::nullopt;
+    setting.format = m_ui->Combo_NameFormat->currentText();
+    // An empty partner format is no format: such guests take the name format.
+    if (!m_ui->Combo_PartnerFormat->currentText().trimmed().isEmpty())
+        setting.partnerFormat = m_ui->Combo_PartnerFormat->currentText();
     return setting;
 }
 
@@ -411,10 +531,17 @@ bool w_PRNSet::writeSettings(bool withGuestName)
         return false;
     }
     const qint16 listId = m_session.state.CurrentListID;
-    // Both settings or neither; a style whose printer group was never touched gets no row.
+    CardFieldStore fields(m_session.store);
+    // Every setting or none; a style whose printer group was never touched gets no row.
     const Status saved = m_session.store.inTransaction([&]() -> Status {
         if (setting) {
             if (Status s = LabelStore(m_session.store).saveGuestName(listId, *setting); !s.isOk())
+                return s;
+        }
+        if (withGuestName || fieldSettingsEdited()) {
+            if (Status s = fields.saveSalutationRules(listId, typedRules()); !s.isOk())
+                return s;
+            if (Status s = fields.saveTableOrder(listId, m_ui->Check_TableOrder->isChecked()); !s.isOk())
                 return s;
         }
         if (!printSettingEdited())

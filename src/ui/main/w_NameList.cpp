@@ -70,7 +70,9 @@ void w_NameList::pick()
         reject();
         return;
     }
-    const GuestRow& guest = m_model->guest(current.row());
-    emit guestChosen(guest.guestId, trimAsciiSpaces(guest.name));
+    const GuestRow& row = m_model->guest(current.row());
+    GuestFields guest = row.fields;
+    guest.name = trimAsciiSpaces(guest.name);
+    emit guestChosen(row.guestId, guest);
     accept();
 }

@@ -2,6 +2,8 @@
 // the user picked, so that opener can print that guest's card.
 #pragma once
 
+#include "core/cards/GuestFields.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -29,8 +31,8 @@ public:
     ~w_NameList() override;
 
 signals:
-    /// The user picked guest `guestId`, called `name` (without surrounding ASCII spaces).
-    void guestChosen(qint64 guestId, const QString& name);
+    /// The user picked guest `guestId`, `guest`, whose name comes without surrounding ASCII spaces.
+    void guestChosen(qint64 guestId, const GuestFields& guest);
 
 private:
     void search();

@@ -68,9 +68,10 @@ w_Preview::w_Preview(Session& session, QWidget* parent)
 
 w_Preview::~w_Preview() = default;
 
-void w_Preview::showTypedGuestName(const GuestNameSetting& typed)
+void w_Preview::showTypedGuestName(const GuestNameSetting& typed, const SalutationRules& rules)
 {
     m_typedGuestName = typed;
+    m_typedRules = rules;
     m_ui->L_Setting->setText(QStringLiteral("宾客姓名按输入框中尚未保存的设置显示。"));
     m_ui->L_Setting->show();
 }
@@ -78,6 +79,7 @@ void w_Preview::showTypedGuestName(const GuestNameSetting& typed)
 void w_Preview::noteTypedGuestNameUnusable()
 {
     m_typedGuestName.reset();
+    m_typedRules.reset();
     m_ui->L_Setting->setText(
         QStringLiteral("宾客姓名按已保存的设置显示：输入框中修改过的设置有误或不完整，尚未保存。"));
     m_ui->L_Setting->show();
@@ -103,6 +105,9 @@ void w_Preview::load()
     m_cards = std::move(cards.value());
     if (m_typedGuestName)
         m_cards.guestName = *m_typedGuestName;
+    if (m_typedRules)
+        m_cards.rules = *m_typedRules;
+    m_card = m_cards.card();
     loadBackground();
     m_loaded = true;
     showGuest(0);
@@ -110,7 +115,12 @@ void w_Preview::load()
 
 QString w_Preview::currentName() const
 {
-    return m_current >= 0 ? m_cards.guests.at(m_current).name : QString();
+    return shownGuest().name;
+}
+
+GuestFields w_Preview::shownGuest() const
+{
+    return m_current >= 0 ? m_cards.guests.at(m_current).fields : GuestFields();
 }
 
 void w_Preview::showGuest(int index)
@@ -133,12 +143,12 @@ void w_Preview::render()
 {
     if (!m_loaded)
         return;
-    const QString name = currentName();
+    const GuestFields guest = shownGuest();
     const QSizeF printable = m_layout.paintRect(QPageLayout::Millimeter).size();
     QList<QRectF> overflow;
     QList<QRectF> unprintable;
     QStringList notes;
-    for (const CardTextBox& box : cardTextBoxes(m_cards.labels, m_cards.guestName, name)) {
+    for (const CardTextBox& box : cardTextBoxes(m_card, guest)) {
         const QString what =
             box.isGuest ? QStringLiteral("宾客姓名") : QStringLiteral("标签“%1”").arg(box.name);
         if (runsPastPrintableArea(box.rectMm, printable)) {
@@ -182,8 +192,8 @@ void w_Preview::render()
         }
         backdrop = m_backdrop;
     }
-    const CardPreviewImage preview = renderCardPreview(m_layout, m_cards.labels, m_cards.guestName, name,
-                                                       m_dpi, overflow, unprintable, backdrop);
+    const CardPreviewImage preview =
+        renderCardPreview(m_layout, m_card, guest, m_dpi, overflow, unprintable, backdrop);
     m_ui->L_Card->setPixmap(QPixmap::fromImage(preview.image));
     m_ui->L_Card->resize(preview.image.size());
 }
@@ -210,7 +220,7 @@ void w_Preview::findGuest()
     const int count = static_cast<int>(m_cards.guests.size());
     for (int step = 1; step <= count; ++step) {
         const int index = (std::max(m_current, 0) + step) % count;
-        if (m_cards.guests.at(index).name.contains(text, Qt::CaseInsensitive)) {
+        if (m_cards.guests.at(index).fields.name.contains(text, Qt::CaseInsensitive)) {
             showGuest(index);
             return;
         }

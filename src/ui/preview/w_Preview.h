@@ -28,8 +28,9 @@ public:
     ~w_Preview() override;
 
     /// Draws (and exports) the guest's name with `typed`, the setting typed in the opener and not
-    /// saved yet, and says so. Before the window is shown.
-    void showTypedGuestName(const GuestNameSetting& typed);
+    /// saved yet (its formats too, and the 称谓 `rules` typed with it), and says so. Before the
+    /// window is shown.
+    void showTypedGuestName(const GuestNameSetting& typed, const SalutationRules& rules);
     /// Says that the name is drawn with the saved setting, as what was typed cannot be used.
     void noteTypedGuestNameUnusable();
 
@@ -56,11 +57,13 @@ private:
     void exportPdf();
     void loadBackground();
     QString currentName() const;
+    GuestFields shownGuest() const;
 
     std::unique_ptr<Ui::w_Preview> m_ui;
     Session& m_session;
     QTimer* m_timer1 = nullptr;
     CardSet m_cards;
+    CardTemplate m_card;
     bool m_loaded = false;
     QPageLayout m_layout;
     int m_current = -1;
@@ -70,4 +73,5 @@ private:
     std::optional<GuestNameSetting> m_typedGuestName;
     std::optional<CardBackground> m_background; // the style's scanned card, for lining up only
     CardBackdrop m_backdrop;                    // decoded once it is first shown
+    std::optional<SalutationRules> m_typedRules;
 };

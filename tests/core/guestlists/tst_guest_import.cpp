@@ -380,6 +380,85 @@ private slots:
         QCOMPARE(f.t.db.snapshot(), before);
     }
 
+    void attendingCells_data()
+    {
+        QTest::addColumn<QString>("cell");
+        QTest::addColumn<int>("attending"); // 0: refused
+        for (const auto& [cell, attending] :
+             {std::pair{"2", 2}, std::pair{" 3人 ", 3}, std::pair{"４位", 4}, std::pair{"2.0", 2},
+              std::pair{"", 1}, std::pair{"0", 0}, std::pair{"两位", 0}, std::pair{"-1", 0},
+              std::pair{"1.5", 0}, std::pair{"10000", 0}})
+            QTest::newRow(cell) << QString::fromUtf8(cell) << attending;
+    }
+
+    // Catches a 人数 read wrongly from the ways lists write it, and one that is no whole number from
+    // 1 up slipping in (it would print wrong on the card) instead of being named with its line.
+    void attendingCells()
+    {
+        QFETCH(QString, cell);
+        QFETCH(int, attending);
+        SheetTable table;
+        table.appendRow(1, {QStringLiteral("姓名"), QStringLiteral("人数")});
+        table.appendRow(2, {QStringLiteral("张三"), cell});
+        const ImportPlan plan = ImportPlan::build(table, GuestColumns::guess(table), {});
+        if (attending == 0) {
+            QCOMPARE(plan.badAttending.size(), 1);
+            QCOMPARE(plan.badAttending.first().line, 2);
+            QCOMPARE(plan.badAttending.first().text, cell.trimmed());
+        } else {
+            QVERIFY(plan.badAttending.isEmpty());
+            QCOMPARE(plan.accepted(true).first().attending, attending);
+        }
+    }
+
+    // Catches the new headings of a GBK list not recognised (称谓, 配偶/同行, 桌号, 人数), their values
+    // not imported, and a file with a bad 人数 imported at all: the window names the lines, offers no
+    // import, and the database stays as it was until the column is left out.
+    void gbkListWithGuestFields()
+    {
+        Fixture f(0);
+        f.t.files.openAnswer = writeFile(f.t.db.dir() + "/名单.csv",
+                                         gbk("姓名,性别,称谓,配偶/同行,桌号,人数\r\n张伟,男,,李娜,8,2人\r\n"
+                                             "王芳,女,教授,,主桌,\r\n"));
+        f.openWindow();
+        QVERIFY(withImportWindow([&] { click(*f.window, "Cmd_Import"); },
+                                 [&](w_ImportGuests& w) {
+                                     QStringList matched;
+                                     for (int column = 3; column <= 6; ++column)
+                                         matched << w.findChild<QComboBox*>(
+                                                         QStringLiteral("Combo_Column%1").arg(column))
+                                                        ->currentText();
+                                     QCOMPARE(matched, (QStringList{"称谓", "同行", "桌号", "人数"}));
+                                     click(w, "Cmd_Import");
+                                 }));
+        Guests expected{G{"张伟", "男"}, G{"王芳", "女"}};
+        expected[0].partner = "李娜";
+        expected[0].table = "8";
+        expected[0].attending = 2;
+        expected[1].salutation = "教授";
+        expected[1].table = "主桌";
+        QCOMPARE(GuestTransferStore(f.t.store).guests(1).value(), expected);
+
+        const QString before = f.t.db.snapshot();
+        f.t.files.openAnswer =
+            writeFile(f.t.db.dir() + "/名单2.csv", gbk("姓名,人数\r\n李四,两位\r\n赵六,1\r\n钱七,0\r\n"));
+        QVERIFY(withImportWindow([&] { click(*f.window, "Cmd_Import"); },
+                                 [&](w_ImportGuests& w) {
+                                     const QString warnings = w.findChild<QLabel*>("L_Warnings")->text();
+                                     QVERIFY2(warnings.contains(
+                                                  "有 2 行的人数不是 1 以上的整数（第 2、4 行，如“两位”）"),
+                                              qPrintable(warnings));
+                                     QVERIFY(!w.findChild<QAbstractButton*>("Cmd_Import")->isEnabled());
+                                     click(w, "Cmd_Import");
+                                     QCOMPARE(f.t.db.snapshot(), before);
+                                     auto* attending = w.findChild<QComboBox*>("Combo_Column2");
+                                     attending->setCurrentIndex(attending->findText("不导入"));
+                                     emit attending->activated(attending->currentIndex());
+                                     QVERIFY(w.findChild<QAbstractButton*>("Cmd_Import")->isEnabled());
+                                 }));
+        QCOMPARE(f.t.db.snapshot(), before);
+    }
+
     // Catches an export that loses or alters a guest (commas, quotes, line breaks, emoji), writes
     // another style's guests, leaves out the byte-order mark Excel needs, or fails silently in a
     // folder it cannot write to.
@@ -387,8 +466,9 @@ private slots:
     {
         Fixture f(0);
         f.t.db.addStyle(2, "寿宴", 0, 2);
-        const Guests guests{G{"张三", "男", "同事", "某公司,销售部", "13812345678", "说\"你好\""},
-                            G{"李四", "", "朋友", "", "+86 139", "第一行\r\n第二行"}, G{"王五😀𠀀", "女"}};
+        const Guests guests{
+            G{"张三", "男", "同事", "某公司,销售部", "13812345678", "说\"你好\"", "教授", "李娜", "8", 2},
+            G{"李四", "", "朋友", "", "+86 139", "第一行\r\n第二行"}, G{"王五😀𠀀", "女"}};
         QVERIFY(GuestTransferStore(f.t.store).addAll(1, guests, QDateTime::currentDateTime()).isOk());
         f.openWindow();
         f.t.files.saveAnswer = f.t.db.dir() + "/导出"; // the .csv is added
@@ -396,6 +476,9 @@ private slots:
         const Result<ImportSource> back = ImportSource::open(f.t.files.saveAnswer + ".csv");
         QVERIFY2(back.isOk() && back.value().encodingFixed(), qPrintable(back.error()));
         const SheetTable& table = back.value().table();
+        // The six headings of older lists come first, so older files and readers still match.
+        QCOMPARE(table.rows.first().cells, (QStringList{"宾客姓名", "性别", "关系", "职业", "联系方式",
+                                                        "备注", "称谓", "同行", "桌号", "人数"}));
         QCOMPARE(ImportPlan::build(table, GuestColumns::guess(table), {}).accepted(true), guests);
 
         f.t.files.saveAnswer = "/proc/名单.csv"; // a folder nobody may write to, not even root

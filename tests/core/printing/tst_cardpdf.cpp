@@ -67,8 +67,8 @@ QString printCard(const QString& folder, const QPageLayout& layout, const GuestN
     PdfCardPrinter printer(folder, layout);
     printer.setUnitMillimetres();
     printer.setOrigin(0, 0);
-    if (!drawCardFor(printer, labels, name, guest).isOk() || !printer.endDocument().isOk() ||
-        printer.writtenFiles().size() != 1)
+    if (!drawCardFor(printer, CardTemplate(labels, name), GuestFields{guest}).isOk() ||
+        !printer.endDocument().isOk() || printer.writtenFiles().size() != 1)
         return {};
     return printer.writtenFiles().first();
 }
@@ -286,7 +286,8 @@ private slots:
         const QImage printed(png + u".png"_s);
         QVERIFY(inkCells(printed, dpi).size() > 100);
         const auto shown = [&](const GuestNameSetting& setting) {
-            const CardPreviewImage p = renderCardPreview(a4, labels, setting, u"欧阳娜娜"_s, dpi);
+            const CardPreviewImage p =
+                renderCardPreview(a4, CardTemplate(labels, setting), GuestFields{u"欧阳娜娜"_s}, dpi);
             return p.image.copy(p.printableRect.toRect());
         };
         // Clear ink on either side has at least faint ink near it on the other.
@@ -339,7 +340,8 @@ private slots:
         const auto printedMm = inkEndsMm(printed, printed.rect(), paintMm.left() * printDpi / 25.4, printDpi);
         QVERIFY(printedMm.first > 9 && printedMm.second > 120);
 
-        const CardPreviewImage preview = renderCardPreview(a4, line, noName, QString(), dpi);
+        const CardPreviewImage preview =
+            renderCardPreview(a4, CardTemplate(line, noName), GuestFields{}, dpi);
         const QRect band = preview.printableRect.adjusted(2, 2, -2, -2).toRect();
         const auto shownMm = inkEndsMm(preview.image, band, preview.printableRect.left(), dpi);
         const double tolerance = 25.4 / dpi + 0.3; // a pixel of the preview, and a little anti-aliasing
@@ -435,13 +437,13 @@ private slots:
         printer.setOrigin(0, 0);
         QList<int> added;
         for (const char* guest : {"赵钱", "孙李", "周吴"}) {
-            QVERIFY(drawCardFor(printer, kLabels, kName, guest).isOk());
+            QVERIFY(drawCardFor(printer, CardTemplate(kLabels, kName), GuestFields{guest}).isOk());
             const Status sent = printer.endDocument();
             QVERIFY2(sent.isOk(), qPrintable(sent.error()));
             QVERIFY(printer.lastJobId() > 0 && !added.contains(printer.lastJobId()));
             added << printer.lastJobId();
         }
-        QVERIFY(drawCardFor(printer, kLabels, kName, u"不寄出"_s).isOk());
+        QVERIFY(drawCardFor(printer, CardTemplate(kLabels, kName), GuestFields{u"不寄出"_s}).isOk());
         printer.discardDocument();
         QCOMPARE(printer.lastJobId(), added.last()); // the discarded card never reached the spooler
         QTRY_VERIFY_WITH_TIMEOUT(

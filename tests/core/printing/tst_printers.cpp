@@ -91,7 +91,7 @@ QString printSquare(const CardSheet& sheet, const PageCorrection& correction = {
 {
     SystemCardPrinter printer;
     printer.setSheet(sheet, correction);
-    if (!drawCardFor(printer, {kSquare}, GuestNameSetting{}, QString()).isOk() ||
+    if (!drawCardFor(printer, CardTemplate({kSquare}, GuestNameSetting{}), GuestFields{}).isOk() ||
         !printer.endDocument().isOk())
         return {};
     return TestQueues::fileOfJob(printer.lastJobId());
@@ -201,7 +201,7 @@ private slots:
 
         CardSet cards;
         cards.labels = {kSquare};
-        cards.guests = {GuestName{1, QString()}};
+        cards.guests = {GuestRecord{1, GuestFields{}}};
         QTemporaryDir dir;
         const QString exported = dir.filePath(u"export.pdf"_s);
         QCOMPARE(exportCards(cards, sheet.cardLayout(), exported).value(), ExportEnd::Written);

@@ -95,8 +95,10 @@ private slots:
             f.addLabel();
         if (!column.isEmpty()) {
             f.t.db.exec(u"DROP TABLE GuestXY"_s); // a table that takes any value
-            f.t.db.exec(u"CREATE TABLE GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle, "
-                        "keyanchor DEFAULT 0, keyfitwidth, keyvertical DEFAULT 0)"_s);
+            f.t.db.exec(
+                u"CREATE TABLE GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle, "
+                "keyanchor DEFAULT 0, keyfitwidth, keyvertical DEFAULT 0, NameFormat DEFAULT '{姓名}', "
+                "PartnerFormat DEFAULT '')"_s);
             f.t.db.exec(u"INSERT INTO GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle) "
                         "VALUES (1, 1, 2, '楷体', '12', '常规')"_s);
             f.t.db.exec(u"UPDATE GuestXY SET %1 = ?"_s.arg(column), {value});
@@ -111,7 +113,7 @@ private slots:
         }
         QCOMPARE(f.run->guestCount(), guests);
         QCOMPARE(f.run->cursor().atEnd, guests == 0);
-        QCOMPARE(f.run->cursor().name, guests ? u"宾客1"_s : QString());
+        QCOMPARE(f.run->cursor().guest.name, guests ? u"宾客1"_s : QString());
     }
 
     void labelsAndNameAreDrawnInTheirFonts_data()
@@ -279,7 +281,7 @@ private slots:
         QVERIFY(!f.timer()->isActive());
         QCOMPARE(f.t.printer.printedNames(), QStringList({"宾客1"}));
         QCOMPARE(f.run->printed(), 1);
-        QCOMPARE(f.run->cursor().name, u"宾客2"_s);
+        QCOMPARE(f.run->cursor().guest.name, u"宾客2"_s);
         QVERIFY(f.t.messages.last().text.contains(u"拒绝"_s));
         QCOMPARE(f.run->status(), u"请柬没有打印，打印已暂停，还剩 4 张。"_s);
 
@@ -316,7 +318,7 @@ private slots:
         f.pressOne();
         QCOMPARE(f.t.printer.begun, 0);
         QCOMPARE(f.state(), RunState::Paused);
-        QCOMPARE(f.run->cursor().name, u"宾客1"_s);
+        QCOMPARE(f.run->cursor().guest.name, u"宾客1"_s);
         QCOMPARE(f.t.messages.count(), 1);
         QVERIFY2(f.t.messages.last().text.contains(said), qPrintable(f.t.messages.last().text));
         QVERIFY(f.run->styleChooserAllowed());
@@ -406,6 +408,33 @@ private slots:
         says(u"请柬样式“婚宴”还没有宾客，请先在“请柬样式”中添加宾客名单。"_s);
     }
 
+    // Catches a run that ignores the style's table order or fills no field; a field value that no
+    // font draws is asked about under the guest who brings it, with the name format's own text.
+    void tableOrderRunFillsFields()
+    {
+        PrintFixture f(0);
+        f.t.db.exec(
+            u"INSERT INTO Guests (ListID, Name, Sex, TableNo, Job) VALUES (1, '甲', '男', '10', ''), "
+            "(1, '乙', '女', '2', '某\uE002厂'), (1, '丙', NULL, '', ''), (1, '丁', '男', '2', '')"_s);
+        f.t.db.exec(u"UPDATE GuestXY SET NameFormat = '{姓名}{称谓}\uE003' WHERE ListID = 1"_s);
+        f.t.db.exec(u"UPDATE Lists SET TableOrder = 1 WHERE ListID = 1"_s);
+        f.addLabel(u"第 {桌号} 桌 {单位}"_s);
+        f.open();
+        f.t.messages.setNextAnswer(true);
+        f.pressOne();
+        const QString question = f.t.messages.last().text;
+        QVERIFY2(question.contains(u"宾客“乙”：“\uE002”"_s) &&
+                     question.contains(u"宾客姓名的格式：“\uE003”"_s) && !question.contains(u"宾客“甲”"_s),
+                 qPrintable(question));
+        for (int i = 0; i < 3; ++i)
+            f.pressOne();
+        QCOMPARE(f.t.printer.printedNames(),
+                 QStringList({u"乙女士\uE003"_s, u"丁先生\uE003"_s, u"甲先生\uE003"_s, u"丙\uE003"_s}));
+        QCOMPARE(f.t.printer.jobs.at(0).at(0).text, u"第 2 桌 某\uE002厂"_s);
+        QCOMPARE(f.t.printer.jobs.at(3).at(0).text, u"第  桌"_s); // trimmed like every label
+        QCOMPARE(f.state(), RunState::Finished);
+    }
+
     // Catches a named card that does not end its one-card run, moves no cursor, or takes the place
     // of a run that is going (which would skip that run's guests and report it finished); after a
     // finished run a named card can be printed at once.
@@ -414,27 +443,27 @@ private slots:
         PrintFixture f(3);
         f.addLabel();
         f.open();
-        f.run->prepareNamedGuest(3, u"宾客3"_s);
+        f.run->prepareNamedGuest(3, GuestFields{u"宾客3"_s});
         QCOMPARE(f.run->guestCount(), 1);
         QCOMPARE(f.run->status(), u"即将单独打印的请柬宾客为:  宾客3"_s);
         f.pressOne();
         QCOMPARE(f.t.printer.printedNames(), QStringList({"宾客3"}));
         QCOMPARE(f.state(), RunState::Finished);
-        QCOMPARE(f.run->cursor().name, u"宾客2"_s);
+        QCOMPARE(f.run->cursor().guest.name, u"宾客2"_s);
 
         f.reload();
         f.timer()->setInterval(3600 * 1000);
         f.t.messages.setNextAnswer(MessageService::Answer::No); // 宾客3 again too
         f.pressAll();
         f.tick();
-        f.run->prepareNamedGuest(3, u"宾客3"_s); // refused while the run is going
+        f.run->prepareNamedGuest(3, GuestFields{u"宾客3"_s}); // refused while the run is going
         QCOMPARE(f.run->guestCount(), 3);
         for (int i = 0; i < 2; ++i)
             f.tick();
         QCOMPARE(f.t.printer.printedNames(), QStringList({"宾客3", "宾客1", "宾客2", "宾客3"}));
         QCOMPARE(f.state(), RunState::Finished);
 
-        f.run->prepareNamedGuest(1, u"宾客1"_s);
+        f.run->prepareNamedGuest(1, GuestFields{u"宾客1"_s});
         QCOMPARE(f.state(), RunState::Ready);
         f.pressOne();
         QCOMPARE(f.t.printer.printedNames().last(), u"宾客1"_s);
@@ -471,11 +500,11 @@ private slots:
 
         f.t.printer.spooling = false; // cards finished at once, as files are
         for (int i = 0; i < 2; ++i) {
-            f.run->prepareNamedGuest(1, u"宾客1"_s);
+            f.run->prepareNamedGuest(1, GuestFields{u"宾客1"_s});
             f.pressOne();
         }
         f.t.printer.refuseJob = f.t.printer.begun + 1;
-        f.run->prepareNamedGuest(2, u"宾客2"_s);
+        f.run->prepareNamedGuest(2, GuestFields{u"宾客2"_s});
         f.pressOne();
         QVERIFY(recorded(f.t.db).endsWith(u"宾客1 已打印 0, 宾客1 已打印 0, 宾客2 失败 0"_s));
         QVERIFY(f.t.db.scalar(u"SELECT Note FROM PrintRecord ORDER BY RecordID DESC"_s)

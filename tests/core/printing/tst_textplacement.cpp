@@ -198,7 +198,8 @@ private slots:
         }
         const GuestNameSetting setting{x,       20,        u"宋体"_s,
                                        u"20"_s, u"常规"_s, {TextAnchor(anchor), fitMm, false}};
-        const QList<WidthOverflow> found = findWidthOverflows({}, setting, {fits, tooLong, overLong});
+        const QList<WidthOverflow> found = findWidthOverflows(
+            CardTemplate({}, setting), {GuestFields{fits}, GuestFields{tooLong}, GuestFields{overLong}});
         QCOMPARE(found.size(), 1);
         QCOMPARE(found.first().describe(), u"宾客‘%1’的姓名超出宽度"_s.arg(overLong));
     }

@@ -1,5 +1,6 @@
 // The card database: its schema, exact name lookups, the guest cursor, all-or-nothing style deletion,
 // and clear messages for files that are not what they should be.
+#include "core/store/CardFieldStore.h"
 #include "core/store/CardStore.h"
 #include "core/store/DesignStore.h"
 #include "core/store/GuestStore.h"
@@ -91,7 +92,7 @@ private slots:
         QCOMPARE(store.guestCount(1).value(), 4);
         QStringList seen;
         for (Result<GuestCursor> c = store.firstGuest(1); !c.value().atEnd; c = store.nextGuest(c.value()))
-            seen << c.value().name;
+            seen << c.value().guest.name;
         QCOMPARE(seen, (QStringList{u"宾客1"_s, u"宾客2"_s, u"宾客3"_s, u"后来者"_s}));
         QVERIFY(store.firstGuest(5).value().atEnd);
     }
@@ -353,6 +354,77 @@ private slots:
         QVERIFY(remove().isOk());
         QCOMPARE(db.scalar(u"SELECT group_concat(GuestID || ':' || ListID) FROM PrintRecord"_s).toString(),
                  left);
+    }
+
+    // Catches an upgrade that leaves an existing guest or style printing differently: every guest of
+    // a version-1 file gets no 称谓, no 同行, no table and 1 attending, every style the name alone,
+    // the default 称谓 rules and the order of entry; the new values keep their rules.
+    void version1GuestsGetFieldDefaults()
+    {
+        TestDatabase db(QStringLiteral(FENNICK_V1_DB));
+        db.addStyle(1, QStringLiteral("婚宴"), 1, 2);
+        db.exec(QStringLiteral("UPDATE Guests SET Sex = '男' WHERE Name = '宾客1'"));
+        const QString guestsBefore =
+            QStringLiteral("SELECT group_concat(Name || '|' || ifnull(Sex, '') || '|' || "
+                           "Connection || SaveTime, ';') FROM Guests");
+        const QVariant before = db.scalar(guestsBefore);
+        CardStore store(db.path());
+        QVERIFY(store.check().isOk());
+        QCOMPARE(db.scalar(QStringLiteral("PRAGMA user_version")).toInt(), SchemaUpgrade::currentVersion());
+        QCOMPARE(db.scalar(guestsBefore), before);
+        QCOMPARE(
+            db.scalar(QStringLiteral("SELECT group_concat(Salutation || '|' || Partner || '|' || TableNo || "
+                                     "'|' || Attending, ';') FROM Guests"))
+                .toString(),
+            QStringLiteral("|||1;|||1"));
+        QCOMPARE(
+            db.scalar(QStringLiteral("SELECT NameFormat || '|' || PartnerFormat FROM GuestXY")).toString(),
+            QStringLiteral("{姓名}|"));
+        CardFieldStore fields(store);
+        QCOMPARE(fields.salutationRules(1).value(), SalutationRules());
+        QCOMPARE(fields.tableOrder(1).value(), false);
+        const Result<GuestCursor> first = store.firstGuest(1);
+        QCOMPARE(first.value().guest.name, QStringLiteral("宾客1"));
+        QCOMPARE(first.value().guest.attending, 1);
+        QCOMPARE(QDir(store.backupFolder()).entryList(QDir::Files).size(), 1);
+
+        // 人数 is a whole number from 1 up, whatever writes it.
+        for (const char* bad : {"0", "-2", "'两位'", "1.5"})
+            QVERIFY2(db.refuses(QStringLiteral("UPDATE Guests SET Attending = %1").arg(QLatin1String(bad))),
+                     bad);
+        SalutationRules rules;
+        rules.male = QStringLiteral("君");
+        rules.unknown = QStringLiteral("阁下");
+        QVERIFY(fields.saveSalutationRules(1, rules).isOk());
+        QVERIFY(fields.saveTableOrder(1, true).isOk());
+        QCOMPARE(fields.salutationRules(1).value(), rules);
+        QCOMPARE(fields.tableOrder(1).value(), true);
+        QCOMPARE(fields.salutationRules(2).value(), SalutationRules()); // another style keeps the defaults
+        QVERIFY(store.deleteStyle(1).isOk());
+        QCOMPARE(db.rowsOf(QStringLiteral("Salutations"), 1), 0);
+    }
+
+    // Catches a table-order run that reads 桌号 as text (10 before 8), loses guests without a table,
+    // stops at a guest deleted while it runs, or takes in another style's guests.
+    void tableOrderCursor()
+    {
+        TestDatabase db;
+        db.addStyle(1, QStringLiteral("婚宴"), 1, 0);
+        db.addStyle(2, QStringLiteral("寿宴"), 1, 1);
+        for (const auto& [name, table] : {std::pair{"甲", "10"}, std::pair{"乙", ""}, std::pair{"丙", "8"},
+                                          std::pair{"丁", "9"}, std::pair{"戊", "8"}})
+            db.exec(QStringLiteral("INSERT INTO Guests (ListID, Name, TableNo) VALUES (1, ?, ?)"),
+                    {QString::fromUtf8(name), QString::fromUtf8(table)});
+        CardStore store(db.path());
+        QStringList seen;
+        for (Result<GuestCursor> c = store.firstGuest(1, PrintOrder::Table); !c.value().atEnd;
+             c = store.nextGuest(c.value())) {
+            seen << c.value().guest.name + c.value().guest.table;
+            if (c.value().guest.name == QStringLiteral("戊"))
+                db.exec(QStringLiteral("DELETE FROM Guests WHERE Name = '丁'"));
+        }
+        QCOMPARE(seen, (QStringList{QStringLiteral("丙8"), QStringLiteral("戊8"), QStringLiteral("甲10"),
+                                    QStringLiteral("乙")}));
     }
 };
 

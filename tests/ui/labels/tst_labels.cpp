@@ -12,11 +12,14 @@
 #include "ui/preview/w_Preview.h"
 
 #include <QAbstractItemModelTester>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableView>
+#include <QTableWidget>
+#include <QTextCursor>
 #include <QTest>
 #include <QToolButton>
 
@@ -122,6 +125,7 @@ private slots:
             << "甲|文字|1|1|3000.5" << u"限宽必须大于 0、不超过 3000 毫米，请检查后重新输入。"_s
             << "T_FitWidth";
         QTest::newRow("no font") << "甲|文字|012|7" << u"请为新标签设置一种字体。"_s << "";
+        QTest::newRow("unknown field") << "甲|座位：{座位}|1|2" << u"请写成“{{”和“}}”。"_s << "T_LabTXT";
         QTest::newRow("read-only file") << "乙|文字|1|2" << u"是只读的，无法保存修改。"_s << "";
     }
 
@@ -533,6 +537,83 @@ private slots:
         t.messages.setNextAnswer(MessageService::Answer::Yes);
         click(w, "Cmd_Close");
         QCOMPARE(t.db.scalar(u"SELECT keyx || '|' || keyy FROM GuestXY"_s), QVariant(u"60.0|95.5"_s));
+    }
+
+    // Catches a name in braces that is no field saved from the label window or the grid (the message
+    // must name it), a text with fields or escaped braces refused, the field picker not putting its
+    // field where the cursor is; and the settings window's name formats, 称谓 rules and table order
+    // not saved together, not shown again, or saved with an unknown field.
+    void fieldsInLabelsAndSettings()
+    {
+        TestSession t;
+        chooseStyle(t, 1);
+        {
+            w_AddLabel w(t.session);
+            w.show();
+            typeLabel(t, w, QStringLiteral("座次|{座位} 第  桌|1|2"));
+            const QString before = t.db.snapshot();
+            click(w, "Cmd_Save");
+            QVERIFY2(t.messages.last().text.contains(QStringLiteral("“{座位}”不是可用的字段")),
+                     qPrintable(t.messages.last().text));
+            QCOMPARE(t.db.snapshot(), before);
+            auto* text = w.findChild<QPlainTextEdit*>();
+            text->setPlainText(QStringLiteral("{{座位}} 第  桌"));
+            QTextCursor cursor = text->textCursor();
+            cursor.setPosition(text->toPlainText().size() - 2);
+            text->setTextCursor(cursor);
+            auto* picker = w.findChild<QComboBox*>(QStringLiteral("Combo_Field"));
+            picker->setCurrentIndex(picker->findText(QStringLiteral("{桌号}")));
+            emit picker->activated(picker->currentIndex());
+            QCOMPARE(picker->currentIndex(), 0);
+            click(w, "Cmd_Save");
+            QCOMPARE(t.db.scalar(QStringLiteral("SELECT KeyValue FROM Main WHERE Keywords = '座次'")),
+                     QVariant(QStringLiteral("{{座位}} 第 {桌号} 桌")));
+        }
+
+        w_PRNSet w(t.session);
+        openSettings(w);
+        QAbstractItemModel* grid = w.findChild<QTableView*>(QStringLiteral("DG_PRN"))->model();
+        const QString before = t.db.snapshot();
+        QVERIFY(!grid->setData(grid->index(0, 1), QStringLiteral("{性别}")));
+        QTRY_VERIFY(t.messages.last().text.contains(QStringLiteral("“{性别}”不是可用的字段")));
+        QCOMPARE(t.db.snapshot(), before);
+        QVERIFY(grid->setData(grid->index(0, 1), QStringLiteral("{姓名}{称谓}")));
+
+        auto* format = w.findChild<QComboBox*>(QStringLiteral("Combo_NameFormat"));
+        auto* partnerFormat = w.findChild<QComboBox*>(QStringLiteral("Combo_PartnerFormat"));
+        auto* rules = w.findChild<QTableWidget*>(QStringLiteral("DG_Salutation"));
+        QCOMPARE(format->currentText() + partnerFormat->currentText(), QStringLiteral("{姓名}"));
+        QCOMPARE(rules->item(0, 1)->text() + rules->item(1, 1)->text() + rules->item(2, 1)->text(),
+                 QStringLiteral("先生女士"));
+        t.fonts.setNextChoice({QStringLiteral("楷体"), 20, false, false});
+        click(w, "Cmd_SelFont");
+        format->setCurrentText(QStringLiteral("{姓名}{称呼}"));
+        const QString beforeSave = t.db.snapshot();
+        click(w, "Cmd_Save");
+        QVERIFY(t.messages.last().text.contains(QStringLiteral("姓名格式中的“{称呼}”不是可用的字段")));
+        QCOMPARE(w.focusWidget(), format);
+        QCOMPARE(t.db.snapshot(), beforeSave);
+
+        format->setCurrentText(QStringLiteral("{姓名}{称谓}"));
+        partnerFormat->setCurrentText(QStringLiteral("{姓名} {同行} 伉俪"));
+        rules->item(1, 1)->setText(QStringLiteral(" 小姐 "));
+        rules->item(2, 1)->setText(QStringLiteral("阁下"));
+        w.findChild<QCheckBox*>(QStringLiteral("Check_TableOrder"))->setChecked(true);
+        click(w, "Cmd_Save");
+        QCOMPARE(t.db.scalar(QStringLiteral("SELECT NameFormat || '|' || PartnerFormat || '|' || TableOrder "
+                                            "FROM GuestXY JOIN Lists USING (ListID) WHERE ListID = 1")),
+                 QVariant(QStringLiteral("{姓名}{称谓}|{姓名} {同行} 伉俪|1")));
+        QCOMPARE(t.db.scalar(QStringLiteral("SELECT group_concat(Sex || '=' || Salutation, ';') FROM "
+                                            "(SELECT * FROM Salutations WHERE ListID = 1 ORDER BY Sex)")),
+                 QVariant(QStringLiteral("=阁下;女=小姐;男=先生")));
+
+        w_PRNSet again(t.session);
+        openSettings(again);
+        QCOMPARE(again.findChild<QComboBox*>(QStringLiteral("Combo_PartnerFormat"))->currentText(),
+                 QStringLiteral("{姓名} {同行} 伉俪"));
+        QCOMPARE(again.findChild<QTableWidget*>(QStringLiteral("DG_Salutation"))->item(1, 1)->text(),
+                 QStringLiteral("小姐"));
+        QVERIFY(again.findChild<QCheckBox*>(QStringLiteral("Check_TableOrder"))->isChecked());
     }
 
     // Catches: rows ordered by name or id instead of insertion; a grid position or size that is not a

@@ -213,7 +213,7 @@ private slots:
         {
             w_NameList list(f.t.session, 1, u"婚宴"_s, u"宾客"_s);
             QObject::connect(&list, &w_NameList::guestChosen,
-                             [&](qint64, const QString& name) { chosen << name; });
+                             [&](qint64, const GuestFields& guest) { chosen << guest.name; });
             searched(list);
             click(list, "Cmd_OK");
         }

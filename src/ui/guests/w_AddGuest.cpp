@@ -52,7 +52,8 @@ w_AddGuest::w_AddGuest(Session& session, QWidget* parent)
     QHeaderView* columns = m_ui->DG_Edit->horizontalHeader();
     // The card's state is read with the name: shown beside it, whatever columns follow.
     columns->moveSection(GuestGridModel::PrintStateColumn, GuestGridModel::NameColumn + 1);
-    const int widths[] = {90, 44, 70, 110, 100, 90, 56, 80, 50};
+    columns->setDefaultSectionSize(48); // the last column, 人数, takes what is left
+    const int widths[] = {80, 40, 60, 80, 96, 64, 50, 70, 45};
     for (int column = 0; column < static_cast<int>(std::size(widths)); ++column)
         columns->resizeSection(column, widths[column]);
     // Wide enough for the longest state with its time, in whatever font the system gives.

@@ -126,11 +126,18 @@ w_PRNSet::w_PRNSet(Session& session, QWidget* parent)
         m_ui->DG_Salutation->setItem(row, 1, new QTableWidgetItem());
     }
     showRules(SalutationRules());
-    m_ui->DG_Salutation->horizontalHeader()->setStretchLastSection(true);
-    m_ui->DG_Salutation->resizeRowsToContents();
-    m_ui->DG_Salutation->setFixedSize(200, m_ui->DG_Salutation->horizontalHeader()->sizeHint().height() +
-                                               3 * m_ui->DG_Salutation->rowHeight(0) +
-                                               2 * m_ui->DG_Salutation->frameWidth());
+    // Three rows, all in sight: the table is sized to them and never scrolls.
+    QTableWidget* rules = m_ui->DG_Salutation;
+    rules->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    rules->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    rules->horizontalHeader()->setStretchLastSection(true);
+    rules->horizontalHeader()->resizeSection(
+        0, rules->fontMetrics().horizontalAdvance(QStringLiteral("（未填）")) + 16);
+    rules->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    rules->verticalHeader()->setDefaultSectionSize(rules->fontMetrics().height() + 8);
+    rules->setFixedSize(rules->horizontalHeader()->sectionSize(0) + 120,
+                        rules->horizontalHeader()->sizeHint().height() +
+                            3 * rules->verticalHeader()->defaultSectionSize() + 2 * rules->frameWidth());
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));

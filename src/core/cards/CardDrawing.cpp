@@ -14,15 +14,18 @@
 
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace {
 
 // Every card repeats the same labels, and shaping them (HarfBuzz asking FreeType for every glyph's
 // advance) was most of the time a card took to draw. So a text met a second time is shaped once more
-// and its glyphs are kept: the labels stay among the most recently drawn texts, while a guest's name,
-// met once, is drawn as before and only noted, and the notes drop out in turn.
-constexpr int kKeptTexts = 256;
+// and its glyphs are kept: the labels stay among the most recently drawn texts, while a text met once
+// (a guest's name line, a label with the guest's fields) is only noted, and the notes drop out in
+// turn. Such a text is put together from the kept glyphs of its Chinese characters, which fonts
+// shape one at a time, so that only what was never met before is shaped.
+constexpr int kKeptTexts = 4096;
 
 struct ShapedText
 {
@@ -94,21 +97,6 @@ ShapeCache* shapeCache()
     return &keptShapes();
 }
 
-// The lines of `text` shaped in `deviceFont`, spaced by the metrics of `font` as drawText's callers
-// always spaced them.
-ShapedText shapeText(const QString& text, const QFont& font, const QFont& deviceFont, QPaintDevice* device,
-                     Qt::LayoutDirection direction)
-{
-    const QFontMetricsF metrics(font, device);
-    ShapedText shaped;
-    shaped.shaped = true;
-    shaped.ascent = metrics.ascent();
-    shaped.lineSpacing = metrics.lineSpacing();
-    for (const QString& line : CardUnits::lines(text))
-        shaped.lines.append(line.isEmpty() ? ShapedLine{} : shapeLine(line, deviceFont, device, direction));
-    return shaped;
-}
-
 // The lines as QPainter::drawText draws them, shaping every line anew.
 void drawUnshaped(QPainter& painter, const QString& text, double x, double y, const QFont& font)
 {
@@ -119,6 +107,144 @@ void drawUnshaped(QPainter& painter, const QString& text, double x, double y, co
             painter.drawText(QPointF(x, baseline), line);
         baseline += metrics.lineSpacing();
     }
+}
+
+// Characters that fonts shape one at a time whatever stands beside them, with no ligature and no
+// kerning: CJK ideographs and kana.
+bool shapesAlone(char32_t c)
+{
+    switch (QChar::script(c)) {
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A piece of a line, and whether it carries on the run of one script that the piece before it
+// ended with (a Chinese character after Chinese text): the layout of the whole line would draw the two
+// in one glyph run.
+struct Piece
+{
+    QString text;
+    bool continuesRun = false;
+};
+
+// `line` cut before every character that shapes alone but the first, so that each piece begins as
+// a run of one script does when the line is laid out whole and its glyphs come out the same: the
+// characters after a Chinese character (blanks, digits, punctuation, a Latin word) stay with it.
+// Empty when the line cannot be cut: fewer than two such characters, or tabs or line separators,
+// which are placed by the whole line. A piece with right-to-left text is shaped for drawText, which
+// then draws the whole line.
+QList<Piece> pieces(const QString& line)
+{
+    QList<Piece> cut{Piece{}};
+    bool seenAlone = false;
+    // The script the run at the end of the text so far is in; blanks, digits and punctuation carry
+    // on the run they follow.
+    QChar::Script runScript = QChar::Script_Common;
+    for (qsizetype i = 0; i < line.size();) {
+        const QChar first = line.at(i);
+        if (first == QLatin1Char('\t') || first == QChar::LineSeparator || first == QChar::ParagraphSeparator)
+            return {};
+        char32_t c = first.unicode();
+        qsizetype length = 1;
+        if (first.isHighSurrogate() && i + 1 < line.size() && line.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(first, line.at(i + 1));
+            length = 2;
+        }
+        const QChar::Script script = QChar::script(c);
+        if (shapesAlone(c)) {
+            if (seenAlone)
+                cut << Piece{QString(), runScript == script};
+            seenAlone = true;
+        }
+        if (script != QChar::Script_Common && script != QChar::Script_Inherited)
+            runScript = script;
+        cut.last().text += QStringView(line).mid(i, length);
+        i += length;
+    }
+    return cut.size() > 1 ? cut : QList<Piece>();
+}
+
+ShapedText shapeText(const ShapeKey& key, QPaintDevice* device, ShapeCache* cache, bool shapeWholeLines);
+
+// The glyphs of one line put together from the kept glyphs of its pieces, shaping and keeping the
+// pieces not met before, as the layout of the whole line would place them; nothing when the line
+// cannot be cut or a piece needs QPainter::drawText.
+std::optional<ShapedLine> composedLine(ShapeCache& cache, const ShapeKey& lineKey, const QString& line,
+                                       QPaintDevice* device)
+{
+    const QList<Piece> cut = pieces(line);
+    if (cut.isEmpty())
+        return std::nullopt;
+    // Copies, not pointers into the cache: keeping a new piece may drop an older one.
+    QList<ShapedLine> shapes;
+    shapes.reserve(cut.size());
+    for (const Piece& piece : cut) {
+        ShapeKey key = lineKey;
+        key.text = piece.text;
+        const ShapedText* kept = cache.object(key);
+        if (!kept || !kept->shaped) {
+            auto shaped = std::make_unique<ShapedText>(shapeText(key, device, nullptr, true));
+            kept = shaped.get();
+            cache.insert(key, shaped.release());
+        }
+        if (kept->lines.size() != 1 || !kept->lines.first().painterText.isEmpty())
+            return std::nullopt;
+        shapes.append(kept->lines.first());
+    }
+    ShapedLine joined;
+    for (qsizetype p = 0; p < shapes.size(); ++p) {
+        const ShapedLine& shape = shapes.at(p);
+        for (qsizetype r = 0; r < shape.runs.size(); ++r) {
+            const QGlyphRun& run = shape.runs.at(r);
+            QList<QPointF> positions = run.positions();
+            for (QPointF& position : positions)
+                position.rx() += joined.width;
+            // Where the whole line would go on in one run, so do the pieces.
+            if (r == 0 && cut.at(p).continuesRun && !joined.runs.isEmpty() &&
+                joined.runs.last().rawFont() == run.rawFont() && joined.runs.last().flags() == run.flags()) {
+                QGlyphRun& last = joined.runs.last();
+                last.setGlyphIndexes(last.glyphIndexes() + run.glyphIndexes());
+                last.setPositions(last.positions() + positions);
+            } else {
+                QGlyphRun moved = run;
+                moved.setPositions(positions);
+                joined.runs.append(moved);
+            }
+        }
+        joined.width += shape.width;
+    }
+    return joined;
+}
+
+// The lines of `key.text` in `key.deviceFont`, spaced by the metrics of `key.font` as drawText's
+// callers always spaced them. With `cache`, a line that can be cut is put together from its pieces;
+// any other line is shaped whole with `shapeWholeLines`, or else left to QPainter::drawText.
+ShapedText shapeText(const ShapeKey& key, QPaintDevice* device, ShapeCache* cache, bool shapeWholeLines)
+{
+    const QFontMetricsF metrics(key.font, device);
+    ShapedText shaped;
+    shaped.shaped = true;
+    shaped.ascent = metrics.ascent();
+    shaped.lineSpacing = metrics.lineSpacing();
+    for (const QString& line : CardUnits::lines(key.text)) {
+        std::optional<ShapedLine> composed;
+        if (!line.isEmpty() && cache)
+            composed = composedLine(*cache, key, line, device);
+        if (line.isEmpty())
+            shaped.lines.append(ShapedLine{});
+        else if (composed)
+            shaped.lines.append(*composed);
+        else if (shapeWholeLines)
+            shaped.lines.append(shapeLine(line, key.deviceFont, device, key.direction));
+        else
+            shaped.lines.append(ShapedLine{{}, line, 0});
+    }
+    return shaped;
 }
 
 // The kept glyphs, where drawUnshaped would have drawn them.
@@ -245,12 +371,13 @@ void drawTextMm(QPainter& painter, const QString& text, double xMm, double yMm, 
     if (const ShapedText* kept = cache->object(key); kept && kept->shaped) {
         drawShaped(painter, *kept, x, y);
     } else if (kept) {
-        auto shaped =
-            std::make_unique<ShapedText>(shapeText(text, font, key.deviceFont, device, key.direction));
+        auto shaped = std::make_unique<ShapedText>(shapeText(key, device, cache, true));
         drawShaped(painter, *shaped, x, y);
         cache->insert(std::move(key), shaped.release());
     } else {
-        drawUnshaped(painter, text, x, y, font);
+        // Met once, perhaps never again: what cannot be put together from kept pieces is left to
+        // drawText, and only a note is kept.
+        drawShaped(painter, shapeText(key, device, cache, false), x, y);
         cache->insert(std::move(key), new ShapedText);
     }
     painter.restore();

@@ -34,7 +34,7 @@ Result<CardSet> loadCardSet(CardStore& store, qint16 listId, const QString& styl
         return s;
     cards.labels = std::move(labels.value());
 
-    const Result<StyleLoad> style = loadStyle(store, listId, styleName, GuestNameSetting{});
+    const Result<StyleLoad> style = loadStyleSettings(store, listId, styleName, GuestNameSetting{});
     if (!style.isOk())
         return Status::failure(style.error());
     cards.guestName = style.value().guestName;

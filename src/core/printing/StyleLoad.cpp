@@ -16,8 +16,8 @@ GuestNameSetting loadedGuestName(const GuestNameSetting& previous,
     return setting;
 }
 
-Result<StyleLoad> loadStyle(CardStore& store, qint16 listId, const QString& listName,
-                            const GuestNameSetting& previous)
+Result<StyleLoad> loadStyleSettings(CardStore& store, qint16 listId, const QString& listName,
+                                    const GuestNameSetting& previous)
 {
     StyleLoad load;
     const Result<std::optional<GuestNameSetting>> setting =
@@ -35,6 +35,16 @@ Result<StyleLoad> loadStyle(CardStore& store, qint16 listId, const QString& list
     if (!tableOrder.isOk())
         return Status::failure(tableOrder.error());
     load.order = tableOrder.value() ? PrintOrder::Table : PrintOrder::Entry;
+    return load;
+}
+
+Result<StyleLoad> loadStyle(CardStore& store, qint16 listId, const QString& listName,
+                            const GuestNameSetting& previous)
+{
+    Result<StyleLoad> settings = loadStyleSettings(store, listId, listName, previous);
+    if (!settings.isOk())
+        return settings;
+    StyleLoad load = std::move(settings.value());
 
     const Result<bool> labels = store.hasLabels(listId);
     if (!labels.isOk())

@@ -32,3 +32,8 @@ GuestNameSetting loadedGuestName(const GuestNameSetting& previous,
 /// Reads style `listId` (named `listName` in messages) over the setting `previous`.
 Result<StyleLoad> loadStyle(CardStore& store, qint16 listId, const QString& listName,
                             const GuestNameSetting& previous);
+
+/// Reads only what the cards of style `listId` are drawn with and in which order: the guest-name
+/// setting (over `previous`), the 称谓 rules and the print order; no count and no cursor.
+Result<StyleLoad> loadStyleSettings(CardStore& store, qint16 listId, const QString& listName,
+                                    const GuestNameSetting& previous);

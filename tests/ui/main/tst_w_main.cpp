@@ -204,11 +204,13 @@ private slots:
 
     // Catches an empty name accepted, a missing not-found message, no second chance to type, the wrong
     // guest picked (OK takes the first listed, a double-click its row, trimmed) and a named-guest card
-    // that does not reach the run.
+    // that does not reach the run, or reaches it without the guest's fields.
     void namingAGuestPreparesItsCard()
     {
         MainFixture f(3);
-        f.t.db.exec(u"UPDATE Guests SET Name = ' 宾客3 ' WHERE Name = '宾客3'"_s);
+        f.t.db.exec(u"UPDATE Guests SET Name = ' 宾客3 ', Sex = '女', TableNo = '7' WHERE Name = '宾客3'"_s);
+        f.t.db.exec(u"UPDATE GuestXY SET NameFormat = '{姓名}{称谓} {桌号}'"_s);
+        f.reload();
         QStringList chosen;
         {
             w_NameList list(f.t.session, 1, u"婚宴"_s, u"宾客"_s);
@@ -249,7 +251,7 @@ private slots:
 
         f.selectOne();
         f.clickPrint();
-        QCOMPARE(f.t.printer.printedNames(), QStringList({"宾客3"}));
+        QCOMPARE(f.t.printer.printedNames(), QStringList({"宾客3女士 7"}));
         QCOMPARE(f.text("L_state"), u"打印已全部完成！"_s);
     }
 

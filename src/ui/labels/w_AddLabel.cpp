@@ -185,8 +185,12 @@ bool w_AddLabel::refuseInput()
         messages.exclamation(this, Titles::MissingItem, QStringLiteral("请为新标签设置一种字体。"));
         return true;
     }
+    // A text kept as it was stored prints as it always did, braces and all; only what is typed is
+    // held to the fields.
+    const QString text = m_ui->T_LabTXT->toPlainText();
+    const bool storedTextKept = m_toChange && text == m_toChange->text;
     if (const QString refused =
-            CardFields::refusal(m_ui->T_LabTXT->toPlainText(), QStringLiteral("标签内容"));
+            storedTextKept ? QString() : CardFields::refusal(text, QStringLiteral("标签内容"));
         !refused.isEmpty()) {
         messages.exclamation(this, Titles::Reminder, refused);
         m_ui->T_LabTXT->setFocus();

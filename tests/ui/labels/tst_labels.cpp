@@ -570,6 +570,19 @@ private slots:
                      QVariant(QStringLiteral("{{座位}} 第 {桌号} 桌")));
         }
 
+        {
+            // A label stored before fields existed, braces and all, can still be moved.
+            t.db.exec(
+                QStringLiteral("UPDATE Main SET KeyValue = '座位：{座位}' WHERE Keywords = '一-标签0'"));
+            w_AddLabel w(t.session, LabelStore(t.store).labels(1, QStringLiteral("一")).value().first());
+            w.show();
+            replaceText(box(w, "T_X"), QStringLiteral("44"));
+            click(w, "Cmd_Save");
+            QCOMPARE(
+                t.db.scalar(QStringLiteral("SELECT KeyX || KeyValue FROM Main WHERE Keywords = '一-标签0'")),
+                QVariant(QStringLiteral("44.0座位：{座位}")));
+        }
+
         w_PRNSet w(t.session);
         openSettings(w);
         QAbstractItemModel* grid = w.findChild<QTableView*>(QStringLiteral("DG_PRN"))->model();

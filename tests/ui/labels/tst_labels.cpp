@@ -627,6 +627,17 @@ private slots:
         QCOMPARE(again.findChild<QTableWidget*>(QStringLiteral("DG_Salutation"))->item(1, 1)->text(),
                  QStringLiteral("小姐"));
         QVERIFY(again.findChild<QCheckBox*>(QStringLiteral("Check_TableOrder"))->isChecked());
+        // A changed rule is not dropped without a word.
+        again.findChild<QTableWidget*>(QStringLiteral("DG_Salutation"))
+            ->item(0, 1)
+            ->setText(QStringLiteral("君"));
+        t.messages.setNextAnswer(MessageService::Answer::No);
+        QVERIFY(again.close());
+        QCOMPARE(t.messages.last().text,
+                 QStringLiteral("宾客字段的设置已经修改，但还没有保存。\n\n是否保存修改？"));
+        QCOMPARE(
+            t.db.scalar(QStringLiteral("SELECT Salutation FROM Salutations WHERE ListID = 1 AND Sex = '男'")),
+            QVariant(QStringLiteral("先生")));
     }
 
     // Catches: rows ordered by name or id instead of insertion; a grid position or size that is not a

@@ -10,6 +10,7 @@
 #include <QStringView>
 
 #include <array>
+#include <bitset>
 #include <optional>
 
 enum class CardField
@@ -29,6 +30,9 @@ constexpr int kCardFieldCount = 9;
 
 /// A guest's value for every field, indexed by CardField.
 using FieldValues = std::array<QString, kCardFieldCount>;
+
+/// Some of the fields, indexed by CardField.
+using CardFieldSet = std::bitset<kCardFieldCount>;
 
 namespace CardFields {
 

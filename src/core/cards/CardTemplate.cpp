@@ -41,3 +41,19 @@ CardTexts CardTemplate::textsFor(const GuestFields& guest) const
     texts.name = nameLineFor(guest, values);
     return texts;
 }
+
+CardFieldSet CardTemplate::fieldsUsed() const
+{
+    CardFieldSet used;
+    const auto add = [&used](const FieldText& text) {
+        for (const CardField field : text.fields())
+            used.set(static_cast<std::size_t>(field));
+    };
+    for (const FieldText& text : m_labelTexts)
+        add(text);
+    add(m_nameFormat);
+    add(m_partnerFormat);
+    if (m_hasPartnerFormat)
+        used.set(static_cast<std::size_t>(CardField::Partner));
+    return used;
+}

@@ -46,6 +46,10 @@ public:
     /// Every text of `guest`'s card.
     CardTexts textsFor(const GuestFields& guest) const;
 
+    /// The fields the card's texts name, and 同行 when the style has a partner format (it decides
+    /// which format a guest gets): what must be read about each guest.
+    CardFieldSet fieldsUsed() const;
+
 private:
     QList<Label> m_labels;
     GuestNameSetting m_setting;

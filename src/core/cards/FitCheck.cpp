@@ -15,7 +15,7 @@ QString WidthOverflow::describe() const
                    : QStringLiteral("标签‘%1’的文字超出宽度").arg(name);
 }
 
-QList<WidthOverflow> findWidthOverflows(const CardTemplate& card, const QList<GuestFields>& guests)
+QList<WidthOverflow> findWidthOverflows(const CardTemplate& card, const CardGuestList& guests)
 {
     // Fonts and placements as the card gives them to each text; only the texts change per guest.
     const QList<CardText> texts = cardTexts(card, GuestFields());
@@ -44,7 +44,7 @@ QList<WidthOverflow> findWidthOverflows(const CardTemplate& card, const QList<Gu
         } else {
             for (qsizetype g = 0; g < guests.size() && !tooLong; ++g)
                 tooLong =
-                    overflows(drawn, card.labelFor(i, CardFields::valuesOf(guests.at(g), card.rules())));
+                    overflows(drawn, card.labelFor(i, CardFields::valuesOf(guests.guestAt(g), card.rules())));
         }
         if (tooLong)
             found.append(WidthOverflow{false, labels.at(i).name});
@@ -52,7 +52,8 @@ QList<WidthOverflow> findWidthOverflows(const CardTemplate& card, const QList<Gu
     const CardText& name = texts.last();
     if (!name.placement.hasFitWidth())
         return found;
-    for (const GuestFields& guest : guests) {
+    for (qsizetype g = 0; g < guests.size(); ++g) {
+        const GuestFields guest = guests.guestAt(g);
         if (overflows(name, card.nameLineFor(guest, CardFields::valuesOf(guest, card.rules()))))
             found.append(WidthOverflow{true, guest.name});
     }

@@ -3,6 +3,7 @@
 // lists them and the preview outlines them.
 #pragma once
 
+#include "core/cards/CardGuestList.h"
 #include "core/cards/CardTemplate.h"
 #include "core/cards/GuestFields.h"
 
@@ -23,4 +24,4 @@ struct WidthOverflow
 /// Every label of `card` and every name line of `guests` that is longer than its fit width at its
 /// smallest size, labels first, measured as cards lay them out. A label with guest fields is
 /// measured with each guest's values and named once.
-QList<WidthOverflow> findWidthOverflows(const CardTemplate& card, const QList<GuestFields>& guests);
+QList<WidthOverflow> findWidthOverflows(const CardTemplate& card, const CardGuestList& guests);

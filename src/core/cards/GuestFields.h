@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 struct GuestFields
 {
@@ -20,3 +21,5 @@ struct GuestFields
     bool operator==(const GuestFields& other) const;
     bool operator!=(const GuestFields& other) const { return !(*this == other); }
 };
+// Lists of 100,000 guests grow by moving their memory, not guest by guest.
+Q_DECLARE_TYPEINFO(GuestFields, Q_RELOCATABLE_TYPE);

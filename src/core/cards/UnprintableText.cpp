@@ -87,7 +87,7 @@ QString guestNameFamily(const GuestNameSetting& setting)
     return setting.fontName.isEmpty() || !points || *points <= 0 ? kNameFallbackFamily : setting.fontName;
 }
 
-QList<UnprintableText> findUnprintable(const CardTemplate& card, const QList<GuestFields>& guests,
+QList<UnprintableText> findUnprintable(const CardTemplate& card, const CardGuestList& guests,
                                        GlyphCoverage& coverage)
 {
     QList<UnprintableText> found;
@@ -116,7 +116,8 @@ QList<UnprintableText> findUnprintable(const CardTemplate& card, const QList<Gue
     if (!formatMissing.isEmpty())
         found.append(UnprintableText{UnprintableText::Source::NameFormat, QString(), formatMissing});
 
-    for (const GuestFields& guest : guests) {
+    for (qsizetype i = 0; i < guests.size(); ++i) {
+        const GuestFields guest = guests.guestAt(i);
         const FieldValues values = CardFields::valuesOf(guest, card.rules());
         QString missing;
         const auto add = [&](const QString& value, const QString& family) {

@@ -3,6 +3,7 @@
 // private-use characters, whose look depends on whichever font happens to define them.
 #pragma once
 
+#include "core/cards/CardGuestList.h"
 #include "core/cards/CardTemplate.h"
 #include "core/cards/GuestFields.h"
 #include "core/cards/GuestNameSetting.h"
@@ -45,7 +46,7 @@ QString guestNameFamily(const GuestNameSetting& setting);
 /// Checks the fixed text of every label of `card` against its font and of the name formats against
 /// the guest-name font, then what each of `guests` brings to the card: every value their name line
 /// and labels show, in the font it is printed in.
-QList<UnprintableText> findUnprintable(const CardTemplate& card, const QList<GuestFields>& guests,
+QList<UnprintableText> findUnprintable(const CardTemplate& card, const CardGuestList& guests,
                                        GlyphCoverage& coverage);
 
 /// Each character with its code point, for messages: “X”(U+E000)、“Y”(U+F8FF).

@@ -21,7 +21,8 @@ QString native(const QString& path)
 
 } // namespace
 
-Result<CardSet> loadCardSet(CardStore& store, qint16 listId, const QString& styleName)
+Result<CardSet> loadCardSet(CardStore& store, qint16 listId, const QString& styleName,
+                            GuestFieldsRead columns)
 {
     CardSet cards;
     cards.listId = listId;
@@ -41,7 +42,10 @@ Result<CardSet> loadCardSet(CardStore& store, qint16 listId, const QString& styl
     cards.rules = style.value().rules;
     cards.order = style.value().order;
 
-    Result<QList<GuestRecord>> guests = CardSetQueries(store).guests(listId, cards.order);
+    const GuestSql::ColumnSet read = columns == GuestFieldsRead::All
+                                         ? GuestSql::allColumns()
+                                         : GuestSql::columnsFor(cards.card().fieldsUsed());
+    Result<CardGuestList> guests = CardSetQueries(store).guests(listId, cards.order, read);
     if (!guests.isOk())
         return Status::failure(guests.error());
     cards.guests = std::move(guests.value());
@@ -161,7 +165,7 @@ Result<ExportEnd> exportCards(const CardSet& cards, const QPageLayout& layout, c
         const double dotsPerMm = CardUnits::dotsPerMm(writer.logicalDpiX());
         painter.save();
         painter.translate(margins.left() * dotsPerMm, margins.top() * dotsPerMm);
-        drawCard(painter, card, cards.guests.at(i).fields);
+        drawCard(painter, card, cards.guests.guestAt(i));
         painter.restore();
         if (progress && !progress(i + 1, total)) {
             painter.end();

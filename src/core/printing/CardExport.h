@@ -3,6 +3,7 @@
 // whatever was at the path before, and no part file.
 #pragma once
 
+#include "core/cards/CardGuestList.h"
 #include "core/cards/CardTemplate.h"
 #include "core/cards/GuestNameSetting.h"
 #include "core/cards/Label.h"
@@ -27,15 +28,23 @@ struct CardSet
     GuestNameSetting guestName;
     SalutationRules rules;
     PrintOrder order = PrintOrder::Entry;
-    QList<GuestRecord> guests; // in print order, with all their fields
+    CardGuestList guests; // in print order, with the fields the cards show
 
     /// The card to fill in for each guest.
     CardTemplate card() const { return CardTemplate(labels, guestName, rules); }
 };
 
+/// Which of the guests' fields a card set holds.
+enum class GuestFieldsRead
+{
+    ForTheCard, // those the style's cards show: a list of 100,000 guests reads quickly
+    All         // every field, for cards drawn with a setting other than the stored one
+};
+
 /// Reads style `listId` (named `styleName` in messages): its labels, guest-name setting, 称谓 rules,
 /// print order and guests.
-Result<CardSet> loadCardSet(CardStore& store, qint16 listId, const QString& styleName);
+Result<CardSet> loadCardSet(CardStore& store, qint16 listId, const QString& styleName,
+                            GuestFieldsRead columns = GuestFieldsRead::ForTheCard);
 
 /// The style called `nameOrNumber`, looked up by name first and then, for a number, by its number.
 Result<std::pair<qint16, QString>> findStyle(CardStore& store, const QString& nameOrNumber);

@@ -242,19 +242,18 @@ QString PrintRun::problemsQuestion()
     const Result<QList<Label>> labels = LabelStore(m_store).labelsToPrint(m_listId, m_listName);
     if (!labels.isOk() || !checkDrawable(labels.value(), m_listName).isOk())
         return {}; // the card itself reports what is wrong
-    QList<GuestFields> guests;
+    const CardTemplate card(labels.value(), m_guestName, m_rules);
+    CardGuestList guests(true);
     if (m_namedGuest) {
-        guests << *m_namedGuest;
+        guests.append(0, *m_namedGuest);
     } else {
-        const Result<QList<GuestRecord>> rows = CardSetQueries(m_store).guests(m_listId);
+        Result<CardGuestList> rows = CardSetQueries(m_store).guests(m_listId, PrintOrder::Entry,
+                                                                    GuestSql::columnsFor(card.fieldsUsed()));
         if (!rows.isOk())
             return {};
-        guests.reserve(rows.value().size());
-        for (const GuestRecord& row : rows.value())
-            guests << row.fields;
+        guests = std::move(rows.value());
     }
     GlyphCoverage coverage;
-    const CardTemplate card(labels.value(), m_guestName, m_rules);
     return CardCheck::question(
         CardCheck::find(card, guests, printableSizeMm(m_target.sheet.cardLayout()), coverage));
 }

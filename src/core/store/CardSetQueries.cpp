@@ -20,7 +20,8 @@ Result<std::optional<QString>> CardSetQueries::styleName(qint16 listId)
     return std::optional<QString>(query.value(0).toString());
 }
 
-Result<QList<GuestRecord>> CardSetQueries::guests(qint16 listId, PrintOrder order)
+Result<CardGuestList> CardSetQueries::guests(qint16 listId, PrintOrder order,
+                                             const GuestSql::ColumnSet& columns)
 {
     if (Status s = m_store.check(); !s.isOk())
         return s;
@@ -28,32 +29,29 @@ Result<QList<GuestRecord>> CardSetQueries::guests(qint16 listId, PrintOrder orde
     // The same order as the print run's cursor: by row identity, or by table and then row identity.
     if (Status s = m_store.exec(query,
                                 QStringLiteral("SELECT rowid, %1 FROM Guests WHERE ListID = ? ORDER BY rowid")
-                                    .arg(GuestSql::columns()),
+                                    .arg(GuestSql::columns(columns)),
                                 {listId});
         !s.isOk())
         return s;
-    QList<GuestRecord> rows;
-    while (query.next()) {
-        GuestRecord row;
-        row.id = query.value(0).toLongLong();
-        row.fields = GuestSql::fieldsAt(query, 1);
-        rows.append(std::move(row));
-    }
+    // When only the name is read, the list holds only names.
+    CardGuestList rows(columns != GuestSql::columnsFor(CardFieldSet()));
+    while (query.next())
+        rows.append(query.value(0).toLongLong(), GuestSql::fieldsAt(query, 1, columns));
     if (order == PrintOrder::Entry)
         return rows;
 
     const Result<QVector<qint64>> ids = GuestOrder::tableOrder(m_store, listId);
     if (!ids.isOk())
         return Status::failure(ids.error());
-    QHash<qint64, qsizetype> rowOf;
-    rowOf.reserve(rows.size());
+    QHash<qint64, qsizetype> indexOf;
+    indexOf.reserve(rows.size());
     for (qsizetype i = 0; i < rows.size(); ++i)
-        rowOf.insert(rows.at(i).id, i);
-    QList<GuestRecord> ordered;
+        indexOf.insert(rows.idAt(i), i);
+    QList<qsizetype> ordered;
     ordered.reserve(rows.size());
     for (const qint64 id : ids.value()) {
-        if (const auto found = rowOf.constFind(id); found != rowOf.constEnd())
-            ordered.append(std::move(rows[found.value()]));
+        if (const auto found = indexOf.constFind(id); found != indexOf.constEnd())
+            ordered.append(found.value());
     }
-    return ordered;
+    return rows.taken(ordered);
 }

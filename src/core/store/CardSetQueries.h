@@ -2,8 +2,9 @@
 // in the order the cards are printed.
 #pragma once
 
+#include "core/cards/CardGuestList.h"
 #include "core/store/CardStore.h"
-#include "core/store/GuestStore.h"
+#include "core/store/GuestSql.h"
 #include "core/store/Result.h"
 
 #include <QList>
@@ -19,9 +20,9 @@ public:
     /// The name of style `listId`, or nothing when there is no such style.
     Result<std::optional<QString>> styleName(qint16 listId);
 
-    /// Every guest of style `listId` with all their fields, in print order `order` (the time they
-    /// were saved is not read).
-    Result<QList<GuestRecord>> guests(qint16 listId, PrintOrder order = PrintOrder::Entry);
+    /// Every guest of style `listId` in print order `order`, with the fields of `columns`.
+    Result<CardGuestList> guests(qint16 listId, PrintOrder order = PrintOrder::Entry,
+                                 const GuestSql::ColumnSet& columns = GuestSql::allColumns());
 
 private:
     CardStore& m_store;

@@ -3,6 +3,8 @@
 #include <QSqlQuery>
 #include <QStringList>
 
+#include <utility>
+
 namespace {
 
 const char* const kColumns[GuestSql::kColumnCount] = {
@@ -18,11 +20,49 @@ QVariant text(const QString& value)
 
 namespace GuestSql {
 
-QString columns()
+// The columns in the order of kColumns.
+enum Column
+{
+    NameColumn,
+    SexColumn,
+    ConnectionColumn,
+    JobColumn,
+    ContactColumn,
+    RemarkColumn,
+    SalutationColumn,
+    PartnerColumn,
+    TableColumn,
+    AttendingColumn
+};
+
+ColumnSet columnsFor(const CardFieldSet& fields)
+{
+    ColumnSet set;
+    set.set(NameColumn);
+    const auto uses = [&fields](CardField field) { return fields.test(static_cast<std::size_t>(field)); };
+    if (uses(CardField::Salutation))
+        set.set(SexColumn).set(SalutationColumn);
+    const std::pair<CardField, Column> direct[] = {{CardField::Partner, PartnerColumn},
+                                                   {CardField::Connection, ConnectionColumn},
+                                                   {CardField::Job, JobColumn},
+                                                   {CardField::Contact, ContactColumn},
+                                                   {CardField::Remark, RemarkColumn},
+                                                   {CardField::Table, TableColumn},
+                                                   {CardField::Attending, AttendingColumn}};
+    for (const auto& [field, column] : direct) {
+        if (uses(field))
+            set.set(column);
+    }
+    return set;
+}
+
+QString columns(const ColumnSet& set)
 {
     QStringList names;
-    for (const char* name : kColumns)
-        names << QLatin1String(name);
+    for (int i = 0; i < kColumnCount; ++i) {
+        if (set.test(i))
+            names << QLatin1String(kColumns[i]);
+    }
     return names.join(QStringLiteral(", "));
 }
 
@@ -42,21 +82,25 @@ QString assignments()
     return set.join(QStringLiteral(", "));
 }
 
-GuestFields fieldsAt(const QSqlQuery& query, int first)
+GuestFields fieldsAt(const QSqlQuery& query, int first, const ColumnSet& set)
 {
     GuestFields guest;
-    guest.name = query.value(first).toString();
-    guest.sex = query.value(first + 1).toString();
-    guest.connection = query.value(first + 2).toString();
-    guest.job = query.value(first + 3).toString();
-    guest.contact = query.value(first + 4).toString();
-    guest.remark = query.value(first + 5).toString();
-    guest.salutation = query.value(first + 6).toString();
-    guest.partner = query.value(first + 7).toString();
-    guest.table = query.value(first + 8).toString();
-    bool isNumber = false;
-    const int attending = query.value(first + 9).toInt(&isNumber);
-    guest.attending = isNumber && attending >= 1 ? attending : 1;
+    QString* const texts[] = {&guest.name,       &guest.sex,     &guest.connection,
+                              &guest.job,        &guest.contact, &guest.remark,
+                              &guest.salutation, &guest.partner, &guest.table};
+    int at = first;
+    for (int column = 0; column < kColumnCount; ++column) {
+        if (!set.test(column))
+            continue;
+        const QVariant value = query.value(at++);
+        if (column != AttendingColumn) {
+            *texts[column] = value.toString();
+            continue;
+        }
+        bool isNumber = false;
+        const int attending = value.toInt(&isNumber);
+        guest.attending = isNumber && attending >= 1 ? attending : 1;
+    }
     return guest;
 }
 

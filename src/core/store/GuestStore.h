@@ -22,6 +22,7 @@ struct GuestRecord
     GuestFields fields;
     QString saveTime{}; // "yyyy-MM-dd HH:mm:ss", local time
 };
+Q_DECLARE_TYPEINFO(GuestRecord, Q_RELOCATABLE_TYPE);
 
 class GuestStore
 {

@@ -97,7 +97,10 @@ void w_Preview::load()
     m_layout = sheet.cardLayout();
     m_ui->L_Paper->setText(paperText(sheet));
 
-    Result<CardSet> cards = loadCardSet(m_session.store, state.CurrentListID, state.CurrentListName);
+    // A typed setting may name fields the stored one does not.
+    Result<CardSet> cards =
+        loadCardSet(m_session.store, state.CurrentListID, state.CurrentListName,
+                    m_typedGuestName ? GuestFieldsRead::All : GuestFieldsRead::ForTheCard);
     if (!cards.isOk()) {
         m_session.messages.critical(this, Titles::CriticalError, cards.error());
         return;
@@ -120,7 +123,7 @@ QString w_Preview::currentName() const
 
 GuestFields w_Preview::shownGuest() const
 {
-    return m_current >= 0 ? m_cards.guests.at(m_current).fields : GuestFields();
+    return m_current >= 0 ? m_cards.guests.guestAt(m_current) : GuestFields();
 }
 
 void w_Preview::showGuest(int index)
@@ -220,7 +223,7 @@ void w_Preview::findGuest()
     const int count = static_cast<int>(m_cards.guests.size());
     for (int step = 1; step <= count; ++step) {
         const int index = (std::max(m_current, 0) + step) % count;
-        if (m_cards.guests.at(index).fields.name.contains(text, Qt::CaseInsensitive)) {
+        if (m_cards.guests.nameAt(index).contains(text, Qt::CaseInsensitive)) {
             showGuest(index);
             return;
         }

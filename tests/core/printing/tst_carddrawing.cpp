@@ -114,8 +114,10 @@ private slots:
         QTest::newRow("line separator") << u"上行\u2028下行"_s << cardFont(u"宋体"_s, 12, false, false);
         QTest::newRow("spaces only") << u"   "_s << cardFont(u"宋体"_s, 12, false, false);
         // Texts met once are put together from the glyphs of their Chinese characters.
-        QTest::newRow("name line with fields") << u"张伟先生 · 第 18 桌"_s << cardFont(u"楷体"_s, 20, true, false);
-        QTest::newRow("Latin between Chinese") << u"宴A宴 O'Brien王"_s << cardFont(u"黑体"_s, 12, false, false);
+        QTest::newRow("name line with fields")
+            << u"张伟先生 · 第 18 桌"_s << cardFont(u"楷体"_s, 20, true, false);
+        QTest::newRow("Latin between Chinese")
+            << u"宴A宴 O'Brien王"_s << cardFont(u"黑体"_s, 12, false, false);
         QTest::newRow("kana, variation selector, plane 2")
             << u"さくら様 葛󠄀城 欧阳𠀀娜"_s << cardFont(u"宋体"_s, 12, false, true);
     }
@@ -169,7 +171,8 @@ private slots:
                         {0, u"时间"_s, u"时间：2027年5月1日\n中午12时"_s, 12.3, 66.6, u"黑体"_s, u"11"_s,
                          u"常规"_s, labels}};
         cards.guestName = {43, 28, u"楷体"_s, u"18"_s, u"粗体"_s, name};
-        cards.guests = {{1, u"欧阳娜娜"_s}, {2, u"欧阳娜娜"_s}, {3, u"欧阳娜娜"_s}};
+        for (const qint64 id : {1, 2, 3})
+            cards.guests.append(id, GuestFields{u"欧阳娜娜"_s});
         QTemporaryDir dir;
         const QString file = dir.filePath(u"cards.pdf"_s);
         const QPageLayout a6(QPageSize(QPageSize::A6), QPageLayout::Portrait, QMarginsF(3, 4, 3, 4),

@@ -201,7 +201,7 @@ private slots:
 
         CardSet cards;
         cards.labels = {kSquare};
-        cards.guests = {GuestRecord{1, GuestFields{}}};
+        cards.guests.append(1, GuestFields{});
         QTemporaryDir dir;
         const QString exported = dir.filePath(u"export.pdf"_s);
         QCOMPARE(exportCards(cards, sheet.cardLayout(), exported).value(), ExportEnd::Written);

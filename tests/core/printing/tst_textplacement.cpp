@@ -53,7 +53,7 @@ QList<QImage> namePages(const QStringList& guests, const TextPlacement& placemen
     cards.labels = {{0, u"点"_s, u"."_s, 5, 140, u"宋体"_s, u"6"_s, u"常规"_s, {}}};
     cards.guestName = {x, y, u"宋体"_s, u"20"_s, u"常规"_s, placement};
     for (const QString& guest : guests)
-        cards.guests.append({cards.guests.size() + 1, guest});
+        cards.guests.append(cards.guests.size() + 1, GuestFields{guest});
     QTemporaryDir dir;
     const QString pdf = dir.filePath(u"cards.pdf"_s);
     if (!exportCards(cards, a6(), pdf).isOk())
@@ -198,8 +198,12 @@ private slots:
         }
         const GuestNameSetting setting{x,       20,        u"宋体"_s,
                                        u"20"_s, u"常规"_s, {TextAnchor(anchor), fitMm, false}};
-        const QList<WidthOverflow> found = findWidthOverflows(
-            CardTemplate({}, setting), {GuestFields{fits}, GuestFields{tooLong}, GuestFields{overLong}});
+        const QList<WidthOverflow> found = findWidthOverflows(CardTemplate({}, setting), [&] {
+            CardGuestList guests;
+            for (const QString& guest : {fits, tooLong, overLong})
+                guests.append(0, GuestFields{guest});
+            return guests;
+        }());
         QCOMPARE(found.size(), 1);
         QCOMPARE(found.first().describe(), u"宾客‘%1’的姓名超出宽度"_s.arg(overLong));
     }
@@ -223,7 +227,7 @@ private slots:
                          u"20"_s,
                          u"常规"_s,
                          {TextAnchor::Left, 0, true}}};
-        cards.guests = {{1, QString()}};
+        cards.guests.append(1, GuestFields{});
         QTemporaryDir dir;
         QVERIFY(exportCards(cards, a6(), dir.filePath(u"v.pdf"_s)).isOk());
         const QImage page = pagesOf(dir.filePath(u"v.pdf"_s), kDpi).value(0);

@@ -187,10 +187,13 @@ std::optional<ShapedLine> composedLine(ShapeCache& cache, const ShapeKey& lineKe
         ShapeKey key = lineKey;
         key.text = piece.text;
         const ShapedText* kept = cache.object(key);
+        ShapedText shaped;
         if (!kept || !kept->shaped) {
-            auto shaped = std::make_unique<ShapedText>(shapeText(key, device, nullptr, true));
-            kept = shaped.get();
-            cache.insert(key, shaped.release());
+            // Like whole texts, a piece is kept once it is met again (a surname, a salutation), and
+            // only noted the first time (a guest's table number with the character before it).
+            shaped = shapeText(key, device, nullptr, true);
+            cache.insert(key, kept ? new ShapedText(shaped) : new ShapedText);
+            kept = &shaped;
         }
         if (kept->lines.size() != 1 || !kept->lines.first().painterText.isEmpty())
             return std::nullopt;

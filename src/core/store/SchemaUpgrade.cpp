@@ -133,7 +133,9 @@ const QList<UpgradeStep>& steps()
          }},
         // Guest fields on cards: a guest's 称谓, 同行, 桌号 and 人数; the name line's formats; the
         // 称谓 rules of each style (none stored means the defaults) and its table order. Every
-        // default leaves a card as it was: the name alone, in the order of entry.
+        // default leaves a card as it was: the name alone, in the order of entry. Braces in the
+        // labels already written are doubled, the one change to stored text: a label written as
+        // "{姓名}" or "{{" before braces meant anything keeps printing what it printed.
         UpgradeStep{
             6, QStringLiteral("添加宾客字段（称谓、同行、桌号、人数）"),
             [](QSqlDatabase& db) {
@@ -153,7 +155,10 @@ const QList<UpgradeStep>& steps()
                                     "ListID INTEGER NOT NULL CHECK (typeof(ListID) = 'integer'), "
                                     "Sex TEXT NOT NULL CHECK (Sex IN ('男', '女', '')), "
                                     "Salutation TEXT NOT NULL DEFAULT '', "
-                                    "PRIMARY KEY (ListID, Sex))")});
+                                    "PRIMARY KEY (ListID, Sex))"),
+                     QStringLiteral("UPDATE Main SET KeyValue = "
+                                    "replace(replace(KeyValue, '{', '{{'), '}', '}}') "
+                                    "WHERE instr(KeyValue, '{') > 0 OR instr(KeyValue, '}') > 0")});
             }},
     };
     return kSteps;

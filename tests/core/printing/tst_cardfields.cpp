@@ -240,6 +240,24 @@ private slots:
         QCOMPARE(names(), (QStringList{u"己-2"_s, u"乙-8"_s, u"丁-8"_s, u"甲-10"_s, u"戊-主桌"_s, u"丙-"_s}));
     }
 
+    // Catches labels of an older file read for fields after the upgrade: braces written before they
+    // meant anything, a field's name among them, print as they did.
+    void version1BracesPrintAsWritten()
+    {
+        TestDatabase db(QStringLiteral(FENNICK_V1_DB));
+        db.exec(u"INSERT INTO Lists (ListID, ListName) VALUES (3, '婚宴')"_s);
+        db.exec(u"INSERT INTO GuestXY (ListID, keyx, keyy, keyfont, keyfontsize, keyfontstyle) "
+                "VALUES (3, 10, 10, '宋体', '12', '常规')"_s);
+        const QStringList texts{u"致 {姓名} {称谓}"_s, u"{{请柬}}"_s, u"a}}b{c"_s, u"无括号"_s};
+        for (int i = 0; i < texts.size(); ++i) {
+            db.exec(u"INSERT INTO Main (ListID, Keywords, KeyValue, KeyX, KeyY, KeyFont, KeyFontSize, "
+                    "KeyFontStyle) VALUES (3, ?, ?, 10, ?, '宋体', '12', '常规')"_s,
+                    {u"标签%1"_s.arg(i), texts.at(i), 30 + 15 * i});
+        }
+        db.exec(u"INSERT INTO Guests (ListID, Name, Sex) VALUES (3, '张伟', '男')"_s);
+        QCOMPARE(exportedTexts(db), QStringList{u"张伟|"_s + texts.join(QLatin1Char('|'))});
+    }
+
     // Catches any change to a card of a style that uses no field: the pages of a version-1 file are
     // compared pixel by pixel with those the program exported before guest fields existed
     // (FENNICK_WRITE_REFERENCE=1 writes them anew).

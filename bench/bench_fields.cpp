@@ -182,9 +182,15 @@ int main(int argc, char* argv[])
     // Filling in: every text of 100,000 cards, the labels with their fields and the name line.
     QList<Label> labels;
     for (const LabelText& l : kLabels)
-        labels << Label{
-            0,   QString::fromUtf8(l.name),   QString::fromUtf8(l.withFields), l.x,
-            l.y, QString::fromUtf8(l.family), QString::number(l.points),       QStringLiteral("常规")};
+        labels << Label{0,
+                        QString::fromUtf8(l.name),
+                        QString::fromUtf8(l.withFields),
+                        l.x,
+                        l.y,
+                        QString::fromUtf8(l.family),
+                        QString::number(l.points),
+                        QStringLiteral("常规"),
+                        TextPlacement{}};
     labels << Label{0,
                     QStringLiteral("备注"),
                     QStringLiteral("{关系} · {单位}"),
@@ -192,7 +198,8 @@ int main(int argc, char* argv[])
                     120,
                     QStringLiteral("宋体"),
                     QStringLiteral("9"),
-                    QStringLiteral("常规")};
+                    QStringLiteral("常规"),
+                    TextPlacement{}};
     GuestNameSetting setting;
     setting.format = QStringLiteral("{姓名}{称谓}");
     setting.partnerFormat = QStringLiteral("{姓名} {同行} 伉俪");

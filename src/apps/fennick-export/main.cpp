@@ -139,13 +139,9 @@ Result<Options> parse(const QStringList& args)
 // returns how many there are.
 int reportProblems(const CardSet& cards, const QPageLayout& layout)
 {
-    QStringList names;
-    names.reserve(cards.guests.size());
-    for (const GuestName& guest : cards.guests)
-        names << guest.name;
     GlyphCoverage coverage;
     const QList<CardProblem> problems =
-        CardCheck::find(cards.labels, cards.guestName, names, printableSizeMm(layout), coverage);
+        CardCheck::find(cards.card(), cards.guests, printableSizeMm(layout), coverage);
     QTextStream err(stderr);
     for (int i = 0; i < problems.size() && i < kListedProblems; ++i)
         err << "fennick-export: 问题: " << problems.at(i).describe() << Qt::endl;

@@ -1,11 +1,16 @@
 #include "core/cards/CardCheck.h"
 
+#include "core/cards/CardDrawing.h"
 #include "core/cards/CardPreview.h"
-#include "core/cards/FitCheck.h"
 #include "core/cards/CardRendering.h"
+#include "core/cards/CardUnits.h"
+#include "core/cards/FitCheck.h"
 #include "core/cards/UnprintableText.h"
 
 #include <QHash>
+#include <QImage>
+#include <QPainter>
+#include <QSet>
 
 #include <cmath>
 
@@ -47,8 +52,11 @@ bool checkValues(bool isGuest, const QString& name, double xMm, double yMm, cons
 
 QString CardProblem::describe() const
 {
+    // Of the guest-name setting itself only its format holds characters.
+    const QString setting =
+        kind == Kind::Unprintable ? QStringLiteral("宾客姓名的格式") : QStringLiteral("宾客姓名");
     const QString what = !isGuest         ? QStringLiteral("标签“%1”").arg(name)
-                         : name.isEmpty() ? QStringLiteral("宾客姓名")
+                         : name.isEmpty() ? setting
                                           : QStringLiteral("宾客“%1”").arg(name);
     switch (kind) {
     case Kind::Position:
@@ -70,47 +78,84 @@ QString CardProblem::describe() const
 
 namespace CardCheck {
 
-QList<CardProblem> find(const QList<Label>& labels, const GuestNameSetting& setting,
-                        const QStringList& guestNames, const QSizeF& printableMm, GlyphCoverage& coverage)
+QList<CardProblem> find(const CardTemplate& card, const CardGuestList& guests, const QSizeF& printableMm,
+                        GlyphCoverage& coverage)
 {
     QList<CardProblem> found;
-    QHash<QString, bool> measurable; // by label name: its values allow placing it
+    const QList<Label>& labels = card.labels();
+    const GuestNameSetting& setting = card.setting();
+    QList<bool> measurable; // per label: its values allow placing it
     for (const Label& label : labels)
-        measurable.insert(label.name,
-                          checkValues(false, label.name, label.xMm, label.yMm, label.fontSize, found));
+        measurable << checkValues(false, label.name, label.xMm, label.yMm, label.fontSize, found);
     const bool nameMeasurable =
         checkValues(true, QString(), setting.xMm, setting.yMm, setting.fontSize, found);
 
-    // The labels are the same on every card: measured once, without a name.
-    for (const CardTextBox& box : cardTextBoxes(labels, setting, QString())) {
-        if (!box.isGuest && measurable.value(box.name) && runsPastPrintableArea(box.rectMm, printableMm))
-            found.append({CardProblem::Kind::OffPrintable, false, box.name, QString()});
+    // Fonts, positions and placements as the card gives them to each text; only the texts change
+    // from guest to guest.
+    const QList<CardText> drawn = cardTexts(card, GuestFields());
+    QImage device(1, 1, QImage::Format_ARGB32_Premultiplied);
+    const int dotsPerMeter =
+        static_cast<int>(std::lround(CardUnits::dotsPerMm(CardUnits::kLayoutDpi) * 1000));
+    device.setDotsPerMeterX(dotsPerMeter);
+    device.setDotsPerMeterY(dotsPerMeter);
+    QPainter measuring(&device);
+    const auto runsPast = [&](const CardText& where, const QString& text) {
+        return !text.isEmpty() &&
+               runsPastPrintableArea(measureTextMm(measuring, text, where.positionMm.x(),
+                                                   where.positionMm.y(), where.font, where.placement)
+                                         .boxMm,
+                                     printableMm);
+    };
+
+    // A label without fields is the same on every card: measured once. One with fields is measured
+    // with each text its guests give it, each text once.
+    for (int i = 0; i < labels.size(); ++i) {
+        if (!measurable.at(i))
+            continue;
+        bool off = false;
+        if (!card.labelText(i).hasFields()) {
+            off = runsPast(drawn.at(i), drawn.at(i).text);
+        } else {
+            QSet<QString> measured;
+            for (qsizetype g = 0; g < guests.size() && !off; ++g) {
+                const QString text = card.labelFor(i, CardFields::valuesOf(guests.guestAt(g), card.rules()));
+                if (!measured.contains(text)) {
+                    measured.insert(text);
+                    off = runsPast(drawn.at(i), text);
+                }
+            }
+        }
+        if (off)
+            found.append({CardProblem::Kind::OffPrintable, false, labels.at(i).name, QString()});
     }
-    for (const UnprintableText& text : findUnprintable(labels, setting, {}, coverage))
-        found.append({CardProblem::Kind::Unprintable, false, text.name, text.missing});
-    QList<WidthOverflow> tooWide = findWidthOverflows(labels, setting, guestNames);
+    const QList<UnprintableText> unprintable = findUnprintable(card, guests, coverage);
+    for (const UnprintableText& text : unprintable) {
+        if (text.source == UnprintableText::Source::Label)
+            found.append({CardProblem::Kind::Unprintable, false, text.name, text.missing});
+        else if (text.source == UnprintableText::Source::NameFormat)
+            found.append({CardProblem::Kind::Unprintable, true, QString(), text.missing});
+    }
+    const QList<WidthOverflow> tooWide = findWidthOverflows(card, guests);
     for (const WidthOverflow& text : tooWide) {
         if (!text.isGuest)
             found.append({CardProblem::Kind::TooWide, false, text.name, text.describe()});
     }
 
-    const QString family = guestNameFamily(setting);
-    QHash<QString, bool> measured; // a name repeated in the list is reported once per guest, measured once
-    for (const QString& name : guestNames) {
-        if (nameMeasurable && !name.isEmpty()) {
-            auto past = measured.constFind(name);
-            if (past == measured.constEnd()) {
-                bool off = false;
-                for (const CardTextBox& box : cardTextBoxes({}, setting, name))
-                    off = off || runsPastPrintableArea(box.rectMm, printableMm);
-                past = measured.insert(name, off);
-            }
+    if (nameMeasurable) {
+        QHash<QString, bool> measured; // a name line repeated in the list is measured once
+        for (qsizetype g = 0; g < guests.size(); ++g) {
+            const GuestFields guest = guests.guestAt(g);
+            const QString line = card.nameLineFor(guest, CardFields::valuesOf(guest, card.rules()));
+            auto past = measured.constFind(line);
+            if (past == measured.constEnd())
+                past = measured.insert(line, runsPast(drawn.last(), line));
             if (past.value())
-                found.append({CardProblem::Kind::OffPrintable, true, name, QString()});
+                found.append({CardProblem::Kind::OffPrintable, true, guest.name, QString()});
         }
-        const QString missing = coverage.missingCharacters(name, family);
-        if (!missing.isEmpty())
-            found.append({CardProblem::Kind::Unprintable, true, name, missing});
+    }
+    for (const UnprintableText& text : unprintable) {
+        if (text.source == UnprintableText::Source::Guest)
+            found.append({CardProblem::Kind::Unprintable, true, text.name, text.missing});
     }
     for (const WidthOverflow& text : tooWide) {
         if (text.isGuest)

@@ -5,8 +5,8 @@
 // The print run asks about these before its first card; fennick-export writes a line for each.
 #pragma once
 
-#include "core/cards/GuestNameSetting.h"
-#include "core/cards/Label.h"
+#include "core/cards/CardGuestList.h"
+#include "core/cards/CardTemplate.h"
 
 #include <QList>
 #include <QSizeF>
@@ -27,7 +27,8 @@ struct CardProblem
         TooWide,      // longer than its fit width at its smallest size
     };
     Kind kind = Kind::OffPrintable;
-    bool isGuest = false; // a guest's name (the guest-name setting when `name` is empty), else a label
+    bool isGuest = false; // a guest's name line (the guest-name setting or its format when `name` is
+                          // empty), else a label
     QString name;         // the label's or the guest's name
     QString detail;       // the characters, the position, the size, or the whole line of TooWide
 
@@ -42,10 +43,11 @@ constexpr double kMaxPositionMm = 10000;
 /// Larger type is no card's.
 constexpr int kMaxPoints = 1000;
 
-/// Every problem of the cards made of `labels` and `setting` for each of `guestNames`, on a
-/// printable area of `printableMm`: the labels' and the setting's first, then each guest's.
-QList<CardProblem> find(const QList<Label>& labels, const GuestNameSetting& setting,
-                        const QStringList& guestNames, const QSizeF& printableMm, GlyphCoverage& coverage);
+/// Every problem of `card` filled in for each of `guests`, on a printable area of `printableMm`: the
+/// labels' and the setting's first, then the guests'. A label with guest fields is measured with each
+/// guest's values and named once; the name line is measured as each guest's format makes it.
+QList<CardProblem> find(const CardTemplate& card, const CardGuestList& guests, const QSizeF& printableMm,
+                        GlyphCoverage& coverage);
 
 /// The question asked before a run when `problems` is not empty: which ones (cut after
 /// `maxListed`), and whether to print anyway.

@@ -69,7 +69,8 @@ PlannedGuest ImportPlan::guest(int index) const
     g.partner = fieldText(m_table, row, m_match, GuestField::Partner);
     g.table = fieldText(m_table, row, m_match, GuestField::Table);
     // build() has refused the plan when a count is no whole number, so the fallback is never written.
-    g.attending = GuestColumns::attendingFrom(fieldText(m_table, row, m_match, GuestField::Attending)).value_or(1);
+    g.attending =
+        GuestColumns::attendingFrom(fieldText(m_table, row, m_match, GuestField::Attending)).value_or(1);
     return guest;
 }
 

@@ -61,11 +61,18 @@ private slots:
             {u"宾客姓名：位置（1e+12, 35 毫米）"_s});
         row("no font", label(u"请\uE001"_s, 20, 15), 30, {u"李\uE000"_s},
             {u"标签“标签1”：“\uE001”(U+E001)没有任何已安装的字体"_s, u"宾客“李\uE000”：“\uE000”(U+E000)"_s});
+        // Guests are written "name|table" where their 桌号 matters.
+        row("one guest's table past the edge", label(u"第 {桌号} 桌"_s, 180, 15), 30,
+            {u"张三|8"_s, u"李四|十八号贵宾主桌"_s, u"王五|二十八号贵宾主桌"_s},
+            {u"标签“标签1”：超出了可打印区域"_s});
+        row("table fits for all", label(u"第 {桌号} 桌"_s, 150, 15), 30, {u"张三|8"_s, u"李四|18"_s}, {});
+        row("field value no font prints", label(u"第 {桌号} 桌"_s, 20, 15), 30, {u"张三|\uE002"_s},
+            {u"宾客“张三”：“\uE002”(U+E002)"_s});
     }
 
     // Catches a card that cannot print as designed but passes the check (off the page, out of any
-    // sane range, too large, unprintable characters), a problem reported for the wrong text or twice,
-    // and a card that fits but is reported.
+    // sane range, too large, unprintable characters, also where a guest's field makes it so), a
+    // problem reported for the wrong text or twice, and a card that fits but is reported.
     void problemsOfACard()
     {
         QFETCH(Label, label);
@@ -78,9 +85,15 @@ private slots:
         setting.fontName = u"楷体"_s;
         setting.fontSize = u"20"_s;
         setting.styleWord = u"常规"_s;
+        CardGuestList list(true);
+        for (const QString& guest : guests) {
+            GuestFields fields{guest.section(QLatin1Char('|'), 0, 0)};
+            fields.table = guest.section(QLatin1Char('|'), 1);
+            list.append(0, fields);
+        }
         GlyphCoverage coverage;
         const QList<CardProblem> found =
-            CardCheck::find({label}, setting, guests, QSizeF(210, 297), coverage);
+            CardCheck::find(CardTemplate({label}, setting), list, QSizeF(210, 297), coverage);
         QStringList lines;
         for (const CardProblem& problem : found)
             lines << problem.describe();

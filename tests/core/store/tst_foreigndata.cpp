@@ -110,7 +110,7 @@ private slots:
         QCOMPARE(store.styleNames().value(), QStringList{u"婚宴"_s});
         QCOMPARE(store.styleIdByName(u"婚宴"_s).value(), std::optional<qint16>(3));
         QCOMPARE(store.guestCount(3).value(), 2);
-        QCOMPARE(store.firstGuest(3).value().name, u"张三"_s);
+        QCOMPARE(store.firstGuest(3).value().guest.name, u"张三"_s);
         const Result<QList<Label>> labels = LabelStore(store).labels(3, u"婚宴"_s);
         QVERIFY2(labels.isOk() && labels.value().size() == 1, qPrintable(labels.error()));
         QCOMPARE(labels.value().first().xMm, 10.5);

@@ -126,7 +126,7 @@ struct RecordFixture
             return -1;
         target.value().applyTo(printer);
         printer.setDocumentTitle(card.title);
-        if (!drawCardFor(printer, {kLabel}, GuestNameSetting{}, card.name).isOk())
+        if (!drawCardFor(printer, CardTemplate({kLabel}, GuestNameSetting{}), GuestFields{card.name}).isOk())
             return -1;
         (void)printer.endDocument();
         if (!records.finishCard(id.value(), printer.lastJob()).isOk())

@@ -1,4 +1,5 @@
 // The guest list window driven through its controls.
+#include "core/store/GuestGridModel.h"
 #include "support/TestSession.h"
 #include "support/Widgets.h"
 #include "ui/guests/w_AddGuest.h"
@@ -351,10 +352,15 @@ private slots:
         openOn(6);
         QStringList column;
         for (int row = 0; row < 6; ++row)
-            column << cell(*w, row, 6);
+            column << cell(*w, row, GuestGridModel::PrintStateColumn);
         QCOMPARE(column, QStringList({"已打印 12-06 14:03", "失败 12-06 14:03", "作废 12-06 14:03",
                                       "已打印 12-06 14:03", "已排队（未确认） 12-06 14:03", "未打印"}));
-        QVERIFY(grid(*w)->model()->index(4, 6).data(Qt::ToolTipRole).toString().contains(u"不记得"_s));
+        QVERIFY(grid(*w)
+                    ->model()
+                    ->index(4, GuestGridModel::PrintStateColumn)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .contains(u"不记得"_s));
 
         const QList<QStringList> shown{{"宾客6"}, {"宾客5"}, {"宾客1", "宾客4"}, {"宾客2"}, {"宾客3"}};
         for (int filter = 1; filter <= 5; ++filter) {
@@ -366,6 +372,22 @@ private slots:
         }
         ui<QComboBox>("Combo_PrintFilter")->setCurrentIndex(0);
         QCOMPARE(grid(*w)->model()->rowCount(), 6);
+
+        // Sorted, a filter keeps the sort's order, and the whole list comes back in it.
+        QHeaderView* headings = grid(*w)->horizontalHeader();
+        for (int click = 0; click < 2; ++click) // by name, downwards
+            QTest::mouseClick(headings->viewport(), Qt::LeftButton, {},
+                              QPoint(headings->sectionViewportPosition(0) + 5, headings->height() / 2));
+        const auto names = [&] {
+            QStringList shownNames;
+            for (int row = 0; row < grid(*w)->model()->rowCount(); ++row)
+                shownNames << cell(*w, row);
+            return shownNames;
+        };
+        ui<QComboBox>("Combo_PrintFilter")->setCurrentIndex(3);
+        QCOMPARE(names(), (QStringList{"宾客4", "宾客1"}));
+        ui<QComboBox>("Combo_PrintFilter")->setCurrentIndex(0);
+        QCOMPARE(names(), (QStringList{"宾客6", "宾客5", "宾客4", "宾客3", "宾客2", "宾客1"}));
         QCOMPARE(t->messages.count(), 0);
     }
 
@@ -389,7 +411,7 @@ private slots:
             u"已打印,作废,作废,已打印"_s);
         QVERIFY2(lastMessage().contains(u"已将 2 位宾客的请柬标记为作废。另外 1 位"_s),
                  qPrintable(lastMessage()));
-        QCOMPARE(cell(*w, 2, 6), u"作废 "_s);
+        QCOMPARE(cell(*w, 2, GuestGridModel::PrintStateColumn), u"作废 "_s);
 
         QVector<qint64> chosen;
         connect(w.get(), &w_AddGuest::printChosen, this,
@@ -406,7 +428,7 @@ private slots:
         click(*w, "Cmd_ClearRecord");
         QCOMPARE(t->db.rowsOf(u"PrintRecord"_s, 2), 0);
         QCOMPARE(t->db.rowsOf(u"PrintRecord"_s, 1), 1);
-        QCOMPARE(cell(*w, 0, 6), u"未打印"_s);
+        QCOMPARE(cell(*w, 0, GuestGridModel::PrintStateColumn), u"未打印"_s);
         // Only the clearing that was made took a snapshot to undo it with.
         QCOMPARE(QDir(t->db.dir() + u"/Date_D备份"_s).entryList({u"*清除打印记录*"_s}, QDir::Files).size(),
                  1);

@@ -350,6 +350,11 @@ private slots:
                                    card(4, "已排队", 44), card(5, "已排队", 55, 1)})
             t->db.exec(sql);
         openOn(6);
+        // Eleven columns and no sideways scrolling: 桌号 and 人数 stay in sight.
+        QVERIFY2(
+            grid(*w)->horizontalHeader()->length() <= grid(*w)->viewport()->width(),
+            qPrintable(
+                u"%1 > %2"_s.arg(grid(*w)->horizontalHeader()->length()).arg(grid(*w)->viewport()->width())));
         QStringList column;
         for (int row = 0; row < 6; ++row)
             column << cell(*w, row, GuestGridModel::PrintStateColumn);

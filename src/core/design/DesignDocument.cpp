@@ -3,6 +3,7 @@
 #include "core/cards/BackgroundFile.h"
 #include "core/cards/CardPreview.h"
 #include "core/cards/CardUnits.h"
+#include "core/store/CardFieldStore.h"
 #include "core/store/CardStore.h"
 #include "core/store/DesignStore.h"
 #include "core/store/LabelStore.h"
@@ -93,6 +94,10 @@ Result<std::unique_ptr<DesignDocument>> DesignDocument::open(CardStore& store, q
     if (!guest.isOk())
         return Status::failure(guest.error());
     content.guest = guest.value().value_or(GuestNameSetting{});
+    const Result<SalutationRules> rules = CardFieldStore(store).salutationRules(listId);
+    if (!rules.isOk())
+        return Status::failure(rules.error());
+    document->m_rules = rules.value();
 
     DesignStore design(store);
     Result<std::optional<CardBackground>> background = design.background(listId);
@@ -163,7 +168,7 @@ const QList<DesignBox>& DesignDocument::boxes() const
         return m_boxes;
     // Measured by the core's own layout of the card, so the boxes are where the ink will be, for
     // any font, anchor or writing direction the drawing routine knows.
-    const QList<CardTextBox> measured = cardTextBoxes(m_content.labels, m_content.guest, m_shownGuest);
+    const QList<CardTextBox> measured = cardTextBoxes(card(), m_shownGuest);
     const QSizeF printable = m_sheet.printableSizeMm();
     m_boxes.clear();
     const auto add = [&](DesignKey key, int labelIndex, const QPointF& position) {
@@ -195,9 +200,21 @@ QRectF DesignDocument::boxMm(DesignKey key) const
     return {};
 }
 
+CardTemplate DesignDocument::card() const
+{
+    return CardTemplate(m_content.labels, m_content.guest, m_rules);
+}
+
 void DesignDocument::showGuest(const QString& name)
 {
-    m_shownGuest = name.isEmpty() ? kSampleGuest : name;
+    showGuest(GuestFields{name});
+}
+
+void DesignDocument::showGuest(const GuestFields& guest)
+{
+    m_shownGuest = guest;
+    if (m_shownGuest.name.isEmpty())
+        m_shownGuest.name = kSampleGuest;
     m_boxesValid = false;
     emit changed();
 }
@@ -208,7 +225,7 @@ Status DesignDocument::showFirstGuest()
     if (!first.isOk())
         return Status::failure(first.error());
     m_shownGuestId = first.value().atEnd ? 0 : first.value().guestId;
-    showGuest(first.value().atEnd ? QString() : first.value().name);
+    showGuest(first.value().atEnd ? GuestFields() : first.value().guest);
     return Status::ok();
 }
 
@@ -222,7 +239,8 @@ Status DesignDocument::showLongestGuest()
     QString widest;
     double widestMm = -1;
     for (const QString& name : names.value()) {
-        const QList<CardTextBox> measured = cardTextBoxes({}, m_content.guest, name);
+        const QList<CardTextBox> measured =
+            cardTextBoxes(CardTemplate({}, m_content.guest, m_rules), GuestFields{name});
         const double width = measured.isEmpty() ? 0 : measured.last().rectMm.width();
         if (width > widestMm) {
             widestMm = width;
@@ -250,7 +268,7 @@ Result<bool> DesignDocument::showGuestContaining(const QString& text)
         }
     }
     m_shownGuestId = next->guestId;
-    showGuest(next->name);
+    showGuest(next->fields);
     return true;
 }
 

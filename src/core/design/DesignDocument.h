@@ -4,6 +4,9 @@
 // selected; typed values are checked here exactly as the label windows check them.
 #pragma once
 
+#include "core/cards/CardTemplate.h"
+#include "core/cards/GuestFields.h"
+
 #include "core/cards/CardBackground.h"
 #include "core/cards/CardSheet.h"
 #include "core/cards/FontChoice.h"
@@ -72,9 +75,13 @@ public:
     const QList<DesignBox>& boxes() const;
     QRectF boxMm(DesignKey key) const;
 
-    // The guest the card is shown for
-    const QString& shownGuest() const { return m_shownGuest; }
+    // The guest the card is shown for, with the fields the card fills in from the guest list
+    const QString& shownGuest() const { return m_shownGuest.name; }
+    const GuestFields& shownGuestFields() const { return m_shownGuest; }
     void showGuest(const QString& name);
+    void showGuest(const GuestFields& guest);
+    /// The card as it is now, filled in with the style's 称谓 rules.
+    CardTemplate card() const;
     /// Shows the first guest of the style (a sample name when it has none).
     Status showFirstGuest();
     /// Shows the guest whose name takes the most room in the guest-name font.
@@ -162,7 +169,8 @@ private:
     QHash<DesignKey, qint64> m_ids;   // the stored labels' row identities
     QHash<QString, QString> m_others; // folded label names of other styles -> their style
     DesignKey m_nextKey = 1;
-    QString m_shownGuest;
+    SalutationRules m_rules; // the style's, read when it is opened
+    GuestFields m_shownGuest;
     qint64 m_shownGuestId = 0;
     mutable QList<DesignBox> m_boxes;
     mutable bool m_boxesValid = false;

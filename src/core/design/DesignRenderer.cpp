@@ -52,9 +52,16 @@ QImage DesignRenderer::cardLayer(const std::function<bool(DesignKey)>& shown, bo
         if (!shown(keys.at(i)))
             labels[i].text.clear();
     }
-    const QString name = shown(kGuestNameKey) ? m_document.shownGuest() : QString();
-    return renderCardLayer(m_geometry.sizePx(), m_geometry.originPx(), labels, m_document.guestName(), name,
-                           m_geometry.dpi, clipped ? m_geometry.printablePx() : QRectF());
+    GuestNameSetting guestName = m_document.guestName();
+    if (!shown(kGuestNameKey)) {
+        // No format, no name line.
+        guestName.format.clear();
+        guestName.partnerFormat.clear();
+    }
+    return renderCardLayer(m_geometry.sizePx(), m_geometry.originPx(),
+                           CardTemplate(labels, guestName, m_document.card().rules()),
+                           m_document.shownGuestFields(), m_geometry.dpi,
+                           clipped ? m_geometry.printablePx() : QRectF());
 }
 
 void DesignRenderer::ensureCard()

@@ -179,8 +179,8 @@ private slots:
         picture.fill(Qt::black);
         const QPageLayout layout(QPageSize(QPageSize::A5), QPageLayout::Portrait, {});
         const Label label{0, u"a"_s, u"■■■■"_s, 10, 10, u"宋体"_s, u"40"_s, u"常规"_s, {}};
-        const CardPreviewImage shown =
-            renderCardPreview(layout, {label}, {}, QString(), 96, {}, {}, CardBackdrop{picture, placement});
+        const CardPreviewImage shown = renderCardPreview(layout, CardTemplate({label}, {}), GuestFields(), 96,
+                                                         {}, {}, CardBackdrop{picture, placement});
         const QPointF page = shown.printableRect.topLeft();
         const double dotsPerMm = 96 / 25.4;
         const QColor background = shown.image.pixelColor((page + QPointF(140, 200) * dotsPerMm).toPoint());

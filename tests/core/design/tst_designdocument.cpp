@@ -271,6 +271,28 @@ private slots:
 
     // Catches snapping that ignores the items' edges or middles, snaps from too far, or leaves the
     // dragged item off the half-millimetre grid.
+    // Catches a designer that measures and shows a card without the shown guest's fields: the boxes
+    // it lets the user drag must be as wide as the texts the guest's card prints.
+    void theShownGuestsFieldsAreOnTheCard()
+    {
+        Opened o;
+        o.db.exec(u"UPDATE Main SET KeyValue = '第 {桌号} 桌' WHERE Keywords = '婚宴-标签0'"_s);
+        o.db.exec(u"UPDATE Guests SET Sex = '男', TableNo = '8' WHERE ListID = 1"_s);
+        const auto widths = [&] {
+            DesignDocument& d = o.open();
+            if (!d.showFirstGuest().isOk())
+                return QPair<double, double>(-1, -1);
+            return qMakePair(d.boxMm(d.keys().first()).width(), d.boxMm(kGuestNameKey).width());
+        };
+        const QPair<double, double> plain = widths();
+        o.db.exec(u"UPDATE Guests SET TableNo = '十八号贵宾主桌' WHERE ListID = 1"_s);
+        o.db.exec(u"UPDATE GuestXY SET NameFormat = '{姓名}{称谓}' WHERE ListID = 1"_s);
+        const QPair<double, double> filled = widths();
+        QVERIFY2(filled.first > plain.first + 10, qPrintable(u"%1 %2"_s.arg(plain.first).arg(filled.first)));
+        QVERIFY2(filled.second > plain.second + 10,
+                 qPrintable(u"%1 %2"_s.arg(plain.second).arg(filled.second)));
+    }
+
     void snapping_data()
     {
         QTest::addColumn<QPointF>("raw");

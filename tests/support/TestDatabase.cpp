@@ -1,5 +1,6 @@
 #include "support/TestDatabase.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -22,6 +23,11 @@ TestDatabase::TestDatabase(const QString& source)
     db.setDatabaseName(m_path);
     if (!db.open())
         qFatal("cannot open the test database");
+}
+
+QStringList TestDatabase::backups() const
+{
+    return QDir(dir() + QStringLiteral("/Date_D备份")).entryList(QDir::Files, QDir::Name);
 }
 
 TestDatabase::~TestDatabase()

@@ -4,6 +4,7 @@
 
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
 
@@ -16,6 +17,8 @@ public:
 
     const QString& path() const { return m_path; }
     QString dir() const { return m_dir.path(); }
+    /// The file names in the backup folder beside the file, by name (oldest snapshot first).
+    QStringList backups() const;
 
     /// Runs one statement with positional values; fails the test on error.
     void exec(const QString& sql, const QVariantList& values = {});

@@ -5,7 +5,6 @@
 #include "core/store/LabelStore.h"
 #include "support/TestDatabase.h"
 
-#include <QDir>
 #include <QStringEncoder>
 #include <QTest>
 
@@ -42,11 +41,6 @@ void writeForeignFile(TestDatabase& db, bool textColumns, bool gbkText)
     for (const QString& name : {u"张三"_s, u"李四"_s})
         db.exec(u"INSERT INTO Guests VALUES (NULL, '3', CAST(? AS TEXT), NULL, '', '', '', '', '')"_s,
                 {text(name)});
-}
-
-QStringList backups(const TestDatabase& db)
-{
-    return QDir(db.dir() + u"/Date_D备份"_s).entryList(QDir::Files);
 }
 
 } // namespace
@@ -117,19 +111,19 @@ private slots:
         QCOMPARE(LabelStore(store).guestNameSetting(3, u"婚宴"_s).value()->yMm, 90.0);
         if (readOnly) {
             QCOMPARE(db.exactDump(), before);
-            QVERIFY(backups(db).isEmpty());
+            QVERIFY(db.backups().isEmpty());
             return;
         }
         QVERIFY2(store.notice().contains(u"改为数值"_s), qPrintable(store.notice()));
-        QCOMPARE(backups(db).size(), 1);
-        QVERIFY2(backups(db).first().contains(u"升级前 数据版本1"_s), qPrintable(backups(db).first()));
+        QCOMPARE(db.backups().size(), 1);
+        QVERIFY2(db.backups().first().contains(u"升级前 数据版本1"_s), qPrintable(db.backups().first()));
         QCOMPARE(db.scalar(u"SELECT typeof(ListID) || typeof(KeyX) FROM Main"_s).toString(),
                  u"integerreal"_s);
 
         CardStore again(db.path()); // converted once: the next opening changes nothing
         QVERIFY(again.check().isOk());
         QVERIFY(again.notice().isEmpty());
-        QCOMPARE(backups(db).size(), 1);
+        QCOMPARE(db.backups().size(), 1);
     }
 };
 

@@ -22,11 +22,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QStringList backups(const TestDatabase& db)
-{
-    return QDir(db.dir() + u"/Date_D备份"_s).entryList(QDir::Files, QDir::Name);
-}
-
 // The exact content of a snapshot file, read through a copy so the file itself is never touched.
 QString contentOf(const QString& path)
 {
@@ -102,7 +97,7 @@ private slots:
         QVERIFY2(done.isOk() || done.error().isEmpty(), qPrintable(done.error()));
         QVERIFY(db.exactDump() != before);
 
-        const QStringList taken = backups(db);
+        const QStringList taken = db.backups();
         QCOMPARE(taken.size(), 1);
         const QRegularExpression name(u"^(\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d) %1 婚宴\\.dat$"_s.arg(verb));
         const QRegularExpressionMatch m = name.match(taken.first());
@@ -123,7 +118,7 @@ private slots:
         makeFile(folder + u"我的备份.dat"_s);
         CardStore store(db.path());
         QVERIFY(LabelStore(store).clearLabels(1).isOk());
-        QStringList kept = backups(db);
+        QStringList kept = db.backups();
         QCOMPARE(kept.size(), 31); // 30 snapshots and the user's own file
         QVERIFY(kept.contains(u"我的备份.dat"_s));
         QVERIFY(!kept.contains(u"2020-01-01 10-05 删除宾客 婚宴.dat"_s)); // the six oldest are gone
@@ -133,7 +128,7 @@ private slots:
         makeFile(folder + u"2021-01-01 10-00 导入宾客 婚宴.dat"_s, 300LL << 20);
         makeFile(folder + u"2021-01-01 11-00 导入宾客 婚宴.dat"_s, 300LL << 20);
         QVERIFY(GuestStore(store).clear(1).isOk());
-        kept = backups(db);
+        kept = db.backups();
         QVERIFY(kept.contains(u"2021-01-01 11-00 导入宾客 婚宴.dat"_s));
         QVERIFY(!kept.contains(u"2021-01-01 10-00 导入宾客 婚宴.dat"_s));
         QVERIFY(!kept.contains(u"2020-01-01 10-34 删除宾客 婚宴.dat"_s));

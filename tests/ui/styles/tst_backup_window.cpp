@@ -3,6 +3,7 @@
 // wrote in GBK is converted.
 #include "core/help/RtfReader.h"
 #include "support/TestSession.h"
+#include "support/Widgets.h"
 #include "ui/main/w_Main.h"
 #include "ui/styles/w_Backup.h"
 #include "ui/styles/w_QJList.h"
@@ -10,48 +11,14 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
 #include <QStringEncoder>
 #include <QFile>
 #include <QTest>
 #include <QTextDocument>
-#include <QTimer>
-
-#include <functional>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-template <typename T = QWidget> T* child(QWidget& w, const char* name)
-{
-    return w.findChild<T*>(QLatin1String(name));
-}
-
-void click(QWidget& w, const char* button)
-{
-    QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton);
-}
-
-void waitFor(QObject& window, const char* timer)
-{
-    QTRY_VERIFY(!window.findChild<QTimer*>(QLatin1String(timer))->isActive());
-}
-
-// Hands the modal window `name` to `act` as soon as it shows; `act` closes it.
-void whenModalShown(const QString& name, std::function<void(QWidget*)> act)
-{
-    auto* poll = new QTimer(qApp);
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->objectName() == name) {
-            poll->stop();
-            poll->deleteLater();
-            act(modal);
-        }
-    });
-    poll->start(20);
-}
 
 void pick(w_QJList& chooser, const QString& name)
 {
@@ -91,25 +58,24 @@ private slots:
         w_Main main(t.session);
         main.show();
         waitFor(main, "Timer_Load");
-        QCOMPARE(child<QLabel>(main, "L_Guests")->text(), u"4"_s);
+        QCOMPARE(labelText(main, "L_Guests"), u"4"_s);
 
         QStringList actions;
         QStringList guestCounts;
-        whenModalShown(u"w_QJList"_s, [&](QWidget* window) {
-            auto& chooser = *qobject_cast<w_QJList*>(window);
+        onNextModal<w_QJList>([&](w_QJList& chooser) {
             pick(chooser, u"婚宴"_s);
             t.messages.setNextAnswer(true);
             click(chooser, "Cmd_DEL");
             QCOMPARE(t.db.rowsOf(u"Guests"_s, 1), 0);
 
-            whenModalShown(u"w_Backup"_s, [&](QWidget* backup) {
-                auto& grid = *child<QAbstractItemView>(*backup, "DG_Snapshots");
+            onNextModal<w_Backup>([&](w_Backup& backup) {
+                auto& grid = *child<QAbstractItemView>(backup, "DG_Snapshots");
                 actions = column(grid, 1);
                 guestCounts = column(grid, 3);
                 grid.setCurrentIndex(grid.model()->index(0, 1));
                 t.messages.setNextAnswer(true);
-                click(*backup, "Cmd_Restore");
-                click(*backup, "Cmd_Close");
+                click(backup, "Cmd_Restore");
+                click(backup, "Cmd_Close");
             });
             click(chooser, "Cmd_Backup");
             pick(chooser, u"婚宴"_s); // the list is read again: the style is back
@@ -126,8 +92,8 @@ private slots:
         QVERIFY2(shown.last().text.startsWith(u"数据已恢复"_s), qPrintable(shown.last().text));
         QCOMPARE(t.db.exactDump(), before);
         waitFor(main, "Timer_Load");
-        QCOMPARE(child<QLabel>(main, "L_ListName")->text(), u"婚宴"_s);
-        QCOMPARE(child<QLabel>(main, "L_Guests")->text(), u"4"_s);
+        QCOMPARE(labelText(main, "L_ListName"), u"婚宴"_s);
+        QCOMPARE(labelText(main, "L_Guests"), u"4"_s);
         QCOMPARE(t.state.CurrentListID, qint16(1));
     }
 

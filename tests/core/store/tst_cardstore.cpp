@@ -360,46 +360,42 @@ private slots:
     void version1GuestsGetFieldDefaults()
     {
         TestDatabase db(QStringLiteral(FENNICK_V1_DB));
-        db.addStyle(1, QStringLiteral("婚宴"), 1, 2);
-        db.exec(QStringLiteral("UPDATE Guests SET Sex = '男' WHERE Name = '宾客1'"));
-        const QString guestsBefore =
-            QStringLiteral("SELECT group_concat(Name || '|' || ifnull(Sex, '') || '|' || "
-                           "Connection || SaveTime, ';') FROM Guests");
+        db.addStyle(1, u"婚宴"_s, 1, 2);
+        db.exec(u"UPDATE Guests SET Sex = '男' WHERE Name = '宾客1'"_s);
+        const QString guestsBefore = u"SELECT group_concat(Name || '|' || ifnull(Sex, '') || '|' || "
+                                     "Connection || SaveTime, ';') FROM Guests"_s;
         const QVariant before = db.scalar(guestsBefore);
         CardStore store(db.path());
         QVERIFY(store.check().isOk());
-        QCOMPARE(db.scalar(QStringLiteral("PRAGMA user_version")).toInt(), SchemaUpgrade::currentVersion());
+        QCOMPARE(db.scalar(u"PRAGMA user_version"_s).toInt(), SchemaUpgrade::currentVersion());
         QCOMPARE(db.scalar(guestsBefore), before);
-        QCOMPARE(
-            db.scalar(QStringLiteral("SELECT group_concat(Salutation || '|' || Partner || '|' || TableNo || "
-                                     "'|' || Attending, ';') FROM Guests"))
-                .toString(),
-            QStringLiteral("|||1;|||1"));
-        QCOMPARE(
-            db.scalar(QStringLiteral("SELECT NameFormat || '|' || PartnerFormat FROM GuestXY")).toString(),
-            QStringLiteral("{姓名}|"));
+        QCOMPARE(db.scalar(u"SELECT group_concat(Salutation || '|' || Partner || '|' || TableNo || "
+                           "'|' || Attending, ';') FROM Guests"_s)
+                     .toString(),
+                 u"|||1;|||1"_s);
+        QCOMPARE(db.scalar(u"SELECT NameFormat || '|' || PartnerFormat FROM GuestXY"_s).toString(),
+                 u"{姓名}|"_s);
         CardFieldStore fields(store);
         QCOMPARE(fields.salutationRules(1).value(), SalutationRules());
         QCOMPARE(fields.tableOrder(1).value(), false);
         const Result<GuestCursor> first = store.firstGuest(1);
-        QCOMPARE(first.value().guest.name, QStringLiteral("宾客1"));
+        QCOMPARE(first.value().guest.name, u"宾客1"_s);
         QCOMPARE(first.value().guest.attending, 1);
         QCOMPARE(db.backups().size(), 1);
 
         // 人数 is a whole number from 1 up, whatever writes it.
         for (const char* bad : {"0", "-2", "'两位'", "1.5"})
-            QVERIFY2(db.refuses(QStringLiteral("UPDATE Guests SET Attending = %1").arg(QLatin1String(bad))),
-                     bad);
+            QVERIFY2(db.refuses(u"UPDATE Guests SET Attending = %1"_s.arg(QLatin1String(bad))), bad);
         SalutationRules rules;
-        rules.male = QStringLiteral("君");
-        rules.unknown = QStringLiteral("阁下");
+        rules.male = u"君"_s;
+        rules.unknown = u"阁下"_s;
         QVERIFY(fields.saveSalutationRules(1, rules).isOk());
         QVERIFY(fields.saveTableOrder(1, true).isOk());
         QCOMPARE(fields.salutationRules(1).value(), rules);
         QCOMPARE(fields.tableOrder(1).value(), true);
         QCOMPARE(fields.salutationRules(2).value(), SalutationRules()); // another style keeps the defaults
         QVERIFY(store.deleteStyle(1).isOk());
-        QCOMPARE(db.rowsOf(QStringLiteral("Salutations"), 1), 0);
+        QCOMPARE(db.rowsOf(u"Salutations"_s, 1), 0);
     }
 
     // Catches a table-order run that reads 桌号 as text (10 before 8), loses guests without a table,
@@ -407,22 +403,21 @@ private slots:
     void tableOrderCursor()
     {
         TestDatabase db;
-        db.addStyle(1, QStringLiteral("婚宴"), 1, 0);
-        db.addStyle(2, QStringLiteral("寿宴"), 1, 1);
+        db.addStyle(1, u"婚宴"_s, 1, 0);
+        db.addStyle(2, u"寿宴"_s, 1, 1);
         for (const auto& [name, table] : {std::pair{"甲", "10"}, std::pair{"乙", ""}, std::pair{"丙", "8"},
                                           std::pair{"丁", "9"}, std::pair{"戊", "8"}})
-            db.exec(QStringLiteral("INSERT INTO Guests (ListID, Name, TableNo) VALUES (1, ?, ?)"),
+            db.exec(u"INSERT INTO Guests (ListID, Name, TableNo) VALUES (1, ?, ?)"_s,
                     {QString::fromUtf8(name), QString::fromUtf8(table)});
         CardStore store(db.path());
         QStringList seen;
         for (Result<GuestCursor> c = store.firstGuest(1, PrintOrder::Table); !c.value().atEnd;
              c = store.nextGuest(c.value())) {
             seen << c.value().guest.name + c.value().guest.table;
-            if (c.value().guest.name == QStringLiteral("戊"))
-                db.exec(QStringLiteral("DELETE FROM Guests WHERE Name = '丁'"));
+            if (c.value().guest.name == u"戊"_s)
+                db.exec(u"DELETE FROM Guests WHERE Name = '丁'"_s);
         }
-        QCOMPARE(seen, (QStringList{QStringLiteral("丙8"), QStringLiteral("戊8"), QStringLiteral("甲10"),
-                                    QStringLiteral("乙")}));
+        QCOMPARE(seen, (QStringList{u"丙8"_s, u"戊8"_s, u"甲10"_s, u"乙"_s}));
     }
 };
 

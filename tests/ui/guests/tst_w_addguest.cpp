@@ -245,28 +245,26 @@ private slots:
     void guestFieldsAreStoredAndLoaded()
     {
         openOn(0);
-        fill(*w, 1, {QStringLiteral("张伟")});
-        ui<QLineEdit>("T_Salutation")->setText(QStringLiteral(" 教授 "));
-        ui<QLineEdit>("T_Partner")->setText(QStringLiteral(" 李娜 "));
-        ui<QLineEdit>("T_Table")->setText(QStringLiteral(" 8 "));
+        fill(*w, 1, {u"张伟"_s});
+        ui<QLineEdit>("T_Salutation")->setText(u" 教授 "_s);
+        ui<QLineEdit>("T_Partner")->setText(u" 李娜 "_s);
+        ui<QLineEdit>("T_Table")->setText(u" 8 "_s);
         ui<QSpinBox>("UD_Attending")->setValue(3);
         QTest::keyClick(ui("T_Table"), Qt::Key_Return);
-        const QString row = QStringLiteral("SELECT Salutation || '|' || Partner || '|' || TableNo || '|' || "
-                                           "Attending FROM Guests");
-        QCOMPARE(t->db.scalar(row).toString(), QStringLiteral("教授|李娜|8|3"));
-        QCOMPARE(cell(*w, 0, 6) + cell(*w, 0, 7) + cell(*w, 0, 8) + cell(*w, 0, 9),
-                 QStringLiteral("教授李娜83"));
+        const QString row = u"SELECT Salutation || '|' || Partner || '|' || TableNo || '|' || "
+                            "Attending FROM Guests"_s;
+        QCOMPARE(t->db.scalar(row).toString(), u"教授|李娜|8|3"_s);
+        QCOMPARE(cell(*w, 0, 6) + cell(*w, 0, 7) + cell(*w, 0, 8) + cell(*w, 0, 9), u"教授李娜83"_s);
         QCOMPARE(ui<QLineEdit>("T_Partner")->text() + ui<QLineEdit>("T_Table")->text(), QString());
         QCOMPARE(ui<QSpinBox>("UD_Attending")->value(), 1);
 
         doubleClickRow(*w, 0);
-        QCOMPARE(ui<QLineEdit>("T_Salutation")->text() + ui<QLineEdit>("T_Partner")->text(),
-                 QStringLiteral("教授李娜"));
+        QCOMPARE(ui<QLineEdit>("T_Salutation")->text() + ui<QLineEdit>("T_Partner")->text(), u"教授李娜"_s);
         QCOMPARE(ui<QSpinBox>("UD_Attending")->value(), 3);
-        ui<QLineEdit>("T_Partner")->setText(QStringLiteral("全家"));
+        ui<QLineEdit>("T_Partner")->setText(u"全家"_s);
         QTest::mouseClick(ui<QPushButton>("Cmd_Save"), Qt::LeftButton);
-        QCOMPARE(t->db.scalar(row).toString(), QStringLiteral("教授|全家|8|3"));
-        QCOMPARE(cell(*w, 0, 7), QStringLiteral("全家"));
+        QCOMPARE(t->db.scalar(row).toString(), u"教授|全家|8|3"_s);
+        QCOMPARE(cell(*w, 0, 7), u"全家"_s);
     }
 
     // Catches a heading click that selects the column instead of sorting, tables sorted as text (10
@@ -275,9 +273,8 @@ private slots:
     // and a change after sorting landing on another row.
     void headingsSortTheGrid()
     {
-        openOn(450,
-               QStringLiteral("UPDATE Guests SET TableNo = CASE Name WHEN '宾客1' THEN '10' WHEN '宾客2' "
-                              "THEN '2' WHEN '宾客4' THEN '2' WHEN '宾客5' THEN '主桌' ELSE '' END"));
+        openOn(450, u"UPDATE Guests SET TableNo = CASE Name WHEN '宾客1' THEN '10' WHEN '宾客2' "
+                    "THEN '2' WHEN '宾客4' THEN '2' WHEN '宾客5' THEN '主桌' ELSE '' END"_s);
         QHeaderView* headings = grid(*w)->horizontalHeader();
         const auto clickHeading = [&](int column) {
             QTest::mouseClick(headings->viewport(), Qt::LeftButton, {},
@@ -294,20 +291,19 @@ private slots:
         QCOMPARE(firstNames(5), (QStringList{"宾客2", "宾客4", "宾客1", "宾客5", "宾客3"}));
         clickHeading(8);
         QCOMPARE(firstNames(4), (QStringList{"宾客5", "宾客1", "宾客2", "宾客4"}));
-        QCOMPARE(cell(*w, 4), QStringLiteral("宾客3"));
+        QCOMPARE(cell(*w, 4), u"宾客3"_s);
         clickHeading(8);
         QCOMPARE(firstNames(3), (QStringList{"宾客1", "宾客2", "宾客3"}));
         QVERIFY(!headings->isSortIndicatorShown());
 
         clickHeading(0);
         clickHeading(0); // by name, downwards: numbers in names compare by value
-        QCOMPARE(cell(*w, 0) + cell(*w, 300) + cell(*w, 449), QStringLiteral("宾客450宾客150宾客1"));
+        QCOMPARE(cell(*w, 0) + cell(*w, 300) + cell(*w, 449), u"宾客450宾客150宾客1"_s);
         doubleClickRow(*w, 300);
-        ui<QLineEdit>("T_Remark")->setText(QStringLiteral("改过"));
+        ui<QLineEdit>("T_Remark")->setText(u"改过"_s);
         QTest::mouseClick(ui<QPushButton>("Cmd_Save"), Qt::LeftButton);
-        QCOMPARE(t->db.scalar(QStringLiteral("SELECT Name FROM Guests WHERE Remark = '改过'")).toString(),
-                 QStringLiteral("宾客150"));
-        QCOMPARE(cell(*w, 300, 5), QStringLiteral("改过"));
+        QCOMPARE(t->db.scalar(u"SELECT Name FROM Guests WHERE Remark = '改过'"_s).toString(), u"宾客150"_s);
+        QCOMPARE(cell(*w, 300, 5), u"改过"_s);
         QCOMPARE(t->messages.count(), 0);
     }
 

@@ -550,94 +550,87 @@ private slots:
         {
             w_AddLabel w(t.session);
             w.show();
-            typeLabel(t, w, QStringLiteral("座次|{座位} 第  桌|1|2"));
+            typeLabel(t, w, u"座次|{座位} 第  桌|1|2"_s);
             const QString before = t.db.snapshot();
             click(w, "Cmd_Save");
-            QVERIFY2(t.messages.last().text.contains(QStringLiteral("“{座位}”不是可用的字段")),
+            QVERIFY2(t.messages.last().text.contains(u"“{座位}”不是可用的字段"_s),
                      qPrintable(t.messages.last().text));
             QCOMPARE(t.db.snapshot(), before);
             auto* text = w.findChild<QPlainTextEdit*>();
-            text->setPlainText(QStringLiteral("{{座位}} 第  桌"));
+            text->setPlainText(u"{{座位}} 第  桌"_s);
             QTextCursor cursor = text->textCursor();
             cursor.setPosition(text->toPlainText().size() - 2);
             text->setTextCursor(cursor);
-            auto* picker = w.findChild<QComboBox*>(QStringLiteral("Combo_Field"));
-            picker->setCurrentIndex(picker->findText(QStringLiteral("{桌号}")));
+            auto* picker = w.findChild<QComboBox*>(u"Combo_Field"_s);
+            picker->setCurrentIndex(picker->findText(u"{桌号}"_s));
             emit picker->activated(picker->currentIndex());
             QCOMPARE(picker->currentIndex(), 0);
             click(w, "Cmd_Save");
-            QCOMPARE(t.db.scalar(QStringLiteral("SELECT KeyValue FROM Main WHERE Keywords = '座次'")),
-                     QVariant(QStringLiteral("{{座位}} 第 {桌号} 桌")));
+            QCOMPARE(t.db.scalar(u"SELECT KeyValue FROM Main WHERE Keywords = '座次'"_s),
+                     QVariant(u"{{座位}} 第 {桌号} 桌"_s));
         }
 
         {
             // A label stored before fields existed, braces and all, can still be moved.
-            t.db.exec(
-                QStringLiteral("UPDATE Main SET KeyValue = '座位：{座位}' WHERE Keywords = '一-标签0'"));
-            w_AddLabel w(t.session, LabelStore(t.store).labels(1, QStringLiteral("一")).value().first());
+            t.db.exec(u"UPDATE Main SET KeyValue = '座位：{座位}' WHERE Keywords = '一-标签0'"_s);
+            w_AddLabel w(t.session, LabelStore(t.store).labels(1, u"一"_s).value().first());
             w.show();
-            replaceText(box(w, "T_X"), QStringLiteral("44"));
+            replaceText(box(w, "T_X"), u"44"_s);
             click(w, "Cmd_Save");
-            QCOMPARE(
-                t.db.scalar(QStringLiteral("SELECT KeyX || KeyValue FROM Main WHERE Keywords = '一-标签0'")),
-                QVariant(QStringLiteral("44.0座位：{座位}")));
+            QCOMPARE(t.db.scalar(u"SELECT KeyX || KeyValue FROM Main WHERE Keywords = '一-标签0'"_s),
+                     QVariant(u"44.0座位：{座位}"_s));
         }
 
         w_PRNSet w(t.session);
         openSettings(w);
-        QAbstractItemModel* grid = w.findChild<QTableView*>(QStringLiteral("DG_PRN"))->model();
+        QAbstractItemModel* grid = w.findChild<QTableView*>(u"DG_PRN"_s)->model();
         const QString before = t.db.snapshot();
-        QVERIFY(!grid->setData(grid->index(0, 1), QStringLiteral("{性别}")));
-        QTRY_VERIFY(t.messages.last().text.contains(QStringLiteral("“{性别}”不是可用的字段")));
+        QVERIFY(!grid->setData(grid->index(0, 1), u"{性别}"_s));
+        QTRY_VERIFY(t.messages.last().text.contains(u"“{性别}”不是可用的字段"_s));
         QCOMPARE(t.db.snapshot(), before);
-        QVERIFY(grid->setData(grid->index(0, 1), QStringLiteral("{姓名}{称谓}")));
+        QVERIFY(grid->setData(grid->index(0, 1), u"{姓名}{称谓}"_s));
 
-        auto* format = w.findChild<QComboBox*>(QStringLiteral("Combo_NameFormat"));
-        auto* partnerFormat = w.findChild<QComboBox*>(QStringLiteral("Combo_PartnerFormat"));
-        auto* rules = w.findChild<QTableWidget*>(QStringLiteral("DG_Salutation"));
-        QCOMPARE(format->currentText() + partnerFormat->currentText(), QStringLiteral("{姓名}"));
+        auto* format = w.findChild<QComboBox*>(u"Combo_NameFormat"_s);
+        auto* partnerFormat = w.findChild<QComboBox*>(u"Combo_PartnerFormat"_s);
+        auto* rules = w.findChild<QTableWidget*>(u"DG_Salutation"_s);
+        QCOMPARE(format->currentText() + partnerFormat->currentText(), u"{姓名}"_s);
         QCOMPARE(rules->item(0, 1)->text() + rules->item(1, 1)->text() + rules->item(2, 1)->text(),
-                 QStringLiteral("先生女士"));
-        t.fonts.setNextChoice({QStringLiteral("楷体"), 20, false, false});
+                 u"先生女士"_s);
+        t.fonts.setNextChoice({u"楷体"_s, 20, false, false});
         click(w, "Cmd_SelFont");
-        format->setCurrentText(QStringLiteral("{姓名}{称呼}"));
+        format->setCurrentText(u"{姓名}{称呼}"_s);
         const QString beforeSave = t.db.snapshot();
         click(w, "Cmd_Save");
-        QVERIFY(t.messages.last().text.contains(QStringLiteral("姓名格式中的“{称呼}”不是可用的字段")));
+        QVERIFY(t.messages.last().text.contains(u"姓名格式中的“{称呼}”不是可用的字段"_s));
         QCOMPARE(w.focusWidget(), format);
         QCOMPARE(t.db.snapshot(), beforeSave);
 
-        format->setCurrentText(QStringLiteral("{姓名}{称谓}"));
-        partnerFormat->setCurrentText(QStringLiteral("{姓名} {同行} 伉俪"));
-        rules->item(1, 1)->setText(QStringLiteral(" 小姐 "));
-        rules->item(2, 1)->setText(QStringLiteral("阁下"));
-        w.findChild<QCheckBox*>(QStringLiteral("Check_TableOrder"))->setChecked(true);
+        format->setCurrentText(u"{姓名}{称谓}"_s);
+        partnerFormat->setCurrentText(u"{姓名} {同行} 伉俪"_s);
+        rules->item(1, 1)->setText(u" 小姐 "_s);
+        rules->item(2, 1)->setText(u"阁下"_s);
+        w.findChild<QCheckBox*>(u"Check_TableOrder"_s)->setChecked(true);
         click(w, "Cmd_Save");
-        QCOMPARE(t.db.scalar(QStringLiteral("SELECT NameFormat || '|' || PartnerFormat || '|' || TableOrder "
-                                            "FROM GuestXY JOIN Lists USING (ListID) WHERE ListID = 1")),
-                 QVariant(QStringLiteral("{姓名}{称谓}|{姓名} {同行} 伉俪|1")));
-        QCOMPARE(t.db.scalar(QStringLiteral("SELECT group_concat(Sex || '=' || Salutation, ';') FROM "
-                                            "(SELECT * FROM Salutations WHERE ListID = 1 ORDER BY Sex)")),
-                 QVariant(QStringLiteral("=阁下;女=小姐;男=先生")));
+        QCOMPARE(t.db.scalar(u"SELECT NameFormat || '|' || PartnerFormat || '|' || TableOrder "
+                             "FROM GuestXY JOIN Lists USING (ListID) WHERE ListID = 1"_s),
+                 QVariant(u"{姓名}{称谓}|{姓名} {同行} 伉俪|1"_s));
+        QCOMPARE(t.db.scalar(u"SELECT group_concat(Sex || '=' || Salutation, ';') FROM "
+                             "(SELECT * FROM Salutations WHERE ListID = 1 ORDER BY Sex)"_s),
+                 QVariant(u"=阁下;女=小姐;男=先生"_s));
 
         w_PRNSet again(t.session);
         openSettings(again);
-        QCOMPARE(again.findChild<QComboBox*>(QStringLiteral("Combo_PartnerFormat"))->currentText(),
-                 QStringLiteral("{姓名} {同行} 伉俪"));
-        QCOMPARE(again.findChild<QTableWidget*>(QStringLiteral("DG_Salutation"))->item(1, 1)->text(),
-                 QStringLiteral("小姐"));
-        QVERIFY(again.findChild<QCheckBox*>(QStringLiteral("Check_TableOrder"))->isChecked());
+        QCOMPARE(again.findChild<QComboBox*>(u"Combo_PartnerFormat"_s)->currentText(),
+                 u"{姓名} {同行} 伉俪"_s);
+        QCOMPARE(again.findChild<QTableWidget*>(u"DG_Salutation"_s)->item(1, 1)->text(), u"小姐"_s);
+        QVERIFY(again.findChild<QCheckBox*>(u"Check_TableOrder"_s)->isChecked());
         // A changed rule is not dropped without a word.
-        again.findChild<QTableWidget*>(QStringLiteral("DG_Salutation"))
-            ->item(0, 1)
-            ->setText(QStringLiteral("君"));
+        again.findChild<QTableWidget*>(u"DG_Salutation"_s)->item(0, 1)->setText(u"君"_s);
         t.messages.setNextAnswer(MessageService::Answer::No);
         QVERIFY(again.close());
-        QCOMPARE(t.messages.last().text,
-                 QStringLiteral("宾客字段的设置已经修改，但还没有保存。\n\n是否保存修改？"));
-        QCOMPARE(
-            t.db.scalar(QStringLiteral("SELECT Salutation FROM Salutations WHERE ListID = 1 AND Sex = '男'")),
-            QVariant(QStringLiteral("先生")));
+        QCOMPARE(t.messages.last().text, u"宾客字段的设置已经修改，但还没有保存。\n\n是否保存修改？"_s);
+        QCOMPARE(t.db.scalar(u"SELECT Salutation FROM Salutations WHERE ListID = 1 AND Sex = '男'"_s),
+                 QVariant(u"先生"_s));
     }
 
     // Catches: rows ordered by name or id instead of insertion; a grid position or size that is not a

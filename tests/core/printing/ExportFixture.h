@@ -5,9 +5,13 @@
 
 #include "support/TestDatabase.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QList>
+#include <QPageLayout>
 #include <QProcess>
 #include <QRectF>
 #include <QRegularExpression>
@@ -15,6 +19,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <algorithm>
 
@@ -52,6 +57,52 @@ inline QString runTool(const QString& tool, const QStringList& arguments)
     process.start(tool, arguments);
     process.waitForFinished(30000);
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+/// An A6 sheet without margins: the card's millimetres are the page's.
+inline QPageLayout a6WithoutMargins()
+{
+    return QPageLayout(QPageSize(QPageSize::A6), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
+}
+
+/// The pages of `pdf` rasterised in grey at `dpi` (made beside it and removed once read).
+inline QList<QImage> greyPages(const QString& pdf, double dpi)
+{
+    const QString prefix = QFileInfo(pdf).dir().filePath(QStringLiteral("page"));
+    runTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-gray"),
+                                         QStringLiteral("-png"), pdf, prefix});
+    QList<QImage> pages;
+    for (int page = 1;; ++page) {
+        const QString file = QStringLiteral("%1-%2.png").arg(prefix).arg(page);
+        const QImage image(file);
+        if (image.isNull())
+            break;
+        pages << image.convertToFormat(QImage::Format_Grayscale8);
+        QFile::remove(file);
+    }
+    return pages;
+}
+
+/// Compares `pages` with the reference cards "<stem>-1.png", "<stem>-2.png"... kept beside these
+/// tests, so that a card that prints otherwise than before is seen; FENNICK_WRITE_REFERENCE=1 writes
+/// them anew instead.
+inline void compareWithReferences(const QList<QImage>& pages, const QString& stem)
+{
+    for (int i = 0; i < pages.size(); ++i) {
+        const QString reference =
+            QStringLiteral(FENNICK_SOURCE_DIR "/tests/core/printing/reference/%1-%2.png")
+                .arg(stem)
+                .arg(i + 1);
+        if (qEnvironmentVariableIsSet("FENNICK_WRITE_REFERENCE")) {
+            QVERIFY(pages.at(i).save(reference));
+            continue;
+        }
+        const QImage expected = QImage(reference).convertToFormat(QImage::Format_Grayscale8);
+        QVERIFY2(!expected.isNull(), qPrintable(reference));
+        QCOMPARE(pages.at(i).size(), expected.size());
+        QVERIFY2(pages.at(i) == expected,
+                 qPrintable(QStringLiteral("page %1 differs from %2").arg(i + 1).arg(reference)));
+    }
 }
 
 /// The words of page `page` (from 1) with their boxes in millimetres.

@@ -8,8 +8,6 @@
 #include "ExportFixture.h"
 #include "support/TestDatabase.h"
 
-#include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,13 +15,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QString kReferenceDir = QStringLiteral(FENNICK_SOURCE_DIR "/tests/core/printing/reference");
-
-QPageLayout a6WithoutMargins()
-{
-    return QPageLayout(QPageSize(QPageSize::A6), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
-}
 
 // A style as a version-1 file holds it: labels in several fonts and weights, one of several lines,
 // one with braces that name no field, and guests with and without a sex.
@@ -45,21 +36,6 @@ void addVersion1Style(TestDatabase& db)
     }
     db.exec(u"INSERT INTO Guests (ListID, Name, Sex) VALUES (7, ' 张伟 ', '男'), (7, '李娜', '女'), "
             "(7, 'O''Brien 王', NULL)"_s);
-}
-
-// The pages of `pdf` rasterised in grey at 100 dpi.
-QList<QImage> pagesOf(const QString& pdf, const QString& folder)
-{
-    const QString prefix = QDir(folder).filePath(u"page"_s);
-    runTool(u"pdftoppm"_s, {u"-r"_s, u"100"_s, u"-gray"_s, u"-png"_s, pdf, prefix});
-    QList<QImage> pages;
-    for (int page = 1;; ++page) {
-        const QImage image(u"%1-%2.png"_s.arg(prefix).arg(page));
-        if (image.isNull())
-            break;
-        pages << image.convertToFormat(QImage::Format_Grayscale8);
-    }
-    return pages;
 }
 
 // The text pdftotext reads on each page of `pdf`, its lines joined by "|", blank lines left out.
@@ -272,19 +248,9 @@ private slots:
         const QString pdf = out.filePath(u"cards.pdf"_s);
         const Result<ExportEnd> done = exportCards(cards.value(), a6WithoutMargins(), pdf);
         QVERIFY2(done.isOk(), qPrintable(done.error()));
-        const QList<QImage> pages = pagesOf(pdf, out.path());
+        const QList<QImage> pages = greyPages(pdf, 100);
         QCOMPARE(pages.size(), 3);
-        for (int i = 0; i < pages.size(); ++i) {
-            const QString reference = u"%1/version1-card-%2.png"_s.arg(kReferenceDir).arg(i + 1);
-            if (qEnvironmentVariableIsSet("FENNICK_WRITE_REFERENCE")) {
-                QVERIFY(pages.at(i).save(reference));
-                continue;
-            }
-            const QImage expected = QImage(reference).convertToFormat(QImage::Format_Grayscale8);
-            QVERIFY2(!expected.isNull(), qPrintable(reference));
-            QCOMPARE(pages.at(i).size(), expected.size());
-            QVERIFY2(pages.at(i) == expected, qPrintable(u"page %1 differs"_s.arg(i + 1)));
-        }
+        compareWithReferences(pages, u"version1-card"_s);
     }
 };
 

@@ -3,6 +3,7 @@
 
 #include "core/app/MessageService.h"
 
+#include <QDebug>
 #include <QList>
 #include <QString>
 
@@ -54,6 +55,14 @@ public:
     const QList<ShownMessage>& shown() const { return m_shown; }
     int count() const { return static_cast<int>(m_shown.size()); }
     const ShownMessage& last() const { return m_shown.last(); }
+    /// Whether the last message shown contains `part`; says what was shown when it does not.
+    bool lastSays(const QString& part) const
+    {
+        if (!m_shown.isEmpty() && m_shown.last().text.contains(part))
+            return true;
+        qWarning("shown: %s", m_shown.isEmpty() ? "nothing" : qPrintable(m_shown.last().text));
+        return false;
+    }
 
 private:
     QList<ShownMessage> m_shown;

@@ -111,8 +111,7 @@ private slots:
         f.open();
         f.pressAll(); // answered No
         QCOMPARE(f.t.messages.count(), 1);
-        QVERIFY2(f.t.messages.last().text.contains(u"标签“标签1”：超出了可打印区域"_s),
-                 qPrintable(f.t.messages.last().text));
+        QVERIFY(f.t.messages.lastSays(u"标签“标签1”：超出了可打印区域"_s));
         QCOMPARE(f.t.printer.begun, 0);
         QCOMPARE(f.state(), RunState::Ready);
     }

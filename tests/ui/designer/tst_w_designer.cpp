@@ -242,7 +242,7 @@ private slots:
         QCOMPARE(child<QLineEdit>(o.w, "T_X")->text(), u"10"_s);
         type(child<QLineEdit>(o.w, "T_Y"), u"25.5"_s);
         type(child<QLineEdit>(o.w, "T_Name"), u"乙"_s);
-        QVERIFY2(t.messages.last().text.contains(u"已有名为“乙”"_s), qPrintable(t.messages.last().text));
+        QVERIFY(t.messages.lastSays(u"已有名为“乙”"_s));
         QCOMPARE(o.d().undoStack().count(), 1);
         QCOMPARE(o.position(0), QPointF(10, 25.5));
 
@@ -310,8 +310,7 @@ private slots:
             damaged.close();
             t.files.openAnswer = damaged.fileName();
             click(o.w, "Cmd_Background");
-            QVERIFY2(t.messages.last().text.contains(u"“扫描.jpg”已损坏"_s),
-                     qPrintable(t.messages.last().text));
+            QVERIFY(t.messages.lastSays(u"“扫描.jpg”已损坏"_s));
             QVERIFY(!o.d().hasBackground());
             QVERIFY(!child(o.w, "G_Background")->isEnabled());
             QFile huge(dir.filePath(u"大扫描.png"_s));
@@ -320,8 +319,7 @@ private slots:
             huge.close();
             t.files.openAnswer = huge.fileName();
             click(o.w, "Cmd_Background");
-            QVERIFY2(t.messages.last().text.contains(u"必须小于 20 MB"_s),
-                     qPrintable(t.messages.last().text));
+            QVERIFY(t.messages.lastSays(u"必须小于 20 MB"_s));
             QVERIFY(!o.d().hasBackground() && !o.d().isModified());
 
             t.files.openAnswer = QStringLiteral(FENNICK_SOURCE_DIR) + u"/src/ui/about/sign.png"_s;
@@ -336,7 +334,7 @@ private slots:
             t.messages.setNextAnswer(MessageService::Answer::No);
             click(o.w, "Cmd_Close");
             QVERIFY(!o.w.isVisible());
-            QVERIFY2(t.messages.last().text.contains(u"还没有保存"_s), qPrintable(t.messages.last().text));
+            QVERIFY(t.messages.lastSays(u"还没有保存"_s));
         }
         QCOMPARE(t.db.snapshot(), before);
         {
@@ -348,9 +346,7 @@ private slots:
                       "BEGIN SELECT RAISE(ABORT, '磁盘配额已满'); END"_s);
             t.messages.setNextAnswer(MessageService::Answer::Yes);
             click(o.w, "Cmd_Close");
-            QVERIFY2(t.messages.last().text.contains(u"磁盘配额已满"_s) &&
-                         t.messages.last().text.contains(u"保持原样"_s),
-                     qPrintable(t.messages.last().text));
+            QVERIFY(t.messages.lastSays(u"磁盘配额已满"_s) && t.messages.lastSays(u"保持原样"_s));
             QVERIFY(o.w.isVisible());
             QCOMPARE(saved.count(), 0);
             t.db.exec(u"DROP TRIGGER refuse"_s);

@@ -284,7 +284,7 @@ private slots:
         QCOMPARE(t.db.scalar(u"SELECT group_concat(KeyX || ',' || KeyY, ' ') FROM Main"_s).toString(),
                  expected);
         QCOMPARE(t.messages.count(), 1);
-        QVERIFY2(t.messages.last().text.contains(message), qPrintable(t.messages.last().text));
+        QVERIFY(t.messages.lastSays(message));
         QCOMPARE(w.isVisible() ? w.focusWidget()->objectName() : QString(), focus);
     }
 
@@ -553,8 +553,7 @@ private slots:
             typeLabel(t, w, u"座次|{座位} 第  桌|1|2"_s);
             const QString before = t.db.snapshot();
             click(w, "Cmd_Save");
-            QVERIFY2(t.messages.last().text.contains(u"“{座位}”不是可用的字段"_s),
-                     qPrintable(t.messages.last().text));
+            QVERIFY(t.messages.lastSays(u"“{座位}”不是可用的字段"_s));
             QCOMPARE(t.db.snapshot(), before);
             auto* text = w.findChild<QPlainTextEdit*>();
             text->setPlainText(u"{{座位}} 第  桌"_s);

@@ -560,7 +560,7 @@ private slots:
             QTextCursor cursor = text->textCursor();
             cursor.setPosition(text->toPlainText().size() - 2);
             text->setTextCursor(cursor);
-            auto* picker = w.findChild<QComboBox*>(u"Combo_Field"_s);
+            auto* picker = child<QComboBox>(w, "Combo_Field");
             picker->setCurrentIndex(picker->findText(u"{桌号}"_s));
             emit picker->activated(picker->currentIndex());
             QCOMPARE(picker->currentIndex(), 0);
@@ -582,16 +582,16 @@ private slots:
 
         w_PRNSet w(t.session);
         openSettings(w);
-        QAbstractItemModel* grid = w.findChild<QTableView*>(u"DG_PRN"_s)->model();
+        QAbstractItemModel* grid = child<QTableView>(w, "DG_PRN")->model();
         const QString before = t.db.snapshot();
         QVERIFY(!grid->setData(grid->index(0, 1), u"{性别}"_s));
         QTRY_VERIFY(t.messages.last().text.contains(u"“{性别}”不是可用的字段"_s));
         QCOMPARE(t.db.snapshot(), before);
         QVERIFY(grid->setData(grid->index(0, 1), u"{姓名}{称谓}"_s));
 
-        auto* format = w.findChild<QComboBox*>(u"Combo_NameFormat"_s);
-        auto* partnerFormat = w.findChild<QComboBox*>(u"Combo_PartnerFormat"_s);
-        auto* rules = w.findChild<QTableWidget*>(u"DG_Salutation"_s);
+        auto* format = child<QComboBox>(w, "Combo_NameFormat");
+        auto* partnerFormat = child<QComboBox>(w, "Combo_PartnerFormat");
+        auto* rules = child<QTableWidget>(w, "DG_Salutation");
         QCOMPARE(format->currentText() + partnerFormat->currentText(), u"{姓名}"_s);
         QCOMPARE(rules->item(0, 1)->text() + rules->item(1, 1)->text() + rules->item(2, 1)->text(),
                  u"先生女士"_s);
@@ -608,7 +608,7 @@ private slots:
         partnerFormat->setCurrentText(u"{姓名} {同行} 伉俪"_s);
         rules->item(1, 1)->setText(u" 小姐 "_s);
         rules->item(2, 1)->setText(u"阁下"_s);
-        w.findChild<QCheckBox*>(u"Check_TableOrder"_s)->setChecked(true);
+        child<QCheckBox>(w, "Check_TableOrder")->setChecked(true);
         click(w, "Cmd_Save");
         QCOMPARE(t.db.scalar(u"SELECT NameFormat || '|' || PartnerFormat || '|' || TableOrder "
                              "FROM GuestXY JOIN Lists USING (ListID) WHERE ListID = 1"_s),
@@ -619,12 +619,11 @@ private slots:
 
         w_PRNSet again(t.session);
         openSettings(again);
-        QCOMPARE(again.findChild<QComboBox*>(u"Combo_PartnerFormat"_s)->currentText(),
-                 u"{姓名} {同行} 伉俪"_s);
-        QCOMPARE(again.findChild<QTableWidget*>(u"DG_Salutation"_s)->item(1, 1)->text(), u"小姐"_s);
-        QVERIFY(again.findChild<QCheckBox*>(u"Check_TableOrder"_s)->isChecked());
+        QCOMPARE(child<QComboBox>(again, "Combo_PartnerFormat")->currentText(), u"{姓名} {同行} 伉俪"_s);
+        QCOMPARE(child<QTableWidget>(again, "DG_Salutation")->item(1, 1)->text(), u"小姐"_s);
+        QVERIFY(child<QCheckBox>(again, "Check_TableOrder")->isChecked());
         // A changed rule is not dropped without a word.
-        again.findChild<QTableWidget*>(u"DG_Salutation"_s)->item(0, 1)->setText(u"君"_s);
+        child<QTableWidget>(again, "DG_Salutation")->item(0, 1)->setText(u"君"_s);
         t.messages.setNextAnswer(MessageService::Answer::No);
         QVERIFY(again.close());
         QCOMPARE(t.messages.last().text, u"宾客字段的设置已经修改，但还没有保存。\n\n是否保存修改？"_s);

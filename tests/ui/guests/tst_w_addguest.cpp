@@ -6,7 +6,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
-#include <QDir>
 #include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -55,6 +54,23 @@ void fill(w_AddGuest& w, int sex, const QStringList& texts)
         field->clear();
         QApplication::sendEvent(field, &commit);
     }
+}
+
+// The cells of `column` in the first `rows` rows of the grid, all of them by default.
+QStringList shownColumn(w_AddGuest& w, int column = 0, int rows = -1)
+{
+    QStringList cells;
+    for (int row = 0; row < (rows < 0 ? grid(w)->model()->rowCount() : rows); ++row)
+        cells << cell(w, row, column);
+    return cells;
+}
+
+// Clicks the heading of `column`, as a user sorts by it.
+void clickHeading(w_AddGuest& w, int column)
+{
+    QHeaderView* headings = grid(w)->horizontalHeader();
+    QTest::mouseClick(headings->viewport(), Qt::LeftButton, {},
+                      QPoint(headings->sectionViewportPosition(column) + 5, headings->height() / 2));
 }
 
 void doubleClickRow(w_AddGuest& w, int row)
@@ -275,29 +291,18 @@ private slots:
     {
         openOn(450, u"UPDATE Guests SET TableNo = CASE Name WHEN '宾客1' THEN '10' WHEN '宾客2' "
                     "THEN '2' WHEN '宾客4' THEN '2' WHEN '宾客5' THEN '主桌' ELSE '' END"_s);
-        QHeaderView* headings = grid(*w)->horizontalHeader();
-        const auto clickHeading = [&](int column) {
-            QTest::mouseClick(headings->viewport(), Qt::LeftButton, {},
-                              QPoint(headings->sectionViewportPosition(column) + 5, headings->height() / 2));
-        };
-        const auto firstNames = [&](int count) {
-            QStringList names;
-            for (int row = 0; row < count; ++row)
-                names << cell(*w, row);
-            return names;
-        };
-        clickHeading(8);
+        clickHeading(*w, 8);
         QVERIFY(!grid(*w)->selectionModel()->hasSelection());
-        QCOMPARE(firstNames(5), (QStringList{"宾客2", "宾客4", "宾客1", "宾客5", "宾客3"}));
-        clickHeading(8);
-        QCOMPARE(firstNames(4), (QStringList{"宾客5", "宾客1", "宾客2", "宾客4"}));
+        QCOMPARE(shownColumn(*w, 0, 5), (QStringList{"宾客2", "宾客4", "宾客1", "宾客5", "宾客3"}));
+        clickHeading(*w, 8);
+        QCOMPARE(shownColumn(*w, 0, 4), (QStringList{"宾客5", "宾客1", "宾客2", "宾客4"}));
         QCOMPARE(cell(*w, 4), u"宾客3"_s);
-        clickHeading(8);
-        QCOMPARE(firstNames(3), (QStringList{"宾客1", "宾客2", "宾客3"}));
-        QVERIFY(!headings->isSortIndicatorShown());
+        clickHeading(*w, 8);
+        QCOMPARE(shownColumn(*w, 0, 3), (QStringList{"宾客1", "宾客2", "宾客3"}));
+        QVERIFY(!grid(*w)->horizontalHeader()->isSortIndicatorShown());
 
-        clickHeading(0);
-        clickHeading(0); // by name, downwards: numbers in names compare by value
+        clickHeading(*w, 0);
+        clickHeading(*w, 0); // by name, downwards: numbers in names compare by value
         QCOMPARE(cell(*w, 0) + cell(*w, 300) + cell(*w, 449), u"宾客450宾客150宾客1"_s);
         doubleClickRow(*w, 300);
         ui<QLineEdit>("T_Remark")->setText(u"改过"_s);
@@ -351,11 +356,9 @@ private slots:
             grid(*w)->horizontalHeader()->length() <= grid(*w)->viewport()->width(),
             qPrintable(
                 u"%1 > %2"_s.arg(grid(*w)->horizontalHeader()->length()).arg(grid(*w)->viewport()->width())));
-        QStringList column;
-        for (int row = 0; row < 6; ++row)
-            column << cell(*w, row, GuestGridModel::PrintStateColumn);
-        QCOMPARE(column, QStringList({"已打印 12-06 14:03", "失败 12-06 14:03", "作废 12-06 14:03",
-                                      "已打印 12-06 14:03", "已排队（未确认） 12-06 14:03", "未打印"}));
+        QCOMPARE(shownColumn(*w, GuestGridModel::PrintStateColumn),
+                 QStringList({"已打印 12-06 14:03", "失败 12-06 14:03", "作废 12-06 14:03",
+                              "已打印 12-06 14:03", "已排队（未确认） 12-06 14:03", "未打印"}));
         QVERIFY(grid(*w)
                     ->model()
                     ->index(4, GuestGridModel::PrintStateColumn)
@@ -366,29 +369,18 @@ private slots:
         const QList<QStringList> shown{{"宾客6"}, {"宾客5"}, {"宾客1", "宾客4"}, {"宾客2"}, {"宾客3"}};
         for (int filter = 1; filter <= 5; ++filter) {
             ui<QComboBox>("Combo_PrintFilter")->setCurrentIndex(filter);
-            QStringList names;
-            for (int row = 0; row < grid(*w)->model()->rowCount(); ++row)
-                names << cell(*w, row);
-            QCOMPARE(names, shown.at(filter - 1));
+            QCOMPARE(shownColumn(*w), shown.at(filter - 1));
         }
         ui<QComboBox>("Combo_PrintFilter")->setCurrentIndex(0);
         QCOMPARE(grid(*w)->model()->rowCount(), 6);
 
         // Sorted, a filter keeps the sort's order, and the whole list comes back in it.
-        QHeaderView* headings = grid(*w)->horizontalHeader();
-        for (int click = 0; click < 2; ++click) // by name, downwards
-            QTest::mouseClick(headings->viewport(), Qt::LeftButton, {},
-                              QPoint(headings->sectionViewportPosition(0) + 5, headings->height() / 2));
-        const auto names = [&] {
-            QStringList shownNames;
-            for (int row = 0; row < grid(*w)->model()->rowCount(); ++row)
-                shownNames << cell(*w, row);
-            return shownNames;
-        };
+        clickHeading(*w, 0);
+        clickHeading(*w, 0); // by name, downwards
         ui<QComboBox>("Combo_PrintFilter")->setCurrentIndex(3);
-        QCOMPARE(names(), (QStringList{"宾客4", "宾客1"}));
+        QCOMPARE(shownColumn(*w), (QStringList{"宾客4", "宾客1"}));
         ui<QComboBox>("Combo_PrintFilter")->setCurrentIndex(0);
-        QCOMPARE(names(), (QStringList{"宾客6", "宾客5", "宾客4", "宾客3", "宾客2", "宾客1"}));
+        QCOMPARE(shownColumn(*w), (QStringList{"宾客6", "宾客5", "宾客4", "宾客3", "宾客2", "宾客1"}));
         QCOMPARE(t->messages.count(), 0);
     }
 
@@ -431,8 +423,7 @@ private slots:
         QCOMPARE(t->db.rowsOf(u"PrintRecord"_s, 1), 1);
         QCOMPARE(cell(*w, 0, GuestGridModel::PrintStateColumn), u"未打印"_s);
         // Only the clearing that was made took a snapshot to undo it with.
-        QCOMPARE(QDir(t->db.dir() + u"/Date_D备份"_s).entryList({u"*清除打印记录*"_s}, QDir::Files).size(),
-                 1);
+        QCOMPARE(t->db.backups().filter(u"清除打印记录"_s).size(), 1);
     }
 };
 

@@ -311,25 +311,17 @@ private slots:
             t.fonts.setNextChoice({u"楷体"_s, 10.5, true, true});
             click(w, "Cmd_SelFont");
             QVERIFY(t.fonts.requests().last().scalableOnly);
-            const QStringList refused[] = {
-                {"abc", "1", "T_GX"}, {"1 2", "1", "T_GX"}, {"1", "-", "T_GY"}, {"1", "１２", "T_GY"}};
-            for (const QStringList& xyFocus : refused) {
-                replaceText(box(w, "T_GX"), xyFocus[0]);
-                replaceText(box(w, "T_GY"), xyFocus[1]);
+            const QString digits = u"只能是数字"_s;
+            const QString range = u"必须在 -3000 到 3000 毫米之间，请检查后重新输入。"_s;
+            const QStringList refused[] = {{"abc", "1", "T_GX", digits},   {"1 2", "1", "T_GX", digits},
+                                           {"1", "-", "T_GY", digits},     {"1", "１２", "T_GY", digits},
+                                           {"3000.5", "1", "T_GX", range}, {"1", "-999999", "T_GY", range}};
+            for (const QStringList& xyFocusSaid : refused) {
+                replaceText(box(w, "T_GX"), xyFocusSaid[0]);
+                replaceText(box(w, "T_GY"), xyFocusSaid[1]);
                 click(w, "Cmd_Save");
-                QVERIFY(t.messages.last().text.contains(u"只能是数字"_s));
-                QCOMPARE(w.focusWidget()->objectName(), xyFocus[2]);
-                QCOMPARE(t.db.snapshot(), before);
-            }
-            for (const QStringList& xyFocus :
-                 {QStringList{"3000.5", "1", "T_GX"}, {"1", "-999999", "T_GY"}}) {
-                replaceText(box(w, "T_GX"), xyFocus[0]);
-                replaceText(box(w, "T_GY"), xyFocus[1]);
-                click(w, "Cmd_Save");
-                QVERIFY2(
-                    t.messages.last().text.endsWith(u"必须在 -3000 到 3000 毫米之间，请检查后重新输入。"_s),
-                    qPrintable(t.messages.last().text));
-                QCOMPARE(w.focusWidget()->objectName(), xyFocus[2]);
+                QVERIFY(t.messages.lastSays(xyFocusSaid[3]));
+                QCOMPARE(w.focusWidget()->objectName(), xyFocusSaid[2]);
                 QCOMPARE(t.db.snapshot(), before);
             }
             replaceText(box(w, "T_GX"), u" 12.5 "_s);

@@ -70,6 +70,9 @@ struct Fixture
         waitFor(*window, "Timer1");
     }
 
+    // Presses the guest window's import button and hands the import window it opens to `drive`.
+    bool importThroughWindow(const std::function<void(w_ImportGuests&)>& drive);
+
     TestSession t;
     std::unique_ptr<w_AddGuest> window;
 };
@@ -92,6 +95,11 @@ bool withImportWindow(const std::function<void()>& action, const std::function<v
     timer.start(10); // the file is read first, on a worker thread
     action();
     return opened;
+}
+
+bool Fixture::importThroughWindow(const std::function<void(w_ImportGuests&)>& drive)
+{
+    return withImportWindow([this] { click(*window, "Cmd_Import"); }, drive);
 }
 
 } // namespace
@@ -294,31 +302,28 @@ private slots:
             writeFile(f.t.db.dir() + "/名单.csv", gbk("宾客,性别,电话,备注\r\n李四,女,13812345678,素食\r\n"
                                                       "张三,男,,\r\n,,010-1,无名\r\n王五,M,,\r\n"));
         f.openWindow();
-        QVERIFY(withImportWindow(
-            [&] { click(*f.window, "Cmd_Import"); },
-            [&](w_ImportGuests& w) {
-                QCOMPARE(w.findChild<QComboBox*>("Combo_Encoding")->currentText() +
-                             w.findChild<QComboBox*>("Combo_Column1")->currentText(),
-                         QStringLiteral("GBK/GB18030宾客姓名"));
-                QCOMPARE(w.findChild<QAbstractItemView*>("DG_Preview")->model()->index(2, 0).data(),
-                         QVariant("4"));
-                QVERIFY(w.findChild<QLabel*>("L_Count")->text().startsWith("将导入 2 位宾客"));
-                const QString warnings = w.findChild<QLabel*>("L_Warnings")->text();
-                QVERIFY(warnings.contains("有 1 行没有姓名（第 4 行）") &&
-                        warnings.contains("有 1 位宾客的姓名已在名单中"));
+        QVERIFY(f.importThroughWindow([&](w_ImportGuests& w) {
+            QCOMPARE(child<QComboBox>(w, "Combo_Encoding")->currentText() +
+                         child<QComboBox>(w, "Combo_Column1")->currentText(),
+                     QStringLiteral("GBK/GB18030宾客姓名"));
+            QCOMPARE(child<QAbstractItemView>(w, "DG_Preview")->model()->index(2, 0).data(), QVariant("4"));
+            QVERIFY(labelText(w, "L_Count").startsWith("将导入 2 位宾客"));
+            const QString warnings = labelText(w, "L_Warnings");
+            QVERIFY(warnings.contains("有 1 行没有姓名（第 4 行）") &&
+                    warnings.contains("有 1 位宾客的姓名已在名单中"));
 
-                // The remark column is left out and the repeated name is taken after all.
-                auto* remark = w.findChild<QComboBox*>("Combo_Column4");
-                remark->setCurrentIndex(remark->findText("不导入"));
-                emit remark->activated(remark->currentIndex());
-                click(w, "O_ImportDuplicates");
-                click(w, "Cmd_Import");
-            }));
+            // The remark column is left out and the repeated name is taken after all.
+            auto* remark = child<QComboBox>(w, "Combo_Column4");
+            remark->setCurrentIndex(remark->findText("不导入"));
+            emit remark->activated(remark->currentIndex());
+            click(w, "O_ImportDuplicates");
+            click(w, "Cmd_Import");
+        }));
         QCOMPARE(f.t.messages.last().text, QStringLiteral("已导入 3 位宾客。跳过了 1 行。"));
         QCOMPARE(
             GuestTransferStore(f.t.store).guests(1).value(),
             (Guests{G{"张三"}, G{"李四", "女", "", "", "13812345678"}, G{"张三", "男"}, G{"王五", "男"}}));
-        QCOMPARE(f.window->findChild<QAbstractItemView*>("DG_Edit")->model()->rowCount(), 4);
+        QCOMPARE(child<QAbstractItemView>(*f.window, "DG_Edit")->model()->rowCount(), 4);
     }
 
     // Catches text the detected encoding cannot read imported as "�" without a word, and an import
@@ -330,19 +335,17 @@ private slots:
             writeFile(f.t.db.dir() + "/名单.csv",
                       gbk("姓名,备注\r\n张三,素食\r\n") + "\xA1\x20,\x81\r\n" + gbk("李四,\r\n"));
         f.openWindow();
-        QVERIFY(withImportWindow([&] { click(*f.window, "Cmd_Import"); },
-                                 [&](w_ImportGuests& w) {
-                                     auto* encoding = w.findChild<QComboBox*>("Combo_Encoding");
-                                     QCOMPARE(encoding->currentText(), QStringLiteral("GBK/GB18030"));
-                                     const QString warnings = w.findChild<QLabel*>("L_Warnings")->text();
-                                     QVERIFY2(warnings.contains("第 3 行有无法识别的文字"),
-                                              qPrintable(warnings));
-                                     QVERIFY(!w.findChild<QAbstractButton*>("Cmd_Import")->isEnabled());
-                                     // The user confirms the encoding by choosing it.
-                                     emit encoding->activated(encoding->currentIndex());
-                                     QVERIFY(w.findChild<QAbstractButton*>("Cmd_Import")->isEnabled());
-                                     click(w, "Cmd_Import");
-                                 }));
+        QVERIFY(f.importThroughWindow([&](w_ImportGuests& w) {
+            auto* encoding = child<QComboBox>(w, "Combo_Encoding");
+            QCOMPARE(encoding->currentText(), QStringLiteral("GBK/GB18030"));
+            const QString warnings = labelText(w, "L_Warnings");
+            QVERIFY2(warnings.contains("第 3 行有无法识别的文字"), qPrintable(warnings));
+            QVERIFY(!child<QAbstractButton>(w, "Cmd_Import")->isEnabled());
+            // The user confirms the encoding by choosing it.
+            emit encoding->activated(encoding->currentIndex());
+            QVERIFY(child<QAbstractButton>(w, "Cmd_Import")->isEnabled());
+            click(w, "Cmd_Import");
+        }));
         QCOMPARE(GuestTransferStore(f.t.store).guests(1).value().size(), 3);
     }
 
@@ -374,7 +377,7 @@ private slots:
             }
         });
         poll.start(1);
-        QVERIFY(!withImportWindow([&] { click(*f.window, "Cmd_Import"); }, [](w_ImportGuests&) {}));
+        QVERIFY(!f.importThroughWindow([](w_ImportGuests&) {}));
         BackgroundRead::setDialogDelayMs(400);
         QVERIFY(cancelled);
         QCOMPARE(f.t.messages.count(), 0);
@@ -422,16 +425,14 @@ private slots:
                                          gbk("姓名,性别,称谓,配偶/同行,桌号,人数\r\n张伟,男,,李娜,8,2人\r\n"
                                              "王芳,女,教授,,主桌,\r\n"));
         f.openWindow();
-        QVERIFY(withImportWindow([&] { click(*f.window, "Cmd_Import"); },
-                                 [&](w_ImportGuests& w) {
-                                     QStringList matched;
-                                     for (int column = 3; column <= 6; ++column)
-                                         matched << w.findChild<QComboBox*>(
-                                                         QStringLiteral("Combo_Column%1").arg(column))
-                                                        ->currentText();
-                                     QCOMPARE(matched, (QStringList{"称谓", "同行", "桌号", "人数"}));
-                                     click(w, "Cmd_Import");
-                                 }));
+        QVERIFY(f.importThroughWindow([&](w_ImportGuests& w) {
+            QStringList matched;
+            for (int column = 3; column <= 6; ++column)
+                matched
+                    << w.findChild<QComboBox*>(QStringLiteral("Combo_Column%1").arg(column))->currentText();
+            QCOMPARE(matched, (QStringList{"称谓", "同行", "桌号", "人数"}));
+            click(w, "Cmd_Import");
+        }));
         Guests expected{G{"张伟", "男"}, G{"王芳", "女"}};
         expected[0].partner = "李娜";
         expected[0].table = "8";
@@ -443,20 +444,18 @@ private slots:
         const QString before = f.t.db.snapshot();
         f.t.files.openAnswer =
             writeFile(f.t.db.dir() + "/名单2.csv", gbk("姓名,人数\r\n李四,两位\r\n赵六,1\r\n钱七,0\r\n"));
-        QVERIFY(withImportWindow([&] { click(*f.window, "Cmd_Import"); },
-                                 [&](w_ImportGuests& w) {
-                                     const QString warnings = w.findChild<QLabel*>("L_Warnings")->text();
-                                     QVERIFY2(warnings.contains(
-                                                  "有 2 行的人数不是 1 以上的整数（第 2、4 行，如“两位”）"),
-                                              qPrintable(warnings));
-                                     QVERIFY(!w.findChild<QAbstractButton*>("Cmd_Import")->isEnabled());
-                                     click(w, "Cmd_Import");
-                                     QCOMPARE(f.t.db.snapshot(), before);
-                                     auto* attending = w.findChild<QComboBox*>("Combo_Column2");
-                                     attending->setCurrentIndex(attending->findText("不导入"));
-                                     emit attending->activated(attending->currentIndex());
-                                     QVERIFY(w.findChild<QAbstractButton*>("Cmd_Import")->isEnabled());
-                                 }));
+        QVERIFY(f.importThroughWindow([&](w_ImportGuests& w) {
+            const QString warnings = labelText(w, "L_Warnings");
+            QVERIFY2(warnings.contains("有 2 行的人数不是 1 以上的整数（第 2、4 行，如“两位”）"),
+                     qPrintable(warnings));
+            QVERIFY(!child<QAbstractButton>(w, "Cmd_Import")->isEnabled());
+            click(w, "Cmd_Import");
+            QCOMPARE(f.t.db.snapshot(), before);
+            auto* attending = child<QComboBox>(w, "Combo_Column2");
+            attending->setCurrentIndex(attending->findText("不导入"));
+            emit attending->activated(attending->currentIndex());
+            QVERIFY(child<QAbstractButton>(w, "Cmd_Import")->isEnabled());
+        }));
         QCOMPARE(f.t.db.snapshot(), before);
     }
 

@@ -693,17 +693,17 @@ private slots:
         recordCard(f.t.db, 1, u"已打印"_s, 9, u"请柬 1 – 宾客1"_s, 300);
         recordCard(f.t.db, 1, u"发送中"_s, 0, u"请柬 1 – 宾客1"_s, 30);
         const qint64 sent = QDateTime::currentSecsSinceEpoch() - 30;
-        for (const QString& spec : jobs) {
-            const QStringList part = spec.split(u' ');
-            const auto stage = part.last() == u"P"_s   ? SpooledJob::Stage::Printed
-                               : part.last() == u"F"_s ? SpooledJob::Stage::Failed
-                                                       : SpooledJob::Stage::Waiting;
-            const int id = part.first().toInt();
+        for (const QString& line : jobs) {
+            const QStringList fields = line.split(u' ');
+            const auto stage = fields.last() == u"P"_s   ? SpooledJob::Stage::Printed
+                               : fields.last() == u"F"_s ? SpooledJob::Stage::Failed
+                                                         : SpooledJob::Stage::Waiting;
+            const int id = fields.first().toInt();
             f.t.printer.stages[id] = SpooledJob{id,
                                                 stage,
-                                                part.mid(1, part.size() - 3).join(u' '),
+                                                fields.mid(1, fields.size() - 3).join(u' '),
                                                 {},
-                                                sent + part.at(part.size() - 2).toInt(),
+                                                sent + fields.at(fields.size() - 2).toInt(),
                                                 {}};
         }
         f.t.printer.spoolerDown = spoolerDown;

@@ -455,6 +455,17 @@ void DesignDocument::completeGuestFont(GuestNameSetting& guest)
     guest.styleWord = drawn.style;
 }
 
+QString* DesignDocument::fontTextOf(Content& content, DesignKey key, QString Label::*ofLabel,
+                                    QString GuestNameSetting::*ofGuest) const
+{
+    if (const int index = indexOf(key); index >= 0)
+        return &(content.labels[index].*ofLabel);
+    if (key != kGuestNameKey)
+        return nullptr;
+    completeGuestFont(content.guest);
+    return &(content.guest.*ofGuest);
+}
+
 Status DesignDocument::setFontSizeText(const QList<DesignKey>& keys, const QString& typed)
 {
     const QString text = typed.trimmed();
@@ -466,12 +477,10 @@ Status DesignDocument::setFontSizeText(const QList<DesignKey>& keys, const QStri
     Content after = m_content;
     bool changedAny = false;
     for (const DesignKey key : keys) {
-        const int index = indexOf(key);
-        if (index < 0 && key != kGuestNameKey)
+        QString* stored = fontTextOf(after, key, &Label::fontSize, &GuestNameSetting::fontSize);
+        if (!stored)
             continue;
-        if (index < 0)
-            completeGuestFont(after.guest);
-        QString& size = index < 0 ? after.guest.fontSize : after.labels[index].fontSize;
+        QString& size = *stored;
         // A size already stored passes as it is, as in the label grid.
         if (*number != plainNumber(size.trimmed()) && !kFontPoints.contains(*number)) {
             return Status::failure(
@@ -495,12 +504,10 @@ Status DesignDocument::setStyleWord(const QList<DesignKey>& keys, const QString&
     Content after = m_content;
     bool changedAny = false;
     for (const DesignKey key : keys) {
-        const int index = indexOf(key);
-        if (index < 0 && key != kGuestNameKey)
+        QString* stored = fontTextOf(after, key, &Label::styleWord, &GuestNameSetting::styleWord);
+        if (!stored)
             continue;
-        if (index < 0)
-            completeGuestFont(after.guest);
-        QString& style = index < 0 ? after.guest.styleWord : after.labels[index].styleWord;
+        QString& style = *stored;
         changedAny = changedAny || style != word;
         style = word;
     }

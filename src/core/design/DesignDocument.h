@@ -153,6 +153,10 @@ private:
     void placeItem(Content& content, DesignKey key, const QPointF& positionMm) const;
     void placeBackground(const BackgroundPlacement& placement, const QString& what);
     static void completeGuestFont(GuestNameSetting& guest);
+    /// One font text of an item in `content`, the guest name's font completed first; null for a
+    /// key no longer there.
+    QString* fontTextOf(Content& content, DesignKey key, QString Label::*ofLabel,
+                        QString GuestNameSetting::*ofGuest) const;
     /// Sets each item's placement with `change`, one step; `what` names the step.
     void placeTexts(const QList<DesignKey>& keys, const QString& what,
                     const std::function<void(TextPlacement&)>& change);

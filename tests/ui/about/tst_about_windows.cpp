@@ -42,12 +42,6 @@ QString shownText(TestSession& t)
     return help.findChild<QTextEdit*>(u"RTB"_s)->toPlainText();
 }
 
-// An empty paragraph has no first fragment to look at.
-bool startsBold(const QTextBlock& block)
-{
-    return !block.text().isEmpty() && block.begin().fragment().charFormat().fontWeight() >= QFont::Bold;
-}
-
 } // namespace
 
 class tst_about_windows : public QObject
@@ -56,8 +50,8 @@ class tst_about_windows : public QObject
 
 private slots:
     // The help is read from the current folder: nothing there, or a folder of that name, is "missing"
-    // without an error box; the delivered help reads whole (Chinese text from GBK bytes, a bold title,
-    // bold headings over plain paragraphs); another document put there is shown in its place.
+    // without an error box; the delivered help reads whole (Chinese text from GBK bytes, every topic;
+    // bold and headings are the reader's own test); another document put there is shown in its place.
     void showsWhateverTheFolderHolds()
     {
         TestSession t;
@@ -74,13 +68,6 @@ private slots:
         w_Help help(t.session);
         const QTextDocument* document = help.findChild<QTextEdit*>(u"RTB"_s)->document();
         QCOMPARE(document->begin().text(), u"Zanbor Fennick 使用说明"_s);
-        QVERIFY(startsBold(document->begin()));
-        int headings = 0, body = 0;
-        for (QTextBlock block = document->begin().next(); block.isValid(); block = block.next()) {
-            headings += startsBold(block) && block.text().contains(u"、"_s);
-            body += !block.text().isEmpty() && !startsBold(block);
-        }
-        QVERIFY(headings >= 9 && body > 30);
         QVERIFY(!document->toPlainText().contains(QChar(QChar::ReplacementCharacter)));
         for (const char* topic : {"打印机与纸张", "试印一张", "打印机校准", "清除校准", "快照", "Date_D备份",
                                   "“备份与恢复...”", "恢复(R)", "恢复快照前", "30 个"})

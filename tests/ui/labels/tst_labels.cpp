@@ -424,9 +424,9 @@ private slots:
                  QVariant(u"-4000.04000.0黑体"_s));
     }
 
-    // Catches typed guest-name values dropped without a word by 关闭 or the title bar (Yes saves, No
-    // drops, Cancel stays; a refused value keeps the window open), a question when nothing changed,
-    // and a preview that shows the saved setting as if it were the typed one.
+    // Catches typed guest-name values dropped without a word by 关闭 or the title bar (Yes saves,
+    // Cancel stays, No is the other groups' test; a refused value keeps the window open), a question when
+    // nothing changed, and a preview that shows the saved setting as if it were the typed one.
     void anUnsavedGuestNameSettingIsAskedForAndPreviewed()
     {
         TestSession t;
@@ -466,10 +466,6 @@ private slots:
         QCOMPARE(t.messages.count(), 4);
         w.show();
         replaceText(box(w, "T_GY"), u"95.5"_s);
-        t.messages.setNextAnswer(MessageService::Answer::No);
-        QVERIFY(w.close());
-        QCOMPARE(t.db.snapshot(), before);
-        w.show();
         t.messages.setNextAnswer(MessageService::Answer::Yes);
         click(w, "Cmd_Close");
         QCOMPARE(t.db.scalar(u"SELECT keyx || '|' || keyy FROM GuestXY"_s), QVariant(u"60.0|95.5"_s));

@@ -1,8 +1,6 @@
-// The help window (the delivered help, a missing file, another document in its place, unusable files)
-// and the about window's links.
+// The help window: the delivered help, a missing file, another document in its place, unusable files.
 #include "core/help/HelpFile.h"
 #include "support/TestSession.h"
-#include "ui/about/w_About.h"
 #include "ui/about/w_Help.h"
 
 #include <QtTest>
@@ -44,12 +42,6 @@ QString shownText(TestSession& t)
     return help.findChild<QTextEdit*>(u"RTB"_s)->toPlainText();
 }
 
-// An empty paragraph has no first fragment to look at.
-bool startsBold(const QTextBlock& block)
-{
-    return !block.text().isEmpty() && block.begin().fragment().charFormat().fontWeight() >= QFont::Bold;
-}
-
 } // namespace
 
 class tst_about_windows : public QObject
@@ -58,8 +50,8 @@ class tst_about_windows : public QObject
 
 private slots:
     // The help is read from the current folder: nothing there, or a folder of that name, is "missing"
-    // without an error box; the delivered help reads whole (Chinese text from GBK bytes, a bold title,
-    // bold headings over plain paragraphs); another document put there is shown in its place.
+    // without an error box; the delivered help reads whole (Chinese text from GBK bytes, every topic;
+    // bold and headings are the reader's own test); another document put there is shown in its place.
     void showsWhateverTheFolderHolds()
     {
         TestSession t;
@@ -76,15 +68,9 @@ private slots:
         w_Help help(t.session);
         const QTextDocument* document = help.findChild<QTextEdit*>(u"RTB"_s)->document();
         QCOMPARE(document->begin().text(), u"Zanbor Fennick 使用说明"_s);
-        QVERIFY(startsBold(document->begin()));
-        int headings = 0, body = 0;
-        for (QTextBlock block = document->begin().next(); block.isValid(); block = block.next()) {
-            headings += startsBold(block) && block.text().contains(u"、"_s);
-            body += !block.text().isEmpty() && !startsBold(block);
-        }
-        QVERIFY(headings >= 9 && body > 30);
         QVERIFY(!document->toPlainText().contains(QChar(QChar::ReplacementCharacter)));
-        for (const char* topic : {"打印机与纸张", "试印一张", "打印机校准", "清除校准"})
+        for (const char* topic : {"打印机与纸张", "试印一张", "打印机校准", "清除校准", "快照", "Date_D备份",
+                                  "“备份与恢复...”", "恢复(R)", "恢复快照前", "30 个"})
             QVERIFY2(document->toPlainText().contains(QString::fromUtf8(topic)), topic);
 
         folder.writeHelp("{\\rtf1\\ansicpg936 {\\b \\'d0\\'c2\\'b5\\'c4\\'b0\\'ef\\'d6\\'fa}\\par second}");
@@ -103,9 +89,7 @@ private slots:
                       qint64 size = 0) { QTest::newRow(name) << content << size << alsoShown; };
         row("cut off", "{\\rtf1\\ansi\\ansicpg936 {\\b \\'b0\\'ef\\'d6\\'fa}\\par first part",
             "帮助\nfirst part");
-        row("unbalanced braces", "{\\rtf1 {{{{text} more", "text more");
         row("binary", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "不是 RTF 格式的文档，无法加载。");
-        row("empty", "", "不是 RTF 格式的文档");
         row("huge", "{\\rtf1 ", "过大", 2LL * 1024 * 1024 * 1024); // sparse: costs no disk space
     }
 
@@ -123,35 +107,6 @@ private slots:
         QVERIFY2(text.contains(alsoShown), qPrintable(text));
         QVERIFY(t.messages.shown().isEmpty());
     }
-
-    // Clicking the addresses hands them to the desktop, the mail with its subject, and nothing is
-    // reported whatever the desktop does.
-    void aboutOpensItsLinks()
-    {
-        for (const char* scheme : {"mailto", "https"})
-            QDesktopServices::setUrlHandler(scheme, this, "open");
-        TestSession t;
-        w_About about(t.session);
-        about.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&about));
-        for (const char* link : {"L_email", "L_http"})
-            QTest::mouseClick(about.findChild<QLabel*>(link), Qt::LeftButton);
-        for (const char* scheme : {"mailto", "https"})
-            QDesktopServices::unsetUrlHandler(scheme);
-        QCOMPARE(m_opened.size(), 2);
-        QCOMPARE(m_opened[0].scheme(), u"mailto"_s);
-        QCOMPARE(QUrlQuery(m_opened[0]).queryItemValue(u"subject"_s, QUrl::FullyDecoded),
-                 u"关于 Zanbor Fennick的一些问题反馈"_s);
-        QCOMPARE(m_opened[1].scheme(), u"https"_s);
-        QVERIFY(t.messages.shown().isEmpty());
-    }
-
-public slots:
-    // Receives the links the about window asks the desktop to open (public slots are not run as tests).
-    void open(const QUrl& url) { m_opened.append(url); }
-
-private:
-    QList<QUrl> m_opened;
 };
 
 QTEST_MAIN(tst_about_windows)

@@ -30,8 +30,14 @@ namespace {
 
 // Style 1: labels 甲 (10, 20), 乙 (80, 20) and 丙 (10, 80) in 宋体 12, the name at (80, 80) in
 // 楷体 20, two guests; its paper A5.
-void addStyle(TestSession& t)
+struct Styled : TestSession
 {
+    Styled();
+};
+
+Styled::Styled()
+{
+    TestSession& t = *this;
     t.db.addStyle(1, u"婚宴"_s, 0, 2);
     t.db.exec(u"UPDATE GuestXY SET keyx = 80, keyy = 80, keyfont = '楷体', keyfontsize = '20', "
               "keyfontstyle = '常规' WHERE ListID = 1"_s);
@@ -47,13 +53,15 @@ void addStyle(TestSession& t)
 
 struct Opened
 {
-    explicit Opened(TestSession& t) : w(t.session)
+    explicit Opened(TestSession& t, const char* zoom = nullptr) : w(t.session)
     {
         w.resize(1200, 860);
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         waitFor(w, "Timer_Load");
         QVERIFY(w.document());
+        if (zoom)
+            click(w, zoom);
     }
     DesignDocument& d() { return *w.document(); }
     QWidget* card() { return child(w, "P_Card"); }
@@ -111,10 +119,8 @@ private slots:
     {
         QFETCH(QString, zoom);
         QFETCH(QPoint, by);
-        TestSession t;
-        addStyle(t);
-        Opened o(t);
-        click(o.w, zoom.toLatin1().constData());
+        Styled t;
+        Opened o(t, zoom.toLatin1().constData());
         if (zoom != u"Cmd_Fit"_s)
             QCOMPARE(o.w.zoomDpi(), (zoom == u"Cmd_Zoom100"_s ? 1 : 2) * o.w.trueSizeDpi());
         const double dotsPerMm = o.w.zoomDpi() / 25.4;
@@ -135,10 +141,8 @@ private slots:
     // position exactly.
     void severalItemsMoveTogetherAndUndoRestoresThemExactly()
     {
-        TestSession t;
-        addStyle(t);
-        Opened o(t);
-        click(o.w, "Cmd_Zoom100");
+        Styled t;
+        Opened o(t, "Cmd_Zoom100");
         const QList<QPointF> start{o.position(0), o.position(1), o.position(2), o.position(3)};
         QTest::mouseClick(o.card(), Qt::LeftButton, {}, o.at(o.key(0)));
         QTest::mouseClick(o.card(), Qt::LeftButton, Qt::ShiftModifier, o.at(o.key(1)));
@@ -175,10 +179,8 @@ private slots:
     // then refuses to keep, and a selection pulled out of shape where one of its items stops.
     void labelsStopWhereTheLabelWindowStops()
     {
-        TestSession t;
-        addStyle(t);
-        Opened o(t);
-        click(o.w, "Cmd_Zoom100");
+        Styled t;
+        Opened o(t, "Cmd_Zoom100");
         const double dotsPerMm = o.w.zoomDpi() / 25.4;
         QTest::mouseClick(o.card(), Qt::LeftButton, {}, o.at(o.key(0)));
         QTest::mouseClick(o.card(), Qt::LeftButton, Qt::ShiftModifier, o.at(o.key(1)));
@@ -206,8 +208,7 @@ private slots:
     // changes the design, and edits in place or of the font that miss the label.
     void thePanelAndTheCardEditAsTheLabelWindowDoes()
     {
-        TestSession t;
-        addStyle(t);
+        Styled t;
         Opened o(t);
         QTest::mouseClick(o.card(), Qt::LeftButton, {}, o.at(o.key(0)));
         type(child<QLineEdit>(o.w, "T_X"), u"3001"_s);
@@ -246,10 +247,8 @@ private slots:
     // with the empty box it shows, or gives a new anchor or size to one item only.
     void severalItemsKeepWhatThePanelCannotShow()
     {
-        TestSession t;
-        addStyle(t);
-        Opened o(t);
-        click(o.w, "Cmd_Zoom100");
+        Styled t;
+        Opened o(t, "Cmd_Zoom100");
         QTest::mouseClick(o.card(), Qt::LeftButton, {}, o.at(o.key(0)));
         type(child<QLineEdit>(o.w, "T_FitWidth"), u"30"_s);
         QCOMPARE(o.d().placement(o.key(0)).fitWidthMm, 30.0);
@@ -271,8 +270,7 @@ private slots:
     // changes, and a save that fails reported as done. (Refused scans: the background file test.)
     void theBackgroundAndClosingWithChanges()
     {
-        TestSession t;
-        addStyle(t);
+        Styled t;
         const QString before = t.db.snapshot();
         {
             Opened o(t);
@@ -317,8 +315,7 @@ private slots:
     // Catches a preview that shows the background when it was not asked to, or not when it was.
     void thePreviewShowsTheBackgroundWhenAsked()
     {
-        TestSession t;
-        addStyle(t);
+        Styled t;
         QTemporaryDir dir;
         QImage black(148, 210, QImage::Format_RGB32);
         black.fill(Qt::black);
@@ -352,8 +349,7 @@ private slots:
     // show what the designer saved; and a style chooser that does not pass the save on.
     void theOpenersReloadAfterASave()
     {
-        TestSession t;
-        addStyle(t);
+        Styled t;
         w_PRNSet settings(t.session);
         settings.show();
         waitFor(settings, "Timer1");

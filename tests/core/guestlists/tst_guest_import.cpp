@@ -199,20 +199,18 @@ private slots:
         QCOMPARE(plan.accepted(true).size(), 4);
     }
 
-    // Catches a half-written import when the database refuses a row, guests added to the wrong
-    // style or out of order, text changed on its way in, and a save time other than the import's.
+    // Catches a half-written import when the database refuses a row, and a save time other than the
+    // import's. (Style, order and text of what is added: the export round trip.)
     void importWritesAllRowsInOneTransaction()
     {
         TestDatabase db;
         db.addStyle(1, "婚礼", 0, 2);
-        db.addStyle(2, "寿宴", 0, 1);
         CardStore store(db.path());
         GuestTransferStore transfer(store);
         const QDateTime at(QDate(2026, 5, 20), QTime(13, 14, 15));
         const Guests guests{G{"甲", "男", "同事", "某公司", "13812345678", "第一行\n第二行"},
                             G{"O'Brien \"乙\"", "", "", "", "", "😀𠀀"}};
         QVERIFY(transfer.addAll(1, guests, at).isOk());
-        QCOMPARE(transfer.guests(1).value().mid(2), guests);
         QCOMPARE(db.scalar("SELECT count(*) FROM Guests WHERE SaveTime = '2026-05-20 13:14:15'"),
                  QVariant(2));
 

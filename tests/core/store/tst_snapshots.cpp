@@ -135,7 +135,8 @@ private slots:
     }
 
     // Catches a restore that leaves out a table the program does not know (later features add
-    // tables), changes a row's identity or a value's type, is not undoable, or is not one step.
+    // tables), changes a row's identity or a value's type, is not undoable, or is not one step. (The
+    // backup window test lists a snapshot's action and counts.)
     void restoreBringsBackEveryTableExactly()
     {
         TestDatabase db;
@@ -154,10 +155,7 @@ private slots:
 
         Snapshots snapshots(store);
         const QList<SnapshotInfo> listed = snapshots.list();
-        QCOMPARE(listed.size(), 2);
-        QCOMPARE(listed.at(1).action, u"删除样式 婚宴"_s); // newest first
-        QCOMPARE(listed.at(1).styles, 2);
-        QCOMPARE(listed.at(1).guests, 2);
+        QCOMPARE(listed.size(), 2); // newest first
         const Result<QString> saved = snapshots.restore(listed.at(1).path);
         QVERIFY2(saved.isOk(), qPrintable(saved.error()));
         QCOMPARE(db.exactDump(), before);

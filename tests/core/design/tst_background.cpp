@@ -116,7 +116,6 @@ private slots:
         QTest::newRow("empty") << QByteArray() << u"是空的"_s;
         QTest::newRow("text") << QByteArray("name,sex\n张伟,男\n") << u"不是 PNG、JPEG 图片或 PDF 文件"_s;
         QTest::newRow("png cut short") << png.left(png.size() / 2) << u"已损坏"_s;
-        QTest::newRow("png header only") << png.left(8) + QByteArray(200, 'x') << u"已损坏"_s;
         QTest::newRow("jpeg header only")
             << QByteArray("\xFF\xD8\xFF\xE0") + QByteArray(100, '\0') << u"已损坏"_s;
         QTest::newRow("pdf damaged") << QByteArray("%PDF-1.4\n1 0 obj garbage") << u"已损坏"_s;

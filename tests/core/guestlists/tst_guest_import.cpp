@@ -154,8 +154,6 @@ private slots:
         QTest::newRow("GBK") << gbk(text) << TextEncoding::Gb18030 << rows;
         QTest::newRow("UTF-16LE") << encoded(text, "UTF-16LE") << TextEncoding::Utf16Le << rows;
         QTest::newRow("UTF-16BE") << encoded(text, "UTF-16BE") << TextEncoding::Utf16Be << rows;
-        QTest::newRow("UTF-16 with BOM")
-            << "\xFF\xFE" + encoded(text, "UTF-16LE") << TextEncoding::Utf16Le << rows;
         const QString traditional = QStringLiteral("姓名,性別,關係\r\n張偉,男,同學\r\n陳麗華,女,朋友\r\n");
         QTest::newRow("Big5") << encoded(traditional, "Big5") << TextEncoding::Big5
                               << Rows{{"姓名", "性別", "關係"},
@@ -179,7 +177,7 @@ private slots:
     }
 
     // Catches headings matched wrongly (spaces and colons around them, two contact columns), sexes
-    // not normalised, a changed match not used, a title above the headings taken for a guest or for a
+    // not normalised, a title above the headings taken for a guest or for a
     // row without name, rows without a name (or only spaces) imported or not reported, and duplicates
     // (in the list or earlier in the file) not counted, or still written when they are to be skipped.
     void importIsPlannedFromTheHeadings()
@@ -187,16 +185,9 @@ private slots:
         const SheetTable table =
             csv("序号,宾客 姓名,性    别：,单位,手机,电话,备注,关系\n"
                 "1, 张三 ,M,某公司,138,010-1,, 同事 \n2,李四,female,,,,素食,\n3,王五,未知\n");
-        ColumnMatch match = GuestColumns::guess(table);
-        QCOMPARE(ImportPlan::build(table, match, {}).accepted(true),
+        QCOMPARE(ImportPlan::build(table, GuestColumns::guess(table), {}).accepted(true),
                  (Guests{G{"张三", "男", "同事", "某公司", "138 010-1"}, G{"李四", "女", "", "", "", "素食"},
                          G{"王五"}}));
-
-        // The user moves the match: the first column becomes the remark, the contacts are dropped.
-        match.fields[0] = GuestField::Remark;
-        match.fields[4] = match.fields[5] = match.fields[6] = GuestField::None;
-        QCOMPARE(ImportPlan::build(table, match, {}).accepted(true).at(0),
-                 (G{"张三", "男", "同事", "某公司", "", "1"}));
 
         const SheetTable titled =
             csv("张李婚宴宾客名单\n姓名,备注\n张三,a\n,no name\n李四,b\n  ,blank name\n张三,again\n王五,c\n");
@@ -208,20 +199,18 @@ private slots:
         QCOMPARE(plan.accepted(true).size(), 4);
     }
 
-    // Catches a half-written import when the database refuses a row, guests added to the wrong
-    // style or out of order, text changed on its way in, and a save time other than the import's.
+    // Catches a half-written import when the database refuses a row, and a save time other than the
+    // import's. (Style, order and text of what is added: the export round trip.)
     void importWritesAllRowsInOneTransaction()
     {
         TestDatabase db;
         db.addStyle(1, "婚礼", 0, 2);
-        db.addStyle(2, "寿宴", 0, 1);
         CardStore store(db.path());
         GuestTransferStore transfer(store);
         const QDateTime at(QDate(2026, 5, 20), QTime(13, 14, 15));
         const Guests guests{G{"甲", "男", "同事", "某公司", "13812345678", "第一行\n第二行"},
                             G{"O'Brien \"乙\"", "", "", "", "", "😀𠀀"}};
         QVERIFY(transfer.addAll(1, guests, at).isOk());
-        QCOMPARE(transfer.guests(1).value().mid(2), guests);
         QCOMPARE(db.scalar("SELECT count(*) FROM Guests WHERE SaveTime = '2026-05-20 13:14:15'"),
                  QVariant(2));
 
@@ -384,34 +373,24 @@ private slots:
         QCOMPARE(f.t.db.snapshot(), before);
     }
 
-    void attendingCells_data()
-    {
-        QTest::addColumn<QString>("cell");
-        QTest::addColumn<int>("attending"); // 0: refused
-        for (const auto& [cell, attending] :
-             {std::pair{"2", 2}, std::pair{" 3人 ", 3}, std::pair{"４位", 4}, std::pair{"2.0", 2},
-              std::pair{"", 1}, std::pair{"0", 0}, std::pair{"两位", 0}, std::pair{"-1", 0},
-              std::pair{"1.5", 0}, std::pair{"10000", 0}})
-            QTest::newRow(cell) << QString::fromUtf8(cell) << attending;
-    }
-
     // Catches a 人数 read wrongly from the ways lists write it, and one that is no whole number from
     // 1 up slipping in (it would print wrong on the card) instead of being named with its line.
     void attendingCells()
     {
-        QFETCH(QString, cell);
-        QFETCH(int, attending);
-        SheetTable table;
-        table.appendRow(1, {QStringLiteral("姓名"), QStringLiteral("人数")});
-        table.appendRow(2, {QStringLiteral("张三"), cell});
-        const ImportPlan plan = ImportPlan::build(table, GuestColumns::guess(table), {});
-        if (attending == 0) {
-            QCOMPARE(plan.badAttending.size(), 1);
-            QCOMPARE(plan.badAttending.first().line, 2);
-            QCOMPARE(plan.badAttending.first().text, cell.trimmed());
-        } else {
-            QVERIFY(plan.badAttending.isEmpty());
-            QCOMPARE(plan.accepted(true).first().attending, attending);
+        for (const auto& [cell, attending] :
+             {std::pair{"2", 2}, std::pair{" 3人 ", 3}, std::pair{"４位", 4}, std::pair{"2.0", 2},
+              std::pair{"", 1}, std::pair{"0", 0}, std::pair{"两位", 0}, std::pair{"-1", 0},
+              std::pair{"1.5", 0}, std::pair{"10000", 0}}) { // 0: refused
+            SheetTable table;
+            table.appendRow(1, {QStringLiteral("姓名"), QStringLiteral("人数")});
+            table.appendRow(2, {QStringLiteral("张三"), QString::fromUtf8(cell)});
+            const ImportPlan plan = ImportPlan::build(table, GuestColumns::guess(table), {});
+            const QString got = plan.badAttending.isEmpty()
+                                    ? QString::number(plan.accepted(true).first().attending)
+                                    : QStringLiteral("%1@%2")
+                                          .arg(plan.badAttending.first().text)
+                                          .arg(plan.badAttending.first().line);
+            QCOMPARE(got, attending ? QString::number(attending) : QString::fromUtf8(cell).trimmed() + "@2");
         }
     }
 

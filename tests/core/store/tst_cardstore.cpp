@@ -14,6 +14,23 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Starts the helper with `arguments` and kills it (SIGKILL: no chance to clean up) once it says it is
+// inside its transaction. False when it never got there.
+bool killInside(const QStringList& arguments)
+{
+    QProcess helper;
+    helper.start(QStringLiteral(STORE_KILL_HELPER), arguments);
+    QByteArray said;
+    while (!said.contains("inside") && helper.waitForReadyRead(10000))
+        said += helper.readAllStandardOutput();
+    helper.kill();
+    return helper.waitForFinished(10000) && said.contains("inside");
+}
+
+} // namespace
+
 class tst_cardstore : public QObject
 {
     Q_OBJECT
@@ -189,15 +206,7 @@ private slots:
                     {kGuests, id});
         }
 
-        QProcess helper;
-        helper.start(QStringLiteral(STORE_KILL_HELPER), {u"delete"_s, db.path(), u"1"_s, u"3"_s});
-        QVERIFY(helper.waitForStarted(10000));
-        QByteArray said;
-        while (!said.contains("inside") && helper.waitForReadyRead(10000))
-            said += helper.readAllStandardOutput();
-        QVERIFY2(said.contains("inside"), qPrintable(helper.readAllStandardError()));
-        helper.kill(); // SIGKILL in the middle of deleting style 3: no chance to clean up
-        QVERIFY(helper.waitForFinished(10000));
+        QVERIFY(killInside({u"delete"_s, db.path(), u"1"_s, u"3"_s})); // in the middle of deleting style 3
 
         QCOMPARE(db.scalar(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
         // Rows of each style in Lists, GuestXY, Guests and Main: styles 1 and 2 gone, 3 and 4 whole.
@@ -266,14 +275,7 @@ private slots:
         TestDatabase db(QStringLiteral(FENNICK_V1_DB));
         db.addStyle(1, u"婚宴"_s, 2, 3);
         const QString before = db.snapshot();
-        QProcess helper;
-        helper.start(QStringLiteral(STORE_KILL_HELPER), {u"upgrade"_s, db.path()});
-        QByteArray said;
-        while (!said.contains("inside") && helper.waitForReadyRead(10000))
-            said += helper.readAllStandardOutput();
-        QVERIFY2(said.contains("inside"), qPrintable(helper.readAllStandardError()));
-        helper.kill();
-        QVERIFY(helper.waitForFinished(10000));
+        QVERIFY(killInside({u"upgrade"_s, db.path()}));
 
         QCOMPARE(db.scalar(u"PRAGMA integrity_check"_s).toString(), u"ok"_s);
         QCOMPARE(db.scalar(u"PRAGMA user_version"_s).toInt(), 1);
@@ -281,34 +283,6 @@ private slots:
         CardStore store(db.path());
         QVERIFY(store.check().isOk());
         QCOMPARE(db.scalar(u"PRAGMA user_version"_s).toInt(), SchemaUpgrade::currentVersion());
-    }
-
-    // Catches a delivered version-1 file that prints otherwise once upgraded (a printer, paper or
-    // correction it never had), and print settings that outlive their style.
-    void aVersion1FileKeepsPrintingAsBefore()
-    {
-        TestDatabase db(QStringLiteral(FENNICK_V1_DB));
-        db.addStyle(1, u"婚宴"_s, 2, 3);
-        db.addStyle(2, u"寿宴"_s, 1, 1);
-        CardStore store(db.path());
-        QVERIFY(store.check().isOk());
-        QCOMPARE(db.scalar(u"PRAGMA user_version"_s).toInt(), SchemaUpgrade::currentVersion());
-        QCOMPARE(db.backups().size(), 1);
-        PrinterStore printers(store);
-        QVERIFY(printers.styleSetting(1).value() == PrintSetting{});
-        QVERIFY(!printers.correction(u"FennickPDF"_s, u"210x297"_s).value());
-        QVERIFY(!DesignStore(store).background(1).value()); // nothing under the card either
-
-        PrintSetting own;
-        own.printer = u"打印机甲"_s;
-        own.customSizeMm = QSizeF(185, 260);
-        own.landscape = true;
-        for (qint16 id : {1, 2})
-            QVERIFY(printers.saveStyleSetting(id, own).isOk());
-        QVERIFY(printers.styleSetting(2).value() == own);
-        QVERIFY(store.deleteStyle(1).isOk());
-        QCOMPARE(db.rowsOf(u"StylePrinter"_s, 1), 0);
-        QCOMPARE(db.rowsOf(u"StylePrinter"_s, 2), 1);
     }
 
     void deletionsTakeTheirCardsInTheSameTransaction_data()
@@ -356,11 +330,13 @@ private slots:
 
     // Catches an upgrade that leaves an existing guest or style printing differently: every guest of
     // a version-1 file gets no 称谓, no 同行, no table and 1 attending, every style the name alone,
-    // the default 称谓 rules and the order of entry; the new values keep their rules.
-    void version1GuestsGetFieldDefaults()
+    // the default 称谓 rules and the order of entry, and no printer, paper, correction or background
+    // it never had; the new values keep their rules, and print settings go with their style.
+    void version1FilesPrintAsBeforeAndGuestsGetFieldDefaults()
     {
         TestDatabase db(QStringLiteral(FENNICK_V1_DB));
         db.addStyle(1, u"婚宴"_s, 1, 2);
+        db.addStyle(2, u"寿宴"_s, 1, 1);
         db.exec(u"UPDATE Guests SET Sex = '男' WHERE Name = '宾客1'"_s);
         const QString guestsBefore = u"SELECT group_concat(Name || '|' || ifnull(Sex, '') || '|' || "
                                      "Connection || SaveTime, ';') FROM Guests"_s;
@@ -372,7 +348,7 @@ private slots:
         QCOMPARE(db.scalar(u"SELECT group_concat(Salutation || '|' || Partner || '|' || TableNo || "
                            "'|' || Attending, ';') FROM Guests"_s)
                      .toString(),
-                 u"|||1;|||1"_s);
+                 u"|||1;|||1;|||1"_s);
         QCOMPARE(db.scalar(u"SELECT NameFormat || '|' || PartnerFormat FROM GuestXY"_s).toString(),
                  u"{姓名}|"_s);
         CardFieldStore fields(store);
@@ -382,6 +358,10 @@ private slots:
         QCOMPARE(first.value().guest.name, u"宾客1"_s);
         QCOMPARE(first.value().guest.attending, 1);
         QCOMPARE(db.backups().size(), 1);
+        PrinterStore printers(store);
+        QVERIFY(printers.styleSetting(1).value() == PrintSetting{});
+        QVERIFY(!printers.correction(u"FennickPDF"_s, u"210x297"_s).value());
+        QVERIFY(!DesignStore(store).background(1).value()); // nothing under the card either
 
         // 人数 is a whole number from 1 up, whatever writes it.
         for (const char* bad : {"0", "-2", "'两位'", "1.5"})
@@ -394,8 +374,17 @@ private slots:
         QCOMPARE(fields.salutationRules(1).value(), rules);
         QCOMPARE(fields.tableOrder(1).value(), true);
         QCOMPARE(fields.salutationRules(2).value(), SalutationRules()); // another style keeps the defaults
+        PrintSetting own;
+        own.printer = u"打印机甲"_s;
+        own.customSizeMm = QSizeF(185, 260);
+        own.landscape = true;
+        for (qint16 id : {1, 2})
+            QVERIFY(printers.saveStyleSetting(id, own).isOk());
+        QVERIFY(printers.styleSetting(2).value() == own);
         QVERIFY(store.deleteStyle(1).isOk());
         QCOMPARE(db.rowsOf(u"Salutations"_s, 1), 0);
+        QCOMPARE(db.rowsOf(u"StylePrinter"_s, 1), 0);
+        QCOMPARE(db.rowsOf(u"StylePrinter"_s, 2), 1);
     }
 
     // Catches a table-order run that reads 桌号 as text (10 before 8), loses guests without a table,

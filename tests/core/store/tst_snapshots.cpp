@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTest>
 
 #include <unistd.h>
@@ -136,7 +135,8 @@ private slots:
     }
 
     // Catches a restore that leaves out a table the program does not know (later features add
-    // tables), changes a row's identity or a value's type, is not undoable, or is not one step.
+    // tables), changes a row's identity or a value's type, is not undoable, or is not one step. (The
+    // backup window test lists a snapshot's action and counts.)
     void restoreBringsBackEveryTableExactly()
     {
         TestDatabase db;
@@ -155,10 +155,7 @@ private slots:
 
         Snapshots snapshots(store);
         const QList<SnapshotInfo> listed = snapshots.list();
-        QCOMPARE(listed.size(), 2);
-        QCOMPARE(listed.at(1).action, u"删除样式 婚宴"_s); // newest first
-        QCOMPARE(listed.at(1).styles, 2);
-        QCOMPARE(listed.at(1).guests, 2);
+        QCOMPARE(listed.size(), 2); // newest first
         const Result<QString> saved = snapshots.restore(listed.at(1).path);
         QVERIFY2(saved.isOk(), qPrintable(saved.error()));
         QCOMPARE(db.exactDump(), before);
@@ -188,14 +185,9 @@ private slots:
         QFile damaged(folder + u"2030-01-01 10-00 删除样式 坏.dat"_s);
         QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(QByteArray(4096, 'x')) == 4096);
         damaged.close();
-        QVERIFY(QFile::copy(db.path(), folder + u"2030-01-01 11-00 删除样式 新.dat"_s));
-        QSqlDatabase raw = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"raw"_s);
-        raw.setDatabaseName(folder + u"2030-01-01 11-00 删除样式 新.dat"_s);
-        QVERIFY(raw.open());
-        QSqlQuery(raw).exec(u"PRAGMA user_version = 9"_s);
-        raw.close();
-        raw = QSqlDatabase();
-        QSqlDatabase::removeDatabase(u"raw"_s);
+        TestDatabase newer(db.path());
+        newer.exec(u"PRAGMA user_version = 9"_s);
+        QVERIFY(QFile::copy(newer.path(), folder + u"2030-01-01 11-00 删除样式 新.dat"_s));
 
         const QString gone = db.exactDump();
         const QList<SnapshotInfo> listed = Snapshots(store).list();

@@ -1,5 +1,5 @@
 // The card designer driven as a user drives it, with the mouse and the keys on a real database file:
-// drags at known zooms, nudges, several items at once, snapping, undo and redo, the property panel's
+// drags at known zooms, nudges, several items at once, undo and redo, the property panel's
 // checks, the background, saving, the question on closing, and the windows that open it.
 #include "core/app/Startup.h"
 #include "core/design/DesignCanvas.h"
@@ -30,8 +30,14 @@ namespace {
 
 // Style 1: labels 甲 (10, 20), 乙 (80, 20) and 丙 (10, 80) in 宋体 12, the name at (80, 80) in
 // 楷体 20, two guests; its paper A5.
-void addStyle(TestSession& t)
+struct Styled : TestSession
 {
+    Styled();
+};
+
+Styled::Styled()
+{
+    TestSession& t = *this;
     t.db.addStyle(1, u"婚宴"_s, 0, 2);
     t.db.exec(u"UPDATE GuestXY SET keyx = 80, keyy = 80, keyfont = '楷体', keyfontsize = '20', "
               "keyfontstyle = '常规' WHERE ListID = 1"_s);
@@ -47,13 +53,15 @@ void addStyle(TestSession& t)
 
 struct Opened
 {
-    explicit Opened(TestSession& t) : w(t.session)
+    explicit Opened(TestSession& t, const char* zoom = nullptr) : w(t.session)
     {
         w.resize(1200, 860);
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         waitFor(w, "Timer_Load");
         QVERIFY(w.document());
+        if (zoom)
+            click(w, zoom);
     }
     DesignDocument& d() { return *w.document(); }
     QWidget* card() { return child(w, "P_Card"); }
@@ -111,10 +119,8 @@ private slots:
     {
         QFETCH(QString, zoom);
         QFETCH(QPoint, by);
-        TestSession t;
-        addStyle(t);
-        Opened o(t);
-        click(o.w, zoom.toLatin1().constData());
+        Styled t;
+        Opened o(t, zoom.toLatin1().constData());
         if (zoom != u"Cmd_Fit"_s)
             QCOMPARE(o.w.zoomDpi(), (zoom == u"Cmd_Zoom100"_s ? 1 : 2) * o.w.trueSizeDpi());
         const double dotsPerMm = o.w.zoomDpi() / 25.4;
@@ -135,10 +141,8 @@ private slots:
     // position exactly.
     void severalItemsMoveTogetherAndUndoRestoresThemExactly()
     {
-        TestSession t;
-        addStyle(t);
-        Opened o(t);
-        click(o.w, "Cmd_Zoom100");
+        Styled t;
+        Opened o(t, "Cmd_Zoom100");
         const QList<QPointF> start{o.position(0), o.position(1), o.position(2), o.position(3)};
         QTest::mouseClick(o.card(), Qt::LeftButton, {}, o.at(o.key(0)));
         QTest::mouseClick(o.card(), Qt::LeftButton, Qt::ShiftModifier, o.at(o.key(1)));
@@ -175,10 +179,8 @@ private slots:
     // then refuses to keep, and a selection pulled out of shape where one of its items stops.
     void labelsStopWhereTheLabelWindowStops()
     {
-        TestSession t;
-        addStyle(t);
-        Opened o(t);
-        click(o.w, "Cmd_Zoom100");
+        Styled t;
+        Opened o(t, "Cmd_Zoom100");
         const double dotsPerMm = o.w.zoomDpi() / 25.4;
         QTest::mouseClick(o.card(), Qt::LeftButton, {}, o.at(o.key(0)));
         QTest::mouseClick(o.card(), Qt::LeftButton, Qt::ShiftModifier, o.at(o.key(1)));
@@ -202,47 +204,17 @@ private slots:
         QCOMPARE(t.db.scalar(u"SELECT min(KeyX) || ',' || min(KeyY) FROM Main"_s).toString(), u"0.0,0.0"_s);
     }
 
-    // Catches snapping that misses another item's edge, leaves the dragged item off the grid, or
-    // snaps when it is switched off.
-    void snappingAlignsToEdgesAndTheGrid()
-    {
-        TestSession t;
-        addStyle(t);
-        Opened o(t);
-        click(o.w, "Cmd_Zoom100");
-        child<QCheckBox>(o.w, "Chk_Snap")->setChecked(true);
-        const double dotsPerMm = o.w.zoomDpi() / 25.4;
-        // 丙 (10, 80) dragged to about 2 px left of the name's left edge (80): it lands on it.
-        const QPoint from = o.at(o.key(2));
-        o.drag(from, from + QPoint(qRound(70 * dotsPerMm) - 2, qRound(13.3 * dotsPerMm)));
-        QCOMPARE(o.position(2).x(), o.d().boxMm(kGuestNameKey).left());
-        const double y = o.position(2).y();
-        QCOMPARE(std::round(y * 2), y * 2);
-        // Far from every other edge: on the half-millimetre grid.
-        const QPoint again = o.at(o.key(2));
-        o.drag(again, again + QPoint(qRound(-41.3 * dotsPerMm), qRound(20.2 * dotsPerMm)));
-        QCOMPARE(std::round(o.position(2).x() * 2), o.position(2).x() * 2);
-        child<QCheckBox>(o.w, "Chk_Snap")->setChecked(false);
-        const QPointF before = o.position(2);
-        const QPoint last = o.at(o.key(2));
-        o.drag(last, last + QPoint(7, 0));
-        QVERIFY(qAbs(o.position(2).x() - before.x() - 7 / dotsPerMm) < 0.05);
-    }
-
     // Catches values the label window refuses taken from the panel, a refused edit that still
     // changes the design, and edits in place or of the font that miss the label.
     void thePanelAndTheCardEditAsTheLabelWindowDoes()
     {
-        TestSession t;
-        addStyle(t);
+        Styled t;
         Opened o(t);
         QTest::mouseClick(o.card(), Qt::LeftButton, {}, o.at(o.key(0)));
         type(child<QLineEdit>(o.w, "T_X"), u"3001"_s);
         QCOMPARE(t.messages.last().text, u"横坐标必须在 0 到 3000 毫米之间，请检查后重新输入。"_s);
         QCOMPARE(child<QLineEdit>(o.w, "T_X")->text(), u"10"_s);
         type(child<QLineEdit>(o.w, "T_Y"), u"25.5"_s);
-        type(child<QLineEdit>(o.w, "T_Name"), u"乙"_s);
-        QVERIFY(t.messages.lastSays(u"已有名为“乙”"_s));
         QCOMPARE(o.d().undoStack().count(), 1);
         QCOMPARE(o.position(0), QPointF(10, 25.5));
 
@@ -273,10 +245,8 @@ private slots:
     // with the empty box it shows, or gives a new anchor or size to one item only.
     void severalItemsKeepWhatThePanelCannotShow()
     {
-        TestSession t;
-        addStyle(t);
-        Opened o(t);
-        click(o.w, "Cmd_Zoom100");
+        Styled t;
+        Opened o(t, "Cmd_Zoom100");
         QTest::mouseClick(o.card(), Qt::LeftButton, {}, o.at(o.key(0)));
         type(child<QLineEdit>(o.w, "T_FitWidth"), u"30"_s);
         QCOMPARE(o.d().placement(o.key(0)).fitWidthMm, 30.0);
@@ -294,34 +264,14 @@ private slots:
         QCOMPARE(o.d().undoStack().count(), 3); // the fit width, the size, the anchor
     }
 
-    // Catches a damaged scan taken or stored, and a background that does not come back with the
-    // style; the question on closing with changes, and a save that fails reported as done.
+    // Catches a background that does not come back with the style, the question on closing with
+    // changes, and a save that fails reported as done. (Refused scans: the background file test.)
     void theBackgroundAndClosingWithChanges()
     {
-        TestSession t;
-        addStyle(t);
+        Styled t;
         const QString before = t.db.snapshot();
-        QTemporaryDir dir;
         {
             Opened o(t);
-            QFile damaged(dir.filePath(u"扫描.jpg"_s));
-            damaged.open(QIODevice::WriteOnly);
-            damaged.write(QByteArray("\xFF\xD8\xFF\xE0") + QByteArray(300, '\x11'));
-            damaged.close();
-            t.files.openAnswer = damaged.fileName();
-            click(o.w, "Cmd_Background");
-            QVERIFY(t.messages.lastSays(u"“扫描.jpg”已损坏"_s));
-            QVERIFY(!o.d().hasBackground());
-            QVERIFY(!child(o.w, "G_Background")->isEnabled());
-            QFile huge(dir.filePath(u"大扫描.png"_s));
-            huge.open(QIODevice::WriteOnly);
-            huge.resize(20'000'000);
-            huge.close();
-            t.files.openAnswer = huge.fileName();
-            click(o.w, "Cmd_Background");
-            QVERIFY(t.messages.lastSays(u"必须小于 20 MB"_s));
-            QVERIFY(!o.d().hasBackground() && !o.d().isModified());
-
             t.files.openAnswer = QStringLiteral(FENNICK_SOURCE_DIR) + u"/src/ui/about/sign.png"_s;
             click(o.w, "Cmd_Background");
             QVERIFY(child(o.w, "G_Background")->isEnabled());
@@ -363,8 +313,7 @@ private slots:
     // Catches a preview that shows the background when it was not asked to, or not when it was.
     void thePreviewShowsTheBackgroundWhenAsked()
     {
-        TestSession t;
-        addStyle(t);
+        Styled t;
         QTemporaryDir dir;
         QImage black(148, 210, QImage::Format_RGB32);
         black.fill(Qt::black);
@@ -398,8 +347,7 @@ private slots:
     // show what the designer saved; and a style chooser that does not pass the save on.
     void theOpenersReloadAfterASave()
     {
-        TestSession t;
-        addStyle(t);
+        Styled t;
         w_PRNSet settings(t.session);
         settings.show();
         waitFor(settings, "Timer1");

@@ -79,7 +79,6 @@ private slots:
                 u"十字 A 到纸张左边的距离量得 45.0 毫米，与应有的 25.0 毫米"_s);
         refused("scale misread", 3, QString::number(exact[3].toDouble() - 30),
                 u"十字 B 到纸张上边的距离量得"_s);
-        refused("B where A is", 2, exact[0], u"十字 B 到纸张左边的距离量得 25.0 毫米"_s);
     }
 
     void correctionFromFourDistances()

@@ -24,7 +24,6 @@
 #include <QLineEdit>
 #include <QPdfWriter>
 #include <QPrinterInfo>
-#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -419,8 +418,8 @@ private slots:
                  qPrintable(paper));
     }
 
-    // Catches cards merged into one job or split into several, a discarded card reaching the
-    // printer, and a job the spooler refuses taken for a printed card. Runs only when the default
+    // Catches cards merged into one job or split into several, and a discarded card reaching the
+    // printer (a refused job is the real-spooler record test's). Runs only when the default
     // printer is a cups-pdf queue (scripts/test sets one up), so no paper printer is used.
     void threeCardsAreThreeOnePageSpoolerJobs()
     {
@@ -453,13 +452,6 @@ private slots:
             }(),
             60000);
 
-        if (QProcess::execute(u"cupsreject"_s, {queue}) == 0) {
-            const auto acceptAgain = qScopeGuard([&] { QProcess::execute(u"cupsaccept"_s, {queue}); });
-            QVERIFY(printer.printText(u"被拒绝的请柬"_s).isOk());
-            const Status refused = printer.endDocument();
-            QVERIFY2(!refused.isOk() && refused.error().contains(u"拒绝"_s), qPrintable(refused.error()));
-            QCOMPARE(printer.lastJobId(), added.last());
-        }
         // cups-pdf writes each job to its own file in the owner's ~/PDF (the text no longer readable).
         const QDir pdf(QDir::homePath() + u"/PDF"_s);
         for (int id : added) {

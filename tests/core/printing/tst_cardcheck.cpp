@@ -57,8 +57,11 @@ private slots:
             {u"宾客“欧阳娜娜娜娜娜娜”：超出了可打印区域"_s});
         row("name setting far away", label(u"请柬"_s, 20, 15), 1e12, guests,
             {u"宾客姓名：位置（1e+12, 35 毫米）"_s});
-        row("no font", label(u"请\uE001"_s, 20, 15), 30, {u"李\uE000"_s},
-            {u"标签“标签1”：“\uE001”(U+E001)没有任何已安装的字体"_s, u"宾客“李\uE000”：“\uE000”(U+E000)"_s});
+        // Private-use and unassigned characters are named; one a fallback font has (☃) is not.
+        row("no font", label(u"请\uE001"_s, 20, 15), 30,
+            {u"李\uE000"_s, u"周\u2603"_s, u"刘\u0378"_s, u"王\U000F0001"_s},
+            {u"标签“标签1”：“\uE001”(U+E001)没有任何已安装的字体"_s, u"宾客“李\uE000”：“\uE000”(U+E000)"_s,
+             u"宾客“刘\u0378”：“\u0378”(U+0378)"_s, u"宾客“王\U000F0001”：“\U000F0001”(U+F0001)"_s});
         // Guests are written "name|table" where their 桌号 matters.
         row("one guest's table past the edge", label(u"第 {桌号} 桌"_s, 180, 15), 30,
             {u"张三|8"_s, u"李四|十八号贵宾主桌"_s, u"王五|二十八号贵宾主桌"_s},

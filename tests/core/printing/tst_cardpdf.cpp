@@ -44,11 +44,6 @@ const QList<Label> kLabels{{0, "题词", "  敬请光临  ", 20, 30, "宋体", "
                            {0, "题名", "题名", 0, 0, "宋体", "24", "常规", {}}};
 const GuestNameSetting kName{40, 120.25, "楷体", "20", "斜体", {}};
 
-QPageLayout withMargins(QPageSize::PageSizeId paper, const QMarginsF& marginsMm)
-{
-    return QPageLayout(QPageSize(paper), QPageLayout::Portrait, marginsMm, QPageLayout::Millimeter);
-}
-
 // Whether `text` is on `words` with its box's corner at (`x`, `y`) mm; says where it is if not.
 bool landsAt(const QList<PageWord>& words, const QString& text, double x, double y)
 {
@@ -164,7 +159,10 @@ private slots:
     {
         const QMarginsF margins(7, 11, 5, 5);
         QTemporaryDir dir;
-        const QString file = printCard(dir.path(), withMargins(QPageSize::A4, margins), kName, u"张三"_s);
+        const QString file = printCard(
+            dir.path(),
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, margins, QPageLayout::Millimeter),
+            kName, u"张三"_s);
         QCOMPARE(pageCount(file), 1);
         const QList<PageWord> words = pageWords(file, 1);
 
@@ -222,32 +220,20 @@ private slots:
         QCOMPARE(pageCount(written[1]), 1);
     }
 
-    // Catches pages out of print order, another style's guests, texts off their place, and a
-    // cancelled export leaving a part file or spoiling the file it would have replaced.
-    void exportIsOnePagePerGuestAndCancelLeavesNoFile()
+    // Catches a cancelled export leaving a part file or spoiling the file it would have replaced.
+    // (Pages in order, one per guest of the style alone, are the exporter program's test; texts at
+    // their place on an export with margins, the printer test's.)
+    void cancelledExportLeavesNoFile()
     {
         TestDatabase db;
-        addExportStyle(db, 1, u"婚宴"_s, {u"张三"_s, u"李四"_s});
-        addExportStyle(db, 2, u"寿宴"_s, {u"外人"_s});
-        db.exec(u"INSERT INTO Guests (ListID, Name) VALUES (1, '刘洋')"_s);
+        addExportStyle(db, 1, u"婚宴"_s, {u"张三"_s, u"李四"_s, u"刘洋"_s});
         CardStore store(db.path());
         const Result<CardSet> cards = loadCardSet(store, 1, u"婚宴"_s);
         QVERIFY(cards.isOk());
-        const QMarginsF margins(6, 9, 4, 4);
         QTemporaryDir out;
         const QString file = out.filePath(u"婚宴.pdf"_s);
-        const auto all = [](int, int) { return true; };
-        QCOMPARE(exportCards(cards.value(), withMargins(QPageSize::A5, margins), file, all).value(),
-                 ExportEnd::Written);
+        QCOMPARE(exportCards(cards.value(), defaultCardPageLayout(), file).value(), ExportEnd::Written);
         QCOMPARE(pageCount(file), 3);
-        const QStringList names{u"张三"_s, u"李四"_s, u"刘洋"_s};
-        for (int page = 1; page <= 3; ++page) {
-            const QList<PageWord> words = pageWords(file, page);
-            QVERIFY(landsAt(words, u"请柬"_s, margins.left() + 20, margins.top() + 15));
-            QVERIFY(landsAt(words, names[page - 1], margins.left() + 30, margins.top() + 35));
-            QVERIFY(findWord(words, u"外人"_s).text.isEmpty());
-        }
-
         const auto cancelOnSecond = [](int pages, int) { return pages < 2; };
         for (const QString& target : {file, out.filePath(u"新.pdf"_s)})
             QCOMPARE(exportCards(cards.value(), defaultCardPageLayout(), target, cancelOnSecond).value(),

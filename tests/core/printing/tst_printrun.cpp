@@ -1,6 +1,6 @@
 // The print run engine without any window: what a load allows, what each card is drawn with, the
-// run's states, the end of the list, every way a card can fail, the check for characters no font
-// can print before the first card, and the one card of a named guest.
+// run's states, the end of the list, every way a card can fail, the question before the first card,
+// and the print record.
 #include "PrintFixture.h"
 #include "core/printing/CardExport.h"
 #include "core/printing/PdfCardPrinter.h"

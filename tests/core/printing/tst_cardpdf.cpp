@@ -300,15 +300,8 @@ private slots:
     {
         QFETCH(double, dpi);
         const QPageLayout a4 = PdfCardPrinter::defaultLayout();
-        const QList<Label> line{{0,
-                                 "标题",
-                                 "谨定于二〇二六年十月一日在金陵大酒店三楼宴会厅举行婚礼敬请光临 Hotel ABC",
-                                 10,
-                                 20,
-                                 "宋体",
-                                 "10",
-                                 "常规",
-                                 {}}};
+        const QString text = u"谨定于二〇二六年十月一日在金陵大酒店三楼宴会厅举行婚礼敬请光临 Hotel ABC"_s;
+        const QList<Label> line{{0, u"标题"_s, text, 10, 20, u"宋体"_s, u"10"_s, u"常规"_s, {}}};
         const GuestNameSetting noName{0, 0, "宋体", "12", "常规", {}};
         QTemporaryDir dir;
         const QString png = dir.filePath(u"card"_s);

@@ -569,12 +569,9 @@ private slots:
                                : fields.last() == u"F"_s ? SpooledJob::Stage::Failed
                                                          : SpooledJob::Stage::Waiting;
             const int id = fields.first().toInt();
-            f.t.printer.stages[id] = SpooledJob{id,
-                                                stage,
-                                                fields.mid(1, fields.size() - 3).join(u' '),
-                                                {},
-                                                sent + fields.at(fields.size() - 2).toInt(),
-                                                {}};
+            const QString title = fields.mid(1, fields.size() - 3).join(u' ');
+            const qint64 at = sent + fields.at(fields.size() - 2).toInt();
+            f.t.printer.stages[id] = SpooledJob{id, stage, title, {}, at, {}};
         }
         f.t.printer.spoolerDown = spoolerDown;
         f.open();

@@ -195,15 +195,9 @@ private slots:
         const double pitch = lineSpacingMm();
         CardSet cards;
         cards.styleName = u"竖排"_s;
-        cards.labels = {{0,
-                         u"正文"_s,
-                         u"喜喜。\n喜\n2027\n28日"_s,
-                         x,
-                         y,
-                         u"宋体"_s,
-                         u"20"_s,
-                         u"常规"_s,
-                         {TextAnchor::Left, 0, true}}};
+        const QString text = u"喜喜。\n喜\n2027\n28日"_s;
+        cards.labels = {
+            {0, u"正文"_s, text, x, y, u"宋体"_s, u"20"_s, u"常规"_s, {TextAnchor::Left, 0, true}}};
         cards.guests.append(1, GuestFields{});
         QTemporaryDir dir;
         QVERIFY(exportCards(cards, a6WithoutMargins(), dir.filePath(u"v.pdf"_s)).isOk());

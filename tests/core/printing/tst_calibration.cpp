@@ -77,9 +77,6 @@ private slots:
         refused("negative", 1, u"-3"_s, u"十字 A 到纸张上边的距离不能是负数，请重新测量。"_s);
         refused("offset misread", 0, QString::number(exact[0].toDouble() + 20),
                 u"十字 A 到纸张左边的距离量得 45.0 毫米，与应有的 25.0 毫米"_s);
-        refused("scale misread", 3, QString::number(exact[3].toDouble() - 30),
-                u"十字 B 到纸张上边的距离量得"_s);
-        refused("B where A is", 2, exact[0], u"十字 B 到纸张左边的距离量得 25.0 毫米"_s);
     }
 
     void correctionFromFourDistances()

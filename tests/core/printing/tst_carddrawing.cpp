@@ -114,8 +114,6 @@ private slots:
         QTest::newRow("line separator") << u"上行\u2028下行"_s << cardFont(u"宋体"_s, 12, false, false);
         QTest::newRow("spaces only") << u"   "_s << cardFont(u"宋体"_s, 12, false, false);
         // Texts met once are put together from the glyphs of their Chinese characters.
-        QTest::newRow("name line with fields")
-            << u"张伟先生 · 第 18 桌"_s << cardFont(u"楷体"_s, 20, true, false);
         QTest::newRow("Latin between Chinese")
             << u"宴A宴 O'Brien王"_s << cardFont(u"黑体"_s, 12, false, false);
         QTest::newRow("kana, variation selector, plane 2")
